@@ -1,0 +1,37 @@
+#!/usr/bin/env python3
+"""The DLL exports exactly the contract's names: nothing outside the list, and
+every name of each group that is declared complete."""
+import re
+import subprocess
+import sys
+
+objdump, dll, table, groups = sys.argv[1:5]
+complete = {g for g in groups.split(";") if g}
+
+out = subprocess.run([objdump, "-p", dll], capture_output=True, text=True, check=True).stdout
+exports, in_table = set(), False
+for line in out.splitlines():
+    if line.startswith("[Ordinal/Name Pointer] Table"):
+        in_table = True
+        continue
+    if in_table:
+        m = re.match(r"\s*\[\s*\d+\]\s+(\S+)", line)
+        if m:
+            exports.add(m.group(1))
+        elif not line.strip():
+            in_table = False
+
+contract = {}
+for row in open(table, encoding="utf-8"):
+    row = row.rstrip("\n").split("\t")
+    if len(row) >= 2:
+        contract[row[0]] = row[1]
+
+unexpected = sorted(exports - contract.keys())
+missing = sorted(n for n, g in contract.items() if g in complete and n not in exports)
+for n in unexpected:
+    print("exported but not in the contract:", n)
+for n in missing:
+    print("missing export:", n)
+print(f"{len(exports)} exports checked")
+sys.exit(1 if unexpected or missing else 0)

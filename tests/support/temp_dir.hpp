@@ -1,0 +1,26 @@
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes.
+#pragma once
+
+#include <string>
+
+namespace tarvo::test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir &) = delete;
+  TempDir &operator=(const TempDir &) = delete;
+
+  const std::wstring &path() const { return path_; }  // ends in a backslash
+  std::wstring file(const std::wstring &name) const { return path_ + name; }
+
+ private:
+  std::wstring path_;
+};
+
+// UTF-8 of a wide text, for assertion messages and comparisons.
+std::string utf8(const std::wstring &w);
+
+}  // namespace tarvo::test
