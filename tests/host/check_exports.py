@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """The DLL exports exactly the contract's names: nothing outside the list, and
-every name of each group that is declared complete."""
+no family half-done: once one name of a group is exported, all of its names
+must be."""
 import re
 import subprocess
 import sys
 
-objdump, dll, table, groups = sys.argv[1:5]
-complete = {g for g in groups.split(";") if g}
+objdump, dll, table = sys.argv[1:4]
 
 out = subprocess.run([objdump, "-p", dll], capture_output=True, text=True, check=True).stdout
 exports, in_table = set(), False
@@ -27,6 +27,7 @@ for row in open(table, encoding="utf-8"):
     if len(row) >= 2:
         contract[row[0]] = row[1]
 
+complete = {contract[n] for n in exports if n in contract}
 unexpected = sorted(exports - contract.keys())
 missing = sorted(n for n, g in contract.items() if g in complete and n not in exports)
 for n in unexpected:
