@@ -19,11 +19,13 @@ inline constexpr uint32_t kCodePageA = 0;
 inline constexpr uint32_t kCodePageU = 65001;
 
 // A narrow text argument held as UTF-16 for the length of one call. A null
-// text becomes the empty text, as the conversion gives it.
-template <uint32_t CP>
+// text becomes the empty text, as the conversion gives it, unless KeepNull
+// is set (for W exports that give null a meaning of its own, such as "use
+// the default").
+template <uint32_t CP, bool KeepNull = false>
 class WideArg {
  public:
-  explicit WideArg(const char *s) : w_(xCore_M2W(s, CP, 0)) {}
+  explicit WideArg(const char *s) : w_((KeepNull && !s) ? nullptr : xCore_M2W(s, CP, 0)) {}
   ~WideArg() { xCore_free(w_); }
   WideArg(const WideArg &) = delete;
   WideArg &operator=(const WideArg &) = delete;
@@ -34,21 +36,8 @@ class WideArg {
   wchar_t *w_;
 };
 
-// Like WideArg, but a null text stays null (for W exports that give null a
-// meaning of its own, such as "use the default").
 template <uint32_t CP>
-class NullableWideArg {
- public:
-  explicit NullableWideArg(const char *s) : w_(s ? xCore_M2W(s, CP, 0) : nullptr) {}
-  ~NullableWideArg() { xCore_free(w_); }
-  NullableWideArg(const NullableWideArg &) = delete;
-  NullableWideArg &operator=(const NullableWideArg &) = delete;
-  operator wchar_t *() const { return w_; }
-  wchar_t *get() const { return w_; }
-
- private:
-  wchar_t *w_;
-};
+using NullableWideArg = WideArg<CP, true>;
 
 // Converts a wide result to the narrow form and releases the wide one.
 template <uint32_t CP>

@@ -39,11 +39,7 @@ void MBM_Destroy(MBM *b) {
 }
 
 int32_t MBM_Malloc(MBM *b, uint32_t n) {
-  if (!b) return 0;
-  if (n == b->capacity) return TARVO_TRUE;
-  if (!tarvo::resize_managed_block(b->data, n)) return 0;
-  b->capacity = n;
-  if (n <= b->length) b->length = n;
+  if (!b || !tarvo::set_capacity(b->data, b->capacity, b->length, n, 1)) return 0;
   return TARVO_TRUE;
 }
 

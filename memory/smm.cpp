@@ -33,8 +33,6 @@ bool resize_managed_block(void *&data, uint64_t bytes) {
 
 namespace {
 
-using tarvo::resize_managed_block;
-
 char *element(SMM *a, uint32_t index0) {
   return static_cast<char *>(a->data) + static_cast<size_t>(index0) * a->element_size;
 }
@@ -68,11 +66,7 @@ void SMM_Destroy(SMM *a) {
 }
 
 int32_t SMM_Malloc(SMM *a, uint32_t n) {
-  if (!a) return 0;
-  if (n == a->capacity) return TARVO_TRUE;
-  if (!resize_managed_block(a->data, static_cast<uint64_t>(n) * a->element_size)) return 0;
-  a->capacity = n;
-  if (n <= a->count) a->count = n;
+  if (!a || !tarvo::set_capacity(a->data, a->capacity, a->count, n, a->element_size)) return 0;
   return TARVO_TRUE;
 }
 
