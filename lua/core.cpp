@@ -87,9 +87,10 @@ const luaL_Reg kCoreFunctions[] = {
     {"RTrim", wrap<xxRTrimU, Ret::Text, Text, Text>},
     {"Trim", wrap<xxTrimU, Ret::Text, Text, Text>},
     {"StringFilter", wrap<xxStringFilterU, Ret::Text, Text, Text>},
-    // The string's own length, so bytes after a zero byte are encoded too.
+    // Binary safe both ways: all of the string is encoded, all decoded bytes
+    // are pushed.
     {"HexEncode", wrap<HexEncode, Ret::Text, Bytes, SizeOf<1>>},
-    {"HexDecode", wrap<HexDecode, Ret::Text, Text, Fixed<0>>},
+    {"HexDecode", wrap<HexDecode, Ret::Bytes, Text, Fixed<0>>},
     {"UriEncode", wrap<UriEncode, Ret::Text, Text>},
     {"UriDecode", wrap<UriDecode, Ret::Text, Text>},
     {"BoolToString", wrap<bool_to_string, Ret::Constant, Flag, IntOr<0>>},

@@ -115,138 +115,142 @@ struct Value {
 
 }  // namespace detail
 
-struct Text {
+// A kind whose value is read once and handed on as is; `Read::get<P>`
+// reads it for a parameter of type P.
+template <class Read, bool Required = true, int LuaArgs = 1>
+struct ValueKind {
+  static constexpr int kLuaArgs = LuaArgs;
+  static constexpr bool kRequired = Required;
+  template <class P>
+  struct Holder : detail::Value<P> {
+    Holder(lua_State *L, int pos) : detail::Value<P>{Read::template get<P>(L, pos)} {}
+  };
+};
+
+// A text kind; `Read::get` gives the UTF-8 text (or null).
+template <class Read, bool Required = true>
+struct TextKind {
   static constexpr int kLuaArgs = 1;
-  static constexpr bool kRequired = true;
+  static constexpr bool kRequired = Required;
   template <class P>
   struct Holder : detail::TextHolder<P> {
-    Holder(lua_State *L, int pos) : detail::TextHolder<P>(api.lua_tolstring(L, pos, nullptr)) {}
+    Holder(lua_State *L, int pos) : detail::TextHolder<P>(Read::get(L, pos)) {}
   };
+};
+
+namespace read {
+
+struct Text {
+  static const char *get(lua_State *L, int pos) { return api.lua_tolstring(L, pos, nullptr); }
 };
 
 template <Literal Default>
 struct TextOr {
-  static constexpr int kLuaArgs = 1;
-  static constexpr bool kRequired = false;
-  template <class P>
-  struct Holder : detail::TextHolder<P> {
-    Holder(lua_State *L, int pos)
-        : detail::TextHolder<P>(present(L, pos) ? api.lua_tolstring(L, pos, nullptr) : Default.text) {}
-  };
+  static const char *get(lua_State *L, int pos) {
+    return present(L, pos) ? api.lua_tolstring(L, pos, nullptr) : Default.text;
+  }
 };
 
 struct Int {
-  static constexpr int kLuaArgs = 1;
-  static constexpr bool kRequired = true;
   template <class P>
-  struct Holder : detail::Value<P> {
-    Holder(lua_State *L, int pos) : detail::Value<P>{to_param<P>(integer_at(L, pos))} {}
-  };
+  static P get(lua_State *L, int pos) {
+    return to_param<P>(integer_at(L, pos));
+  }
 };
 
 template <lua_Integer Default>
 struct IntOr {
-  static constexpr int kLuaArgs = 1;
-  static constexpr bool kRequired = false;
   template <class P>
-  struct Holder : detail::Value<P> {
-    Holder(lua_State *L, int pos) : detail::Value<P>{to_param<P>(present(L, pos) ? integer_at(L, pos) : Default)} {}
-  };
+  static P get(lua_State *L, int pos) {
+    return to_param<P>(present(L, pos) ? integer_at(L, pos) : Default);
+  }
 };
 
 struct Flag {
-  static constexpr int kLuaArgs = 1;
-  static constexpr bool kRequired = true;
   template <class P>
-  struct Holder : detail::Value<P> {
-    Holder(lua_State *L, int pos) : detail::Value<P>{static_cast<P>(api.lua_toboolean(L, pos) ? 1 : 0)} {}
-  };
+  static P get(lua_State *L, int pos) {
+    return static_cast<P>(api.lua_toboolean(L, pos) ? 1 : 0);
+  }
 };
 
 template <bool Default>
 struct FlagOr {
-  static constexpr int kLuaArgs = 1;
-  static constexpr bool kRequired = false;
   template <class P>
-  struct Holder : detail::Value<P> {
-    Holder(lua_State *L, int pos)
-        : detail::Value<P>{static_cast<P>((present(L, pos) ? api.lua_toboolean(L, pos) != 0 : Default) ? 1 : 0)} {}
-  };
+  static P get(lua_State *L, int pos) {
+    return static_cast<P>((present(L, pos) ? api.lua_toboolean(L, pos) != 0 : Default) ? 1 : 0);
+  }
 };
 
-// A separator character: its code as a number, or a one-character string.
+// A character code as a number, or the first byte of a string.
 struct Char {
-  static constexpr int kLuaArgs = 1;
-  static constexpr bool kRequired = true;
   template <class P>
-  struct Holder : detail::Value<P> {
-    static P read(lua_State *L, int pos) {
-      if (api.lua_type(L, pos) == LUA_TSTRING) {
-        const char *s = api.lua_tolstring(L, pos, nullptr);
-        return static_cast<P>(static_cast<unsigned char>(s[0]));
-      }
-      return to_param<P>(integer_at(L, pos));
-    }
-    Holder(lua_State *L, int pos) : detail::Value<P>{read(L, pos)} {}
-  };
+  static P get(lua_State *L, int pos) {
+    if (api.lua_type(L, pos) == LUA_TSTRING)
+      return static_cast<P>(static_cast<unsigned char>(api.lua_tolstring(L, pos, nullptr)[0]));
+    return to_param<P>(integer_at(L, pos));
+  }
 };
 
-// The raw bytes of a string, for parameters that take bytes or wide text
-// given as bytes. An empty or missing string is the shared empty text, whose
+// The raw bytes; an empty or missing string is the shared empty text, whose
 // zero bytes also end a wide text.
 struct Bytes {
-  static constexpr int kLuaArgs = 1;
-  static constexpr bool kRequired = true;
   template <class P>
-  struct Holder : detail::Value<P> {
-    static P read(lua_State *L, int pos) {
-      size_t n = 0;
-      const char *s = api.lua_tolstring(L, pos, &n);
-      if (!s || n == 0) s = xCore.EmptyString;
-      return reinterpret_cast<P>(const_cast<char *>(s));
-    }
-    Holder(lua_State *L, int pos) : detail::Value<P>{read(L, pos)} {}
-  };
+  static P get(lua_State *L, int pos) {
+    size_t n = 0;
+    const char *s = api.lua_tolstring(L, pos, &n);
+    if (!s || n == 0) s = xCore.EmptyString;
+    return reinterpret_cast<P>(const_cast<char *>(s));
+  }
 };
 
-// The byte length of argument `I`, taking no argument of its own.
 template <int I>
 struct SizeOf {
-  static constexpr int kLuaArgs = 0;
-  static constexpr bool kRequired = false;
   template <class P>
-  struct Holder : detail::Value<P> {
-    Holder(lua_State *L, int) : detail::Value<P>{static_cast<P>(byte_length_at(L, I))} {}
-  };
+  static P get(lua_State *L, int) {
+    return static_cast<P>(byte_length_at(L, I));
+  }
 };
 
-// An optional length for argument `I`, by default all of its bytes. A length
-// that is absent, not positive or beyond the string counts all of its bytes,
-// so the operation never reads past the string.
+// Absent, not positive or beyond the string: all of its bytes.
 template <int I>
 struct LengthOf {
-  static constexpr int kLuaArgs = 1;
-  static constexpr bool kRequired = false;
   template <class P>
-  struct Holder : detail::Value<P> {
-    static P read(lua_State *L, int pos) {
-      lua_Integer all = static_cast<lua_Integer>(byte_length_at(L, I));
-      lua_Integer n = present(L, pos) ? integer_at(L, pos) : all;
-      return static_cast<P>(n <= 0 || n > all ? all : n);
-    }
-    Holder(lua_State *L, int pos) : detail::Value<P>{read(L, pos)} {}
-  };
+  static P get(lua_State *L, int pos) {
+    lua_Integer all = static_cast<lua_Integer>(byte_length_at(L, I));
+    lua_Integer n = present(L, pos) ? integer_at(L, pos) : all;
+    return static_cast<P>(n <= 0 || n > all ? all : n);
+  }
 };
 
 template <auto V>
 struct Fixed {
-  static constexpr int kLuaArgs = 0;
-  static constexpr bool kRequired = false;
   template <class P>
-  struct Holder : detail::Value<P> {
-    Holder(lua_State *, int) : detail::Value<P>{static_cast<P>(V)} {}
-  };
+  static P get(lua_State *, int) {
+    return static_cast<P>(V);
+  }
 };
+
+}  // namespace read
+
+using Text = TextKind<read::Text>;
+template <Literal Default>
+using TextOr = TextKind<read::TextOr<Default>, false>;
+using Int = ValueKind<read::Int>;
+template <lua_Integer Default>
+using IntOr = ValueKind<read::IntOr<Default>, false>;
+using Flag = ValueKind<read::Flag>;
+template <bool Default>
+using FlagOr = ValueKind<read::FlagOr<Default>, false>;
+using Char = ValueKind<read::Char>;
+using Bytes = ValueKind<read::Bytes>;
+// The byte length of argument I, taking no argument of its own.
+template <int I>
+using SizeOf = ValueKind<read::SizeOf<I>, false, 0>;
+// An optional length for argument I that never reaches beyond its bytes.
+template <int I>
+using LengthOf = ValueKind<read::LengthOf<I>, false>;
+template <auto V>
+using Fixed = ValueKind<read::Fixed<V>, false, 0>;
 
 // ---- pushing ------------------------------------------------------------------
 
