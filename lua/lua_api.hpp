@@ -40,6 +40,7 @@ inline constexpr int LUA_TNUMBER = 3;
 inline constexpr int LUA_TSTRING = 4;
 inline constexpr int LUA_TTABLE = 5;
 inline constexpr int LUA_TFUNCTION = 6;
+inline constexpr int LUA_REGISTRYINDEX = -1000000 - 1000;  // -LUAI_MAXSTACK - 1000
 inline constexpr lua_Number LUA_VERSION_NUM = 503;
 // sizeof(lua_Integer) * 16 + sizeof(lua_Number): the numeric types the engine
 // must use.

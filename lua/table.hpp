@@ -11,7 +11,8 @@ namespace tarvo::lua {
 
 enum class TableKind { List = 1, Record = 2 };
 
-// Runs the chunk in the calling state and leaves exactly one value on top:
+// Runs the chunk in the calling state (compiled once per state) and leaves
+// exactly one value on top:
 // the new table, or the chunk's error value when BasicLib is missing or
 // fails. True when it is a table.
 bool push_new_table(lua_State *L, TableKind kind);

@@ -120,6 +120,12 @@ test("a list needs BasicLib; without it the call raises", function()
   success = pcall(T.Split, "a,b", ",")
   BasicLib = saved
   ok(not success, "a NewTable that gives no table fails")
+  local kind
+  BasicLib = {NewTable = function(k) kind = k; return {} end}
+  local parts = T.Split("a,b", ",")
+  BasicLib = saved
+  eq(kind, 1, "a replaced BasicLib is asked")
+  eq(parts[2], "b")
 end)
 
 test("replace, trim and filter", function()
