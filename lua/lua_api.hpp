@@ -46,172 +46,172 @@ inline constexpr lua_Number LUA_VERSION_NUM = 503;
 // must use.
 inline constexpr size_t LUAL_NUMSIZES = sizeof(lua_Integer) * 16 + sizeof(lua_Number);
 
-using S = lua_State *;
+using State = lua_State *;
 
 // Every name the library asks the host DLL for, in the order it asks.
 // SLOT(name, result, parameters) keeps the address; DISCARD(name) asks for a
 // name whose address is not kept.
-#define TARVO_LUA_API(SLOT, DISCARD)                                                                 \
-  /* state */                                                                                        \
-  SLOT(lua_newstate, S, (lua_Alloc, void *))                                                         \
-  SLOT(lua_close, void, (S))                                                                         \
-  SLOT(lua_newthread, S, (S))                                                                        \
-  SLOT(lua_atpanic, lua_CFunction, (S, lua_CFunction))                                               \
-  /* basic stack */                                                                                  \
-  SLOT(lua_version, const lua_Number *, (S))                                                         \
-  SLOT(lua_absindex, int, (S, int))                                                                  \
-  SLOT(lua_gettop, int, (S))                                                                         \
-  SLOT(lua_settop, void, (S, int))                                                                   \
-  SLOT(lua_pushvalue, void, (S, int))                                                                \
-  SLOT(lua_rotate, void, (S, int, int))                                                              \
-  SLOT(lua_copy, void, (S, int, int))                                                                \
-  SLOT(lua_checkstack, int, (S, int))                                                                \
-  SLOT(lua_xmove, void, (S, S, int))                                                                 \
-  /* access */                                                                                       \
-  SLOT(lua_isnumber, int, (S, int))                                                                  \
-  SLOT(lua_isstring, int, (S, int))                                                                  \
-  SLOT(lua_iscfunction, int, (S, int))                                                               \
-  SLOT(lua_isinteger, int, (S, int))                                                                 \
-  SLOT(lua_isuserdata, int, (S, int))                                                                \
-  SLOT(lua_type, int, (S, int))                                                                      \
-  SLOT(lua_typename, const char *, (S, int))                                                         \
-  SLOT(lua_tonumberx, lua_Number, (S, int, int *))                                                   \
-  SLOT(lua_tointegerx, lua_Integer, (S, int, int *))                                                 \
-  SLOT(lua_toboolean, int, (S, int))                                                                 \
-  SLOT(lua_tolstring, const char *, (S, int, size_t *))                                              \
-  SLOT(lua_rawlen, size_t, (S, int))                                                                 \
-  SLOT(lua_tocfunction, lua_CFunction, (S, int))                                                     \
-  SLOT(lua_touserdata, void *, (S, int))                                                             \
-  SLOT(lua_tothread, S, (S, int))                                                                    \
-  SLOT(lua_topointer, const void *, (S, int))                                                        \
-  /* comparison and arithmetic */                                                                    \
-  SLOT(lua_arith, void, (S, int))                                                                    \
-  SLOT(lua_rawequal, int, (S, int, int))                                                             \
-  SLOT(lua_compare, int, (S, int, int, int))                                                         \
-  /* push */                                                                                         \
-  SLOT(lua_pushnil, void, (S))                                                                       \
-  SLOT(lua_pushnumber, void, (S, lua_Number))                                                        \
-  SLOT(lua_pushinteger, void, (S, lua_Integer))                                                      \
-  SLOT(lua_pushlstring, const char *, (S, const char *, size_t))                                     \
-  SLOT(lua_pushstring, const char *, (S, const char *))                                              \
-  SLOT(lua_pushvfstring, const char *, (S, const char *, va_list))                                   \
-  SLOT(lua_pushfstring, const char *, (S, const char *, ...))                                        \
-  SLOT(lua_pushcclosure, void, (S, lua_CFunction, int))                                              \
-  SLOT(lua_pushboolean, void, (S, int))                                                              \
-  SLOT(lua_pushlightuserdata, void, (S, void *))                                                     \
-  SLOT(lua_pushthread, int, (S))                                                                     \
-  /* get */                                                                                          \
-  SLOT(lua_getglobal, int, (S, const char *))                                                        \
-  SLOT(lua_gettable, int, (S, int))                                                                  \
-  SLOT(lua_getfield, int, (S, int, const char *))                                                    \
-  SLOT(lua_geti, int, (S, int, lua_Integer))                                                         \
-  SLOT(lua_rawget, int, (S, int))                                                                    \
-  SLOT(lua_rawgeti, int, (S, int, lua_Integer))                                                      \
-  SLOT(lua_rawgetp, int, (S, int, const void *))                                                     \
-  SLOT(lua_createtable, void, (S, int, int))                                                         \
-  SLOT(lua_newuserdata, void *, (S, size_t))                                                         \
-  SLOT(lua_getmetatable, int, (S, int))                                                              \
-  SLOT(lua_getuservalue, int, (S, int))                                                              \
-  /* set */                                                                                          \
-  SLOT(lua_setglobal, void, (S, const char *))                                                       \
-  SLOT(lua_settable, void, (S, int))                                                                 \
-  SLOT(lua_setfield, void, (S, int, const char *))                                                   \
-  SLOT(lua_seti, void, (S, int, lua_Integer))                                                        \
-  SLOT(lua_rawset, void, (S, int))                                                                   \
-  SLOT(lua_rawseti, void, (S, int, lua_Integer))                                                     \
-  SLOT(lua_rawsetp, void, (S, int, const void *))                                                    \
-  SLOT(lua_setmetatable, int, (S, int))                                                              \
-  SLOT(lua_setuservalue, void, (S, int))                                                             \
-  /* call, load, coroutine */                                                                        \
-  SLOT(lua_callk, void, (S, int, int, lua_KContext, lua_KFunction))                                  \
-  SLOT(lua_pcallk, int, (S, int, int, int, lua_KContext, lua_KFunction))                             \
-  SLOT(lua_load, int, (S, lua_Reader, void *, const char *, const char *))                           \
-  SLOT(lua_dump, int, (S, lua_Writer, void *, int))                                                  \
-  SLOT(lua_yieldk, int, (S, int, lua_KContext, lua_KFunction))                                       \
-  SLOT(lua_resume, int, (S, S, int))                                                                 \
-  SLOT(lua_status, int, (S))                                                                         \
-  SLOT(lua_isyieldable, int, (S))                                                                    \
-  /* miscellaneous */                                                                                \
-  SLOT(lua_gc, int, (S, int, int))                                                                   \
-  SLOT(lua_error, int, (S))                                                                          \
-  SLOT(lua_next, int, (S, int))                                                                      \
-  SLOT(lua_concat, void, (S, int))                                                                   \
-  SLOT(lua_len, void, (S, int))                                                                      \
-  SLOT(lua_stringtonumber, size_t, (S, const char *))                                                \
-  SLOT(lua_getallocf, lua_Alloc, (S, void **))                                                       \
-  SLOT(lua_setallocf, void, (S, lua_Alloc, void *))                                                  \
-  /* debug */                                                                                        \
-  SLOT(lua_getstack, int, (S, int, lua_Debug *))                                                     \
-  SLOT(lua_getinfo, int, (S, const char *, lua_Debug *))                                             \
-  SLOT(lua_getlocal, const char *, (S, const lua_Debug *, int))                                      \
-  SLOT(lua_setlocal, const char *, (S, const lua_Debug *, int))                                      \
-  SLOT(lua_getupvalue, const char *, (S, int, int))                                                  \
-  SLOT(lua_setupvalue, const char *, (S, int, int))                                                  \
-  SLOT(lua_upvalueid, void *, (S, int, int))                                                         \
-  SLOT(lua_upvaluejoin, void, (S, int, int, int, int))                                               \
-  SLOT(lua_sethook, void, (S, lua_Hook, int, int))                                                   \
-  SLOT(lua_gethook, lua_Hook, (S))                                                                   \
-  SLOT(lua_gethookmask, int, (S))                                                                    \
-  SLOT(lua_gethookcount, int, (S))                                                                   \
-  /* auxiliary library */                                                                            \
-  SLOT(luaL_checkversion_, void, (S, lua_Number, size_t))                                            \
-  SLOT(luaL_getmetafield, int, (S, int, const char *))                                               \
-  SLOT(luaL_callmeta, int, (S, int, const char *))                                                   \
-  SLOT(luaL_tolstring, const char *, (S, int, size_t *))                                             \
-  SLOT(luaL_argerror, int, (S, int, const char *))                                                   \
-  SLOT(luaL_checklstring, const char *, (S, int, size_t *))                                          \
-  SLOT(luaL_optlstring, const char *, (S, int, const char *, size_t *))                              \
-  SLOT(luaL_checknumber, lua_Number, (S, int))                                                       \
-  SLOT(luaL_optnumber, lua_Number, (S, int, lua_Number))                                             \
-  SLOT(luaL_checkinteger, lua_Integer, (S, int))                                                     \
-  SLOT(luaL_optinteger, lua_Integer, (S, int, lua_Integer))                                          \
-  SLOT(luaL_checkstack, void, (S, int, const char *))                                                \
-  SLOT(luaL_checktype, void, (S, int, int))                                                          \
-  SLOT(luaL_checkany, void, (S, int))                                                                \
-  SLOT(luaL_newmetatable, int, (S, const char *))                                                    \
-  SLOT(luaL_setmetatable, void, (S, const char *))                                                   \
-  SLOT(luaL_testudata, void *, (S, int, const char *))                                               \
-  SLOT(luaL_checkudata, void *, (S, int, const char *))                                              \
-  SLOT(luaL_where, void, (S, int))                                                                   \
-  SLOT(luaL_error, int, (S, const char *, ...))                                                      \
-  SLOT(luaL_checkoption, int, (S, int, const char *, const char *const[]))                           \
-  SLOT(luaL_fileresult, int, (S, int, const char *))                                                 \
-  SLOT(luaL_execresult, int, (S, int))                                                               \
-  SLOT(luaL_ref, int, (S, int))                                                                      \
-  SLOT(luaL_unref, void, (S, int, int))                                                              \
-  SLOT(luaL_loadfilex, int, (S, const char *, const char *))                                         \
-  SLOT(luaL_loadbufferx, int, (S, const char *, size_t, const char *, const char *))                 \
-  SLOT(luaL_loadstring, int, (S, const char *))                                                      \
-  SLOT(luaL_newstate, S, ())                                                                         \
-  SLOT(luaL_len, lua_Integer, (S, int))                                                              \
-  SLOT(luaL_gsub, const char *, (S, const char *, const char *, const char *))                       \
-  SLOT(luaL_setfuncs, void, (S, const luaL_Reg *, int))                                              \
-  SLOT(luaL_getsubtable, int, (S, int, const char *))                                                \
-  SLOT(luaL_traceback, void, (S, S, const char *, int))                                              \
-  SLOT(luaL_requiref, void, (S, const char *, lua_CFunction, int))                                   \
-  SLOT(luaL_buffinit, void, (S, luaL_Buffer *))                                                      \
-  SLOT(luaL_prepbuffsize, char *, (luaL_Buffer *, size_t))                                           \
-  SLOT(luaL_addlstring, void, (luaL_Buffer *, const char *, size_t))                                 \
-  SLOT(luaL_addstring, void, (luaL_Buffer *, const char *))                                          \
-  SLOT(luaL_addvalue, void, (luaL_Buffer *))                                                         \
-  SLOT(luaL_pushresult, void, (luaL_Buffer *))                                                       \
-  SLOT(luaL_pushresultsize, void, (luaL_Buffer *, size_t))                                           \
-  SLOT(luaL_buffinitsize, char *, (S, luaL_Buffer *, size_t))                                        \
-  DISCARD(luaL_pushmodule)                                                                           \
-  DISCARD(luaL_openlib)                                                                              \
-  /* standard libraries */                                                                           \
-  SLOT(luaopen_base, int, (S))                                                                       \
-  SLOT(luaopen_coroutine, int, (S))                                                                  \
-  SLOT(luaopen_table, int, (S))                                                                      \
-  SLOT(luaopen_io, int, (S))                                                                         \
-  SLOT(luaopen_os, int, (S))                                                                         \
-  SLOT(luaopen_string, int, (S))                                                                     \
-  SLOT(luaopen_utf8, int, (S))                                                                       \
-  SLOT(luaopen_bit32, int, (S))                                                                      \
-  SLOT(luaopen_math, int, (S))                                                                       \
-  SLOT(luaopen_debug, int, (S))                                                                      \
-  SLOT(luaopen_package, int, (S))                                                                    \
-  SLOT(luaL_openlibs, void, (S))
+#define TARVO_LUA_API(SLOT, DISCARD)                                                                \
+  /* state */                                                                                       \
+  SLOT(lua_newstate, State, (lua_Alloc, void *))                                                    \
+  SLOT(lua_close, void, (State))                                                                    \
+  SLOT(lua_newthread, State, (State))                                                               \
+  SLOT(lua_atpanic, lua_CFunction, (State, lua_CFunction))                                          \
+  /* basic stack */                                                                                 \
+  SLOT(lua_version, const lua_Number *, (State))                                                    \
+  SLOT(lua_absindex, int, (State, int))                                                             \
+  SLOT(lua_gettop, int, (State))                                                                    \
+  SLOT(lua_settop, void, (State, int))                                                              \
+  SLOT(lua_pushvalue, void, (State, int))                                                           \
+  SLOT(lua_rotate, void, (State, int, int))                                                         \
+  SLOT(lua_copy, void, (State, int, int))                                                           \
+  SLOT(lua_checkstack, int, (State, int))                                                           \
+  SLOT(lua_xmove, void, (State, State, int))                                                        \
+  /* access */                                                                                      \
+  SLOT(lua_isnumber, int, (State, int))                                                             \
+  SLOT(lua_isstring, int, (State, int))                                                             \
+  SLOT(lua_iscfunction, int, (State, int))                                                          \
+  SLOT(lua_isinteger, int, (State, int))                                                            \
+  SLOT(lua_isuserdata, int, (State, int))                                                           \
+  SLOT(lua_type, int, (State, int))                                                                 \
+  SLOT(lua_typename, const char *, (State, int))                                                    \
+  SLOT(lua_tonumberx, lua_Number, (State, int, int *))                                              \
+  SLOT(lua_tointegerx, lua_Integer, (State, int, int *))                                            \
+  SLOT(lua_toboolean, int, (State, int))                                                            \
+  SLOT(lua_tolstring, const char *, (State, int, size_t *))                                         \
+  SLOT(lua_rawlen, size_t, (State, int))                                                            \
+  SLOT(lua_tocfunction, lua_CFunction, (State, int))                                                \
+  SLOT(lua_touserdata, void *, (State, int))                                                        \
+  SLOT(lua_tothread, State, (State, int))                                                           \
+  SLOT(lua_topointer, const void *, (State, int))                                                   \
+  /* comparison and arithmetic */                                                                   \
+  SLOT(lua_arith, void, (State, int))                                                               \
+  SLOT(lua_rawequal, int, (State, int, int))                                                        \
+  SLOT(lua_compare, int, (State, int, int, int))                                                    \
+  /* push */                                                                                        \
+  SLOT(lua_pushnil, void, (State))                                                                  \
+  SLOT(lua_pushnumber, void, (State, lua_Number))                                                   \
+  SLOT(lua_pushinteger, void, (State, lua_Integer))                                                 \
+  SLOT(lua_pushlstring, const char *, (State, const char *, size_t))                                \
+  SLOT(lua_pushstring, const char *, (State, const char *))                                         \
+  SLOT(lua_pushvfstring, const char *, (State, const char *, va_list))                              \
+  SLOT(lua_pushfstring, const char *, (State, const char *, ...))                                   \
+  SLOT(lua_pushcclosure, void, (State, lua_CFunction, int))                                         \
+  SLOT(lua_pushboolean, void, (State, int))                                                         \
+  SLOT(lua_pushlightuserdata, void, (State, void *))                                                \
+  SLOT(lua_pushthread, int, (State))                                                                \
+  /* get */                                                                                         \
+  SLOT(lua_getglobal, int, (State, const char *))                                                   \
+  SLOT(lua_gettable, int, (State, int))                                                             \
+  SLOT(lua_getfield, int, (State, int, const char *))                                               \
+  SLOT(lua_geti, int, (State, int, lua_Integer))                                                    \
+  SLOT(lua_rawget, int, (State, int))                                                               \
+  SLOT(lua_rawgeti, int, (State, int, lua_Integer))                                                 \
+  SLOT(lua_rawgetp, int, (State, int, const void *))                                                \
+  SLOT(lua_createtable, void, (State, int, int))                                                    \
+  SLOT(lua_newuserdata, void *, (State, size_t))                                                    \
+  SLOT(lua_getmetatable, int, (State, int))                                                         \
+  SLOT(lua_getuservalue, int, (State, int))                                                         \
+  /* set */                                                                                         \
+  SLOT(lua_setglobal, void, (State, const char *))                                                  \
+  SLOT(lua_settable, void, (State, int))                                                            \
+  SLOT(lua_setfield, void, (State, int, const char *))                                              \
+  SLOT(lua_seti, void, (State, int, lua_Integer))                                                   \
+  SLOT(lua_rawset, void, (State, int))                                                              \
+  SLOT(lua_rawseti, void, (State, int, lua_Integer))                                                \
+  SLOT(lua_rawsetp, void, (State, int, const void *))                                               \
+  SLOT(lua_setmetatable, int, (State, int))                                                         \
+  SLOT(lua_setuservalue, void, (State, int))                                                        \
+  /* call, load, coroutine */                                                                       \
+  SLOT(lua_callk, void, (State, int, int, lua_KContext, lua_KFunction))                             \
+  SLOT(lua_pcallk, int, (State, int, int, int, lua_KContext, lua_KFunction))                        \
+  SLOT(lua_load, int, (State, lua_Reader, void *, const char *, const char *))                      \
+  SLOT(lua_dump, int, (State, lua_Writer, void *, int))                                             \
+  SLOT(lua_yieldk, int, (State, int, lua_KContext, lua_KFunction))                                  \
+  SLOT(lua_resume, int, (State, State, int))                                                        \
+  SLOT(lua_status, int, (State))                                                                    \
+  SLOT(lua_isyieldable, int, (State))                                                               \
+  /* miscellaneous */                                                                               \
+  SLOT(lua_gc, int, (State, int, int))                                                              \
+  SLOT(lua_error, int, (State))                                                                     \
+  SLOT(lua_next, int, (State, int))                                                                 \
+  SLOT(lua_concat, void, (State, int))                                                              \
+  SLOT(lua_len, void, (State, int))                                                                 \
+  SLOT(lua_stringtonumber, size_t, (State, const char *))                                           \
+  SLOT(lua_getallocf, lua_Alloc, (State, void **))                                                  \
+  SLOT(lua_setallocf, void, (State, lua_Alloc, void *))                                             \
+  /* debug */                                                                                       \
+  SLOT(lua_getstack, int, (State, int, lua_Debug *))                                                \
+  SLOT(lua_getinfo, int, (State, const char *, lua_Debug *))                                        \
+  SLOT(lua_getlocal, const char *, (State, const lua_Debug *, int))                                 \
+  SLOT(lua_setlocal, const char *, (State, const lua_Debug *, int))                                 \
+  SLOT(lua_getupvalue, const char *, (State, int, int))                                             \
+  SLOT(lua_setupvalue, const char *, (State, int, int))                                             \
+  SLOT(lua_upvalueid, void *, (State, int, int))                                                    \
+  SLOT(lua_upvaluejoin, void, (State, int, int, int, int))                                          \
+  SLOT(lua_sethook, void, (State, lua_Hook, int, int))                                              \
+  SLOT(lua_gethook, lua_Hook, (State))                                                              \
+  SLOT(lua_gethookmask, int, (State))                                                               \
+  SLOT(lua_gethookcount, int, (State))                                                              \
+  /* auxiliary library */                                                                           \
+  SLOT(luaL_checkversion_, void, (State, lua_Number, size_t))                                       \
+  SLOT(luaL_getmetafield, int, (State, int, const char *))                                          \
+  SLOT(luaL_callmeta, int, (State, int, const char *))                                              \
+  SLOT(luaL_tolstring, const char *, (State, int, size_t *))                                        \
+  SLOT(luaL_argerror, int, (State, int, const char *))                                              \
+  SLOT(luaL_checklstring, const char *, (State, int, size_t *))                                     \
+  SLOT(luaL_optlstring, const char *, (State, int, const char *, size_t *))                         \
+  SLOT(luaL_checknumber, lua_Number, (State, int))                                                  \
+  SLOT(luaL_optnumber, lua_Number, (State, int, lua_Number))                                        \
+  SLOT(luaL_checkinteger, lua_Integer, (State, int))                                                \
+  SLOT(luaL_optinteger, lua_Integer, (State, int, lua_Integer))                                     \
+  SLOT(luaL_checkstack, void, (State, int, const char *))                                           \
+  SLOT(luaL_checktype, void, (State, int, int))                                                     \
+  SLOT(luaL_checkany, void, (State, int))                                                           \
+  SLOT(luaL_newmetatable, int, (State, const char *))                                               \
+  SLOT(luaL_setmetatable, void, (State, const char *))                                              \
+  SLOT(luaL_testudata, void *, (State, int, const char *))                                          \
+  SLOT(luaL_checkudata, void *, (State, int, const char *))                                         \
+  SLOT(luaL_where, void, (State, int))                                                              \
+  SLOT(luaL_error, int, (State, const char *, ...))                                                 \
+  SLOT(luaL_checkoption, int, (State, int, const char *, const char *const[]))                      \
+  SLOT(luaL_fileresult, int, (State, int, const char *))                                            \
+  SLOT(luaL_execresult, int, (State, int))                                                          \
+  SLOT(luaL_ref, int, (State, int))                                                                 \
+  SLOT(luaL_unref, void, (State, int, int))                                                         \
+  SLOT(luaL_loadfilex, int, (State, const char *, const char *))                                    \
+  SLOT(luaL_loadbufferx, int, (State, const char *, size_t, const char *, const char *))            \
+  SLOT(luaL_loadstring, int, (State, const char *))                                                 \
+  SLOT(luaL_newstate, State, ())                                                                    \
+  SLOT(luaL_len, lua_Integer, (State, int))                                                         \
+  SLOT(luaL_gsub, const char *, (State, const char *, const char *, const char *))                  \
+  SLOT(luaL_setfuncs, void, (State, const luaL_Reg *, int))                                         \
+  SLOT(luaL_getsubtable, int, (State, int, const char *))                                           \
+  SLOT(luaL_traceback, void, (State, State, const char *, int))                                     \
+  SLOT(luaL_requiref, void, (State, const char *, lua_CFunction, int))                              \
+  SLOT(luaL_buffinit, void, (State, luaL_Buffer *))                                                 \
+  SLOT(luaL_prepbuffsize, char *, (luaL_Buffer *, size_t))                                          \
+  SLOT(luaL_addlstring, void, (luaL_Buffer *, const char *, size_t))                                \
+  SLOT(luaL_addstring, void, (luaL_Buffer *, const char *))                                         \
+  SLOT(luaL_addvalue, void, (luaL_Buffer *))                                                        \
+  SLOT(luaL_pushresult, void, (luaL_Buffer *))                                                      \
+  SLOT(luaL_pushresultsize, void, (luaL_Buffer *, size_t))                                          \
+  SLOT(luaL_buffinitsize, char *, (State, luaL_Buffer *, size_t))                                   \
+  DISCARD(luaL_pushmodule)                                                                          \
+  DISCARD(luaL_openlib)                                                                             \
+  /* standard libraries */                                                                          \
+  SLOT(luaopen_base, int, (State))                                                                  \
+  SLOT(luaopen_coroutine, int, (State))                                                             \
+  SLOT(luaopen_table, int, (State))                                                                 \
+  SLOT(luaopen_io, int, (State))                                                                    \
+  SLOT(luaopen_os, int, (State))                                                                    \
+  SLOT(luaopen_string, int, (State))                                                                \
+  SLOT(luaopen_utf8, int, (State))                                                                  \
+  SLOT(luaopen_bit32, int, (State))                                                                 \
+  SLOT(luaopen_math, int, (State))                                                                  \
+  SLOT(luaopen_debug, int, (State))                                                                 \
+  SLOT(luaopen_package, int, (State))                                                               \
+  SLOT(luaL_openlibs, void, (State))
 
 #define TARVO_LUA_SLOT_FIELD(name, R, P) R(*name) P = nullptr;
 #define TARVO_LUA_NO_FIELD(name)
