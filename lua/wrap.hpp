@@ -28,6 +28,11 @@
 // Ret::Bytes (iRetSize bytes, released), Ret::List (split result as a list
 // table), Ret::None (a procedure: no value).
 //
+// A function that does not fit (several results, a record table, a count the
+// kinds cannot express) is written by hand with count_ok/param_count_error,
+// the readers below and TableWriter (table.hpp), as Rand in core.cpp is; it
+// may also wrap a small adapter function of its own.
+//
 // Lua errors are long jumps that skip C++ destructors, so nothing with a
 // destructor may be alive when one is raised: the count check and the table
 // of a list result come before any argument is converted.
