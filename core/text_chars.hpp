@@ -61,10 +61,48 @@ T *find(T *s, T *end, const std::type_identity_t<T> *pat, size_t n) {
   while (s <= last) {
     s = find_unit(s, pat[0], static_cast<size_t>(last - s) + 1);
     if (!s) return nullptr;
-    if (std::memcmp(s + 1, pat + 1, (n - 1) * sizeof(T)) == 0) return s;
+    size_t j = 1;
+    while (j < n && s[j] == pat[j]) ++j;
+    if (j == n) return s;
     ++s;
   }
   return nullptr;
 }
+
+// The non-overlapping matches that next(from, stop) finds left to right in
+// [begin, stop), each `width` units long. The count pass keeps the first
+// offsets, so a text with few matches is searched once; one with many is
+// searched again when it is walked rather than given a large list (fresh
+// memory costs more than a second search).
+template <class T, class Next>
+class Matches {
+ public:
+  Matches(T *begin, T *stop, size_t width, Next next) : begin_(begin), stop_(stop), width_(width), next_(next) {
+    for (T *m = next_(begin_, stop_); m; m = next_(m + width_, stop_)) {
+      if (count_ < kKept) kept_[count_] = static_cast<size_t>(m - begin_);
+      ++count_;
+    }
+  }
+  size_t size() const { return count_; }
+
+  // Calls f(offset) for every match in order. f may write at the match's
+  // first unit: the search goes on after the match.
+  template <class F>
+  void each(F f) const {
+    size_t n = count_ < kKept ? count_ : kKept;
+    for (size_t i = 0; i < n; ++i) f(kept_[i]);
+    if (count_ <= kKept) return;
+    for (T *m = next_(begin_ + kept_[kKept - 1] + width_, stop_); m; m = next_(m + width_, stop_))
+      f(static_cast<size_t>(m - begin_));
+  }
+
+ private:
+  static constexpr size_t kKept = 256;
+  T *begin_, *stop_;
+  size_t width_;
+  Next next_;
+  size_t count_ = 0;
+  size_t kept_[kKept];
+};
 
 }  // namespace tarvo::text

@@ -20,10 +20,10 @@ T *replace(const T *text, const T *old_text, const T *new_text) {
   const T *end = text + length(text);
   size_t on = old_text ? length(old_text) : 0;
   size_t nn = new_text ? length(new_text) : 0;
-  auto next = [&](const T *from) { return on ? find(from, end, old_text, on) : nullptr; };
+  auto next = [&](const T *from, const T *) { return on ? find(from, end, old_text, on) : nullptr; };
+  Matches matches(text, end, on, next);
 
-  size_t k = 0;
-  for (const T *m = next(text); m; m = next(m + on)) ++k;
+  size_t k = matches.size();
   size_t kept = static_cast<size_t>(end - text) - k * on;
   size_t len, bytes;
   if (!mul_add(k, nn, kept, len) || !mul_add(len + 1, sizeof(T), 0, bytes) || len > UINT32_MAX) return fail<T>();
@@ -32,15 +32,15 @@ T *replace(const T *text, const T *old_text, const T *new_text) {
   if (!r) return fail<T>();
 
   T *out = r;
-  const T *from = text;
-  for (const T *m = next(from); m; m = next(from)) {
-    std::memcpy(out, from, static_cast<size_t>(m - from) * sizeof(T));
-    out += m - from;
+  size_t from = 0;
+  matches.each([&](size_t at) {
+    std::memcpy(out, text + from, (at - from) * sizeof(T));
+    out += at - from;
     if (nn) std::memcpy(out, new_text, nn * sizeof(T));
     out += nn;
-    from = m + on;
-  }
-  std::memcpy(out, from, static_cast<size_t>(end - from) * sizeof(T));
+    from = at + on;
+  });
+  std::memcpy(out, text + from, (static_cast<size_t>(end - text) - from) * sizeof(T));
   r[len] = 0;
   tarvo::set_size(len);
   return r;

@@ -34,19 +34,20 @@ T **failed() {
   return reinterpret_cast<T **>(tarvo::empty_a());
 }
 
-// Walks chars[0, end) cutting at each match that `next` finds: a zero goes
-// where the match starts and the next piece starts after it.
-template <class T, class Next>
-T **fill(T **slots, T *chars, size_t end, size_t sep_len, Next next) {
-  size_t k = 0;
-  T *start = chars;
-  T *stop = chars + end;
-  for (T *m = next(start, stop); m; m = next(start, stop)) {
-    *m = 0;
-    slots[k++] = start;
-    start = m + sep_len;
-  }
-  slots[k++] = start;
+// Cuts chars at each collected match: a zero where the match starts, the next
+// piece after it.
+template <class T, class M>
+T **cut(T *text, size_t end, const M &matches, size_t sep_len, int32_t inplace) {
+  T *chars;
+  T **slots = alloc_block(text, end, matches.size() + 1, inplace != 0, chars);
+  if (!slots) return failed<T>();
+  size_t k = 0, start = 0;
+  matches.each([&](size_t at) {
+    chars[at] = 0;
+    slots[k++] = chars + start;
+    start = at + sep_len;
+  });
+  slots[k++] = chars + start;
   slots[k] = nullptr;
   tarvo::set_size(k);
   return slots;
@@ -57,47 +58,30 @@ T **fill(T **slots, T *chars, size_t end, size_t sep_len, Next next) {
 // a zero in the first place (the empty list), so nothing past that second
 // zero is read.
 template <class T>
-size_t list_end(const T *t, size_t &zeros) {
-  zeros = 0;
+size_t list_end(const T *t) {
   size_t i = 0;
-  while (t[i] != 0 || (i != 0 && t[i + 1] != 0)) {
-    if (t[i] == 0) ++zeros;
-    ++i;
-  }
+  while (t[i] != 0 || (i != 0 && t[i + 1] != 0)) ++i;
   return i;
 }
 
 template <class T>
 T **split_char(T *text, T sep, int32_t inplace) {
   if (!text) text = empty<T>();
-  size_t end, count = 0;
-  if (sep == 0) {
-    end = list_end(text, count);
-  } else {
-    end = length(text);
-    for (size_t i = 0; i < end; ++i) count += text[i] == sep;
-  }
-  T *chars;
-  T **slots = alloc_block(text, end, count + 1, inplace != 0, chars);
-  if (!slots) return failed<T>();
-  return fill(slots, chars, end, 1, [sep](T *from, T *stop) { return find_unit(from, sep, stop - from); });
+  size_t end = sep == 0 ? list_end(text) : length(text);
+  auto next = [sep](T *from, T *stop) { return find_unit(from, sep, stop - from); };
+  return cut(text, end, Matches(text, text + end, 1, next), 1, inplace);
 }
 
-// Matches are taken left to right without overlap, in the count as in the
-// cut, so the array holds exactly the pieces. An empty separator matches
-// nowhere: the whole text is the one piece.
+// Matches are taken left to right without overlap, so the array holds exactly
+// the pieces. An empty separator matches nowhere: the whole text is the one
+// piece.
 template <class T>
 T **split_text(T *text, const T *sep, int32_t inplace) {
   if (!text) text = empty<T>();
   size_t n = length(sep);
   size_t end = length(text);
   auto next = [sep, n](T *from, T *stop) { return n ? find(from, stop, sep, n) : nullptr; };
-  size_t count = 0;
-  for (T *m = next(text, text + end); m; m = next(m + n, text + end)) ++count;
-  T *chars;
-  T **slots = alloc_block(text, end, count + 1, inplace != 0, chars);
-  if (!slots) return failed<T>();
-  return fill(slots, chars, end, n, next);
+  return cut(text, end, Matches(text, text + end, n, next), n, inplace);
 }
 
 template <class T>
