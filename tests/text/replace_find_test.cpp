@@ -1,5 +1,5 @@
 // Replacing and searching.
-#include "alloc_counter.hpp"
+#include "text_fixture.hpp"
 #include "xcore.h"
 #include "xtext.h"
 
@@ -7,19 +7,7 @@
 
 namespace {
 
-class Replace : public tarvo::test::LeakCheckedTest {
- protected:
-  std::string take(char *r) {
-    std::string s(r);
-    xCore_free(r);
-    return s;
-  }
-  std::wstring take(wchar_t *r) {
-    std::wstring s(r);
-    xCore_free(r);
-    return s;
-  }
-};
+class Replace : public tarvo::test::TextTest {};
 
 TEST_F(Replace, OccurrencesAreTakenLeftToRight) {
   EXPECT_EQ(take(xCore_ReplaceA("aaa", "aa", "b")), "ba");
@@ -56,7 +44,7 @@ TEST_F(Replace, NothingLeftIsEmptyString) {
   EXPECT_EQ(static_cast<const void *>(xCore_ReplaceW(L"", L"a", L"b")), xCore.EmptyString);
 }
 
-class Find : public tarvo::test::LeakCheckedTest {};
+class Find : public tarvo::test::TextTest {};
 
 TEST_F(Find, PositionIsOneBasedAndIgnoreCaseReleasesItsCopies) {
   EXPECT_EQ(xCore_InStrW(L"Hello", L"LL", 0), 0u);
