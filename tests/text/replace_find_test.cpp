@@ -18,6 +18,17 @@ TEST_F(Replace, OccurrencesAreTakenLeftToRight) {
   EXPECT_EQ(xCore.iRetSize, 3u);
 }
 
+TEST_F(Replace, ManyOccurrences) {
+  // More occurrences than the search keeps offsets for.
+  std::wstring text, expected;
+  for (int i = 0; i < 1000; ++i) {
+    text += std::to_wstring(i) + L"--";
+    expected += std::to_wstring(i) + L"\x4E2D";
+  }
+  EXPECT_EQ(take(xCore_ReplaceW(text.c_str(), L"--", L"\x4E2D")), expected);
+  EXPECT_EQ(xCore.iRetSize, expected.size());
+}
+
 TEST_F(Replace, WideSizeCountsCharacters) {
   EXPECT_EQ(take(xCore_ReplaceW(L"\x4E2D\x6587\x4E2D", L"\x4E2D", L"\xD83D\xDE00")),
             L"\xD83D\xDE00\x6587\xD83D\xDE00");
