@@ -1,5 +1,5 @@
 // String copies and ASCII case mapping.
-#include "runtime.hpp"
+#include "text_chars.hpp"
 #include "xstring.h"
 
 #include <windows.h>
@@ -10,30 +10,20 @@
 
 namespace {
 
-template <class T>
-size_t text_length(const T *s) {
-  if constexpr (sizeof(T) == 1)
-    return std::strlen(s);
-  else
-    return std::wcslen(s);
-}
-
-template <class T>
-T *empty_of() {
-  return reinterpret_cast<T *>(tarvo::empty_a());
-}
+using tarvo::text::empty;
+using tarvo::text::length;
 
 template <class T>
 T *copy_string(const T *s, uint32_t len) {
-  if (!s) return empty_of<T>();
-  size_t n = len ? len : text_length(s);
-  if (n == 0) return empty_of<T>();
+  if (!s) return empty<T>();
+  size_t n = len ? len : length(s);
+  if (n == 0) return empty<T>();
   T *r;
   if constexpr (sizeof(T) == 2)
     r = static_cast<T *>(xCore.calloc(n + 1, sizeof(T)));
   else
     r = static_cast<T *>(xCore.malloc(n + 1));
-  if (!r) return empty_of<T>();
+  if (!r) return empty<T>();
   std::memcpy(r, s, n * sizeof(T));
   r[n] = 0;
   return r;

@@ -1,5 +1,5 @@
 // Hexadecimal and URI encoding, and the exported xxHash functions.
-#include "alloc_counter.hpp"
+#include "text_fixture.hpp"
 #include "xcore.h"
 #include "xtext.h"
 #include "xxh_reference.hpp"
@@ -9,21 +9,7 @@
 
 namespace {
 
-class Codec : public tarvo::test::LeakCheckedTest {
- protected:
-  // The decoded bytes, sized by iRetSize.
-  std::string take_bytes(char *r) {
-    std::string s(r, xCore.iRetSize);
-    EXPECT_EQ(r[xCore.iRetSize], '\0');
-    xCore_free(r);
-    return s;
-  }
-  std::string take(char *r) {
-    std::string s(r);
-    xCore_free(r);
-    return s;
-  }
-};
+class Codec : public tarvo::test::TextTest {};
 
 TEST_F(Codec, HexEncode) {
   const unsigned char bytes[] = {0x0A, 0xFF, 0x00, 0x41};

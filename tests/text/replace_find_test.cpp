@@ -1,5 +1,5 @@
 // Replacing and searching.
-#include "alloc_counter.hpp"
+#include "text_fixture.hpp"
 #include "xcore.h"
 #include "xtext.h"
 
@@ -7,19 +7,7 @@
 
 namespace {
 
-class Replace : public tarvo::test::LeakCheckedTest {
- protected:
-  std::string take(char *r) {
-    std::string s(r);
-    xCore_free(r);
-    return s;
-  }
-  std::wstring take(wchar_t *r) {
-    std::wstring s(r);
-    xCore_free(r);
-    return s;
-  }
-};
+class Replace : public tarvo::test::TextTest {};
 
 TEST_F(Replace, OccurrencesAreTakenLeftToRight) {
   EXPECT_EQ(take(xCore_ReplaceA("aaa", "aa", "b")), "ba");
@@ -28,6 +16,17 @@ TEST_F(Replace, OccurrencesAreTakenLeftToRight) {
   EXPECT_EQ(xCore.iRetSize, 9u);
   EXPECT_EQ(take(xCore_ReplaceA("a-b-c", "-", nullptr)), "abc") << "a null new text deletes";
   EXPECT_EQ(xCore.iRetSize, 3u);
+}
+
+TEST_F(Replace, ManyOccurrences) {
+  // More occurrences than the search keeps offsets for.
+  std::wstring text, expected;
+  for (int i = 0; i < 1000; ++i) {
+    text += std::to_wstring(i) + L"--";
+    expected += std::to_wstring(i) + L"\x4E2D";
+  }
+  EXPECT_EQ(take(xCore_ReplaceW(text.c_str(), L"--", L"\x4E2D")), expected);
+  EXPECT_EQ(xCore.iRetSize, expected.size());
 }
 
 TEST_F(Replace, WideSizeCountsCharacters) {
@@ -56,7 +55,7 @@ TEST_F(Replace, NothingLeftIsEmptyString) {
   EXPECT_EQ(static_cast<const void *>(xCore_ReplaceW(L"", L"a", L"b")), xCore.EmptyString);
 }
 
-class Find : public tarvo::test::LeakCheckedTest {};
+class Find : public tarvo::test::TextTest {};
 
 TEST_F(Find, PositionIsOneBasedAndIgnoreCaseReleasesItsCopies) {
   EXPECT_EQ(xCore_InStrW(L"Hello", L"LL", 0), 0u);

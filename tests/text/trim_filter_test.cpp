@@ -1,5 +1,5 @@
 // Trimming and filtering in the three forms.
-#include "alloc_counter.hpp"
+#include "text_fixture.hpp"
 #include "xcore.h"
 #include "xtext.h"
 
@@ -7,19 +7,7 @@
 
 namespace {
 
-class TrimFilter : public tarvo::test::LeakCheckedTest {
- protected:
-  std::string take(char *r) {
-    std::string s(r);
-    xCore_free(r);
-    return s;
-  }
-  std::wstring take(wchar_t *r) {
-    std::wstring s(r);
-    xCore_free(r);
-    return s;
-  }
-};
+class TrimFilter : public tarvo::test::TextTest {};
 
 TEST_F(TrimFilter, DefaultSetAndRemovedCount) {
   wchar_t text[] = L" \tab \n";
