@@ -81,7 +81,10 @@ const luaL_Reg kCoreFunctions[] = {
     {"U2A", wrap<xCore_U2A, Ret::Bytes, Bytes, LengthOf<1>>},
     {"SplitChar", wrap<xCore_SplitCharA, Ret::List, Text, Char, Fixed<0>>},
     {"SplitText", wrap<xCore_SplitTextA, Ret::List, Text, Text, Fixed<0>>},
-    {"Split", wrap<xCore_SplitA, Ret::List, Text, Text, Fixed<0>>},
+    // A null separator would make the library read the text as a list of
+    // zero-terminated strings ended by an empty one, which a Lua string is
+    // not: a separator that is not a string splits nothing.
+    {"Split", wrap<xCore_SplitA, Ret::List, Text, TextOrEmpty, Fixed<0>>},
     {"Replace", wrap<xCore_ReplaceA, Ret::Text, Text, Text, Text>},
     {"LTrim", wrap<xxLTrimU, Ret::Text, Text, Text>},
     {"RTrim", wrap<xxRTrimU, Ret::Text, Text, Text>},

@@ -156,6 +156,14 @@ struct TextOr {
   }
 };
 
+// Never null: nil or another value that is not a string reads as "".
+struct TextOrEmpty {
+  static const char *get(lua_State *L, int pos) {
+    const char *s = api.lua_tolstring(L, pos, nullptr);
+    return s ? s : "";
+  }
+};
+
 struct Int {
   template <class P>
   static P get(lua_State *L, int pos) {
@@ -238,6 +246,7 @@ struct Fixed {
 }  // namespace read
 
 using Text = TextKind<read::Text>;
+using TextOrEmpty = TextKind<read::TextOrEmpty>;
 template <Literal Default>
 using TextOr = TextKind<read::TextOr<Default>, false>;
 using Int = ValueKind<read::Int>;
