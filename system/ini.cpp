@@ -1,4 +1,5 @@
 // Single INI values over the platform's private-profile calls.
+#include "allocated_empty.hpp"
 #include "forms.hpp"
 #include "xini.h"
 
@@ -8,14 +9,6 @@ namespace {
 
 constexpr DWORD kFirstBuffer = 8192;  // characters; most values fit at once
 constexpr DWORD kLargestBuffer = 1u << 28;
-
-wchar_t *empty_value() {
-  wchar_t *r = tarvo::alloc_result<wchar_t>(1);
-  if (!r) return tarvo::set_size(0), tarvo::empty_w();
-  r[0] = 0;
-  tarvo::set_size(0);
-  return r;
-}
 
 // A null value or key passes through to the platform (removing a key or a
 // section); text arguments become UTF-16 for the wide call.
@@ -36,7 +29,7 @@ extern "C" {
 // The platform reports a value cut to the buffer as size - 1 characters: the
 // buffer then doubles until the whole value fits.
 wchar_t *Ini_ReadW(const wchar_t *file, const wchar_t *section, const wchar_t *key) {
-  if (!file || !section || !key) return empty_value();
+  if (!file || !section || !key) return tarvo::files::allocated_empty<wchar_t>();
   for (DWORD size = kFirstBuffer; size <= kLargestBuffer; size *= 2) {
     wchar_t *buf = tarvo::alloc_result<wchar_t>(size);
     if (!buf) break;
@@ -48,7 +41,7 @@ wchar_t *Ini_ReadW(const wchar_t *file, const wchar_t *section, const wchar_t *k
     }
     tarvo::release(buf);
   }
-  return empty_value();
+  return tarvo::files::allocated_empty<wchar_t>();
 }
 char *Ini_ReadA(const char *file, const char *section, const char *key) {
   return tarvo::via_w<A, Ini_ReadW>(file, section, key);

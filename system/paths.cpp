@@ -2,6 +2,7 @@
 // forms ask the platform (and the current folder).
 #include "forms.hpp"
 #include "xpath.h"
+#include "xtext.h"
 
 #include <windows.h>
 #include <shlwapi.h>
@@ -55,27 +56,13 @@ wchar_t *route(const std::wstring &from, const std::wstring &to) {
 
 bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-// Trims the set from both ends; true when something went.
-bool trim(std::wstring &s, const wchar_t *set) {
-  size_t b = s.find_first_not_of(set);
-  if (b == std::wstring::npos) {
-    bool changed = !s.empty();
-    s.clear();
-    return changed;
-  }
-  size_t e = s.find_last_not_of(set);
-  bool changed = b > 0 || e + 1 < s.size();
-  s = s.substr(b, e + 1 - b);
-  return changed;
-}
-
-// Removes every character of the set; true when something went.
-bool filter(std::wstring &s, const wchar_t *set) {
-  std::wstring kept;
-  for (wchar_t c : s)
-    if (!std::wcschr(set, c)) kept += c;
-  bool changed = kept.size() != s.size();
-  s.swap(kept);
+// Runs a text utility in place on one component; true when it removed
+// something (its count of removed units is in iRetSize).
+template <auto Edit>
+bool edit_in_place(std::wstring &part, const wchar_t *set) {
+  Edit(part.data(), set, 1);
+  bool changed = xCore.iRetSize != 0;
+  part.resize(std::wcslen(part.c_str()));
   return changed;
 }
 
@@ -152,8 +139,8 @@ int32_t Path_SafeCheckW(wchar_t *path, int32_t repair) {
   int32_t unsafe = 0;
   std::wstring repaired;
   for (size_t i = 0; i < parts.size(); ++i) {
-    bool trimmed = trim(parts[i], L" .");
-    bool filtered = filter(parts[i], L"*\"<>|");
+    bool trimmed = edit_in_place<xxTrimW>(parts[i], L" .");
+    bool filtered = edit_in_place<xxStringFilterW>(parts[i], L"*\"<>|");
     if (trimmed || filtered) unsafe = 1;
     repaired += parts[i];
     if (i + 1 < parts.size()) repaired += L'\\';

@@ -1,5 +1,7 @@
 #include "text_codec.hpp"
 
+#include "allocated_empty.hpp"
+
 #include <climits>
 #include <cstring>
 #include <cwchar>
@@ -18,14 +20,6 @@ bool form_codepage_matches(Form form, int32_t charset) {
   return charset == kUtf16Le;
 }
 UINT form_codepage(Form form) { return form == Form::U ? CP_UTF8 : CP_ACP; }
-
-char *allocated_empty() {
-  char *r = tarvo::alloc_result<char>(1);
-  if (!r) return tarvo::set_size(0), tarvo::empty_a();
-  r[0] = 0;
-  tarvo::set_size(0);
-  return r;
-}
 
 bool encode_wide(const wchar_t *w, size_t bytes, int32_t charset, Encoded &out) {
   if (charset < 0 || charset == kUtf16Le) {
@@ -49,7 +43,7 @@ bool encode_wide(const wchar_t *w, size_t bytes, int32_t charset, Encoded &out) 
 }  // namespace
 
 char *narrow(const wchar_t *w, size_t units, UINT codepage) {
-  if (units == 0) return allocated_empty();
+  if (units == 0) return tarvo::files::allocated_empty<char>();
   if (codepage != CP_UTF8 || units > INT_MAX / kUtf8BytesPerUnit)
     return xCore_W2M(w, codepage, static_cast<uint32_t>(units * 2));
   size_t cap = units * kUtf8BytesPerUnit;
