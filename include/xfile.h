@@ -86,7 +86,9 @@ TARVO_API wchar_t *xFile_ReadAllW(const wchar_t *path, int32_t charset);
 TARVO_API char *xFile_ReadAllA(const char *path, int32_t charset);
 TARVO_API char *xFile_ReadAllU(const char *path, int32_t charset);
 /* Writes the text as the file's content (created if missing, older content
- * cut off, an existing matching mark kept); bytes written. */
+ * cut off, an existing matching mark kept); bytes written. An empty text
+ * leaves only the mark; a null text, or one the charset's conversion refuses,
+ * leaves the file as it was and gives 0. */
 TARVO_API uint32_t xFile_WriteAllW(const wchar_t *path, const wchar_t *text, uint32_t len, int32_t charset);
 TARVO_API uint32_t xFile_WriteAllA(const char *path, const char *text, uint32_t len, int32_t charset);
 TARVO_API uint32_t xFile_WriteAllU(const char *path, const char *text, uint32_t len, int32_t charset);
