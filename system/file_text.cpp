@@ -1,0 +1,124 @@
+// Text reads and writes on an open handle and on whole files.
+#include "text_codec.hpp"
+
+#include <cstring>
+#include <cwchar>
+
+using namespace tarvo::files;
+using tarvo::WideArg;
+
+namespace {
+
+void *failed_text() {
+  tarvo::set_size(0);
+  return tarvo::empty_a();
+}
+
+bool is_empty_text(Form form, const void *text, uint32_t len) {
+  if (!text) return true;
+  if (len) return false;
+  return form == Form::W ? *static_cast<const wchar_t *>(text) == 0 : *static_cast<const char *>(text) == 0;
+}
+
+uint32_t write_text(xFileHandle *f, Form form, const void *text, uint32_t len) {
+  if (!valid(f)) return 0;
+  Encoded bytes;
+  if (!encode(form, text, len, f->charset, bytes) || bytes.size() > MAXDWORD) return 0;
+  DWORD done = 0;
+  if (!WriteFile(os(f), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr)) return 0;
+  return done;
+}
+
+// The buffer has room for four zero bytes after what is read, so every form
+// is terminated whatever the charset's unit size.
+void *read_text(xFileHandle *f, Form form, uint64_t count) {
+  if (!valid(f) || count > UINT32_MAX || count > SIZE_MAX - 4) return failed_text();
+  char *bytes = tarvo::alloc_result<char>(static_cast<size_t>(count) + 4);
+  if (!bytes) return failed_text();
+  DWORD got = 0;
+  if (!ReadFile(os(f), bytes, static_cast<DWORD>(count), &got, nullptr)) {
+    tarvo::release(bytes);
+    return failed_text();
+  }
+  std::memset(bytes + got, 0, 4);
+  return decode(form, bytes, got, f->charset);
+}
+
+// Everything after the mark; a file too large for one 32-bit read fails
+// rather than coming back cut short.
+void *read_all(const wchar_t *path, Form form, int32_t charset) {
+  ScopedFile f(xFile_OpenW(path, 1, charset));
+  if (!f) return failed_text();
+  int64_t remaining = xFile_Size(f.get()) - f.get()->headerLen;
+  if (remaining <= 0) return failed_text();
+  return read_text(f.get(), form, static_cast<uint64_t>(remaining));
+}
+
+// WriteAll cuts the file after the text (after the mark for an empty text);
+// a text that cannot be converted leaves the file as it was.
+uint32_t write_all(const wchar_t *path, Form form, const void *text, uint32_t len, int32_t charset, bool append) {
+  if (!text) return 0;
+  ScopedFile f(xFile_OpenW(path, 0, charset));
+  if (!f) return 0;
+  if (append) return xFile_Seek(f.get(), 0, FILE_END) ? write_text(f.get(), form, text, len) : 0;
+  if (is_empty_text(form, text, len)) {
+    xFile_SetEOF(f.get());
+    return 0;
+  }
+  uint32_t n = write_text(f.get(), form, text, len);
+  if (n) xFile_SetEOF(f.get());
+  return n;
+}
+
+template <uint32_t CP, Form F>
+char *read_all_narrow(const char *path, int32_t charset) {
+  return static_cast<char *>(read_all(WideArg<CP>(path), F, charset));
+}
+
+template <uint32_t CP, Form F, bool Append>
+uint32_t write_all_narrow(const char *path, const char *text, uint32_t len, int32_t charset) {
+  return write_all(WideArg<CP>(path), F, text, len, charset, Append);
+}
+
+constexpr uint32_t A = tarvo::kCodePageA;
+constexpr uint32_t U = tarvo::kCodePageU;
+
+}  // namespace
+
+extern "C" {
+
+uint32_t xFile_WriteW(xFileHandle *f, const wchar_t *text, uint32_t len) { return write_text(f, Form::W, text, len); }
+uint32_t xFile_WriteA(xFileHandle *f, const char *text, uint32_t len) { return write_text(f, Form::A, text, len); }
+uint32_t xFile_WriteU(xFileHandle *f, const char *text, uint32_t len) { return write_text(f, Form::U, text, len); }
+
+wchar_t *xFile_ReadW(xFileHandle *f, uint32_t count) { return static_cast<wchar_t *>(read_text(f, Form::W, count)); }
+char *xFile_ReadA(xFileHandle *f, uint32_t count) { return static_cast<char *>(read_text(f, Form::A, count)); }
+char *xFile_ReadU(xFileHandle *f, uint32_t count) { return static_cast<char *>(read_text(f, Form::U, count)); }
+
+wchar_t *xFile_ReadAllW(const wchar_t *path, int32_t charset) {
+  return static_cast<wchar_t *>(read_all(path, Form::W, charset));
+}
+char *xFile_ReadAllA(const char *path, int32_t charset) { return read_all_narrow<A, Form::A>(path, charset); }
+char *xFile_ReadAllU(const char *path, int32_t charset) { return read_all_narrow<U, Form::U>(path, charset); }
+
+uint32_t xFile_WriteAllW(const wchar_t *path, const wchar_t *text, uint32_t len, int32_t charset) {
+  return write_all(path, Form::W, text, len, charset, false);
+}
+uint32_t xFile_WriteAllA(const char *path, const char *text, uint32_t len, int32_t charset) {
+  return write_all_narrow<A, Form::A, false>(path, text, len, charset);
+}
+uint32_t xFile_WriteAllU(const char *path, const char *text, uint32_t len, int32_t charset) {
+  return write_all_narrow<U, Form::U, false>(path, text, len, charset);
+}
+
+uint32_t xFile_AppendW(const wchar_t *path, const wchar_t *text, uint32_t len, int32_t charset) {
+  return write_all(path, Form::W, text, len, charset, true);
+}
+uint32_t xFile_AppendA(const char *path, const char *text, uint32_t len, int32_t charset) {
+  return write_all_narrow<A, Form::A, true>(path, text, len, charset);
+}
+uint32_t xFile_AppendU(const char *path, const char *text, uint32_t len, int32_t charset) {
+  return write_all_narrow<U, Form::U, true>(path, text, len, charset);
+}
+
+}  // extern "C"

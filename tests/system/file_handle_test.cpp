@@ -1,0 +1,155 @@
+// The open-file handle: marks, charset detection, position and raw transfer.
+#include "fixture.hpp"
+#include "xfile.h"
+
+#include <windows.h>
+#include <winioctl.h>
+
+namespace {
+
+using tarvo::test::FileTest;
+using tarvo::test::Owned;
+using tarvo::test::raw_read;
+using tarvo::test::raw_write;
+using namespace std::string_literals;
+
+class FileHandle : public FileTest {
+ protected:
+  // Opens a file holding these bytes and reports what the open found.
+  std::pair<int32_t, uint32_t> detect(const std::string &bytes, int32_t charset = XFILE_CHARSET_AUTO) {
+    std::wstring p = file(L"probe.txt");
+    raw_write(p, bytes);
+    xFileHandle *f = xFile_OpenW(p.c_str(), 1, charset);
+    if (!f) return {0, 99};
+    std::pair<int32_t, uint32_t> r{f->charset, f->headerLen};
+    EXPECT_EQ(xFile_CurPos(f), static_cast<int64_t>(f->headerLen)) << "the position follows the mark";
+    xFile_Close(f);
+    return r;
+  }
+};
+
+TEST_F(FileHandle, InvalidHandlesGiveFailureValues) {
+  EXPECT_EQ(xFile_Close(nullptr), 0);
+  EXPECT_EQ(xFile_Charset(nullptr), static_cast<int32_t>(0xFFFF0000u));
+  EXPECT_EQ(xFile_EOF(nullptr), 1);
+  EXPECT_EQ(xFile_Seek(nullptr, 0, 0), 0);
+  EXPECT_EQ(xFile_CurPos(nullptr), 0);
+  EXPECT_EQ(xFile_Size(nullptr), 0);
+  EXPECT_EQ(xFile_SetEOF(nullptr), 0);
+  char buf[4];
+  EXPECT_EQ(xFile_Put(nullptr, "ab", 2), 0u);
+  EXPECT_EQ(xFile_Get(nullptr, buf, 4), 0u);
+  EXPECT_EQ(xFile_WriteW(nullptr, L"x", 0), 0u);
+  Owned<wchar_t> r(xFile_ReadW(nullptr, 4));
+  EXPECT_TRUE(r.is_empty_string());
+  EXPECT_EQ(r.size(), 0u);
+  xFileHandle bad{INVALID_HANDLE_VALUE, 1200, 0};
+  EXPECT_EQ(xFile_Charset(&bad), static_cast<int32_t>(0xFFFF0000u));
+  EXPECT_EQ(xFile_Close(&bad), 0);
+  EXPECT_EQ(xFile_OpenW(nullptr, 0, 1200), nullptr);
+  EXPECT_EQ(xFile_OpenW(file(L"missing.txt").c_str(), 1, 1200), nullptr) << "read only opens existing files only";
+}
+
+TEST_F(FileHandle, EveryMarkIsRecognised) {
+  EXPECT_EQ(detect("\xFF\xFE\x00\x00x\x00\x00\x00"s), std::make_pair(65005, 4u));
+  EXPECT_EQ(detect("\x00\x00\xFE\xFF\x00\x00\x00x"s), std::make_pair(65006, 4u));
+  EXPECT_EQ(detect("\x84\x31\x95\x33x"), std::make_pair(54936, 4u));
+  EXPECT_EQ(detect("\xEF\xBB\xBFx"), std::make_pair(65001, 3u));
+  EXPECT_EQ(detect("\xFF\xFEx\x00"s), std::make_pair(1200, 2u));
+  EXPECT_EQ(detect("\xFE\xFF\x00x"s), std::make_pair(1201, 2u));
+}
+
+TEST_F(FileHandle, UnmarkedTextIsGuessed) {
+  EXPECT_EQ(detect("plain ascii + text-"), std::make_pair(20127, 0u)) << "plain ASCII is not UTF-7";
+  EXPECT_EQ(detect("Hi +ZeVnLIqe- there"), std::make_pair(65000, 0u));
+  EXPECT_EQ(detect("caf\xC3\xA9"), std::make_pair(65001, 0u));
+  EXPECT_EQ(detect("caf\xE9 ol\xE9"), std::make_pair(-1, 0u)) << "neither ASCII nor UTF-8";
+  EXPECT_EQ(detect(""), std::make_pair(-1, 0u)) << "an empty file is raw";
+}
+
+TEST_F(FileHandle, ShortFilesNeverMatchALongerMark) {
+  EXPECT_EQ(detect("\xFF\xFE"), std::make_pair(1200, 2u));
+  EXPECT_EQ(detect("\xFF\xFE\x00"s), std::make_pair(1200, 2u)) << "three bytes cannot hold the UTF-32 mark";
+  EXPECT_EQ(detect("\xEF\xBB"), std::make_pair(65001, 0u)) << "half a mark is guessed as text";
+  EXPECT_EQ(detect("\x00\x00"s), std::make_pair(20127, 0u));
+  EXPECT_EQ(detect("a"), std::make_pair(20127, 0u));
+}
+
+TEST_F(FileHandle, GivenCharsetSkipsOnlyItsOwnMark) {
+  EXPECT_EQ(detect("\xEF\xBB\xBFx", 65001), std::make_pair(65001, 3u));
+  EXPECT_EQ(detect("\xFF\xFEx\x00"s, 1200), std::make_pair(1200, 2u));
+  EXPECT_EQ(detect("\xFF\xFEx\x00"s, 65001), std::make_pair(65001, 0u));
+  EXPECT_EQ(detect("\x84\x31\x95\x33x", 54936), std::make_pair(54936, 0u)) << "no check for the GB18030 mark";
+  EXPECT_EQ(detect("", 1200), std::make_pair(1200, 0u)) << "read only writes no mark";
+}
+
+TEST_F(FileHandle, NewFileForWritingGetsTheMark) {
+  const std::pair<int32_t, std::string> cases[] = {
+      {1200, "\xFF\xFE"}, {1201, "\xFE\xFF"}, {65005, std::string("\xFF\xFE\x00\x00", 4)},
+      {65006, std::string("\x00\x00\xFE\xFF", 4)}, {54936, "\x84\x31\x95\x33"}, {65001, ""}, {936, ""}};
+  for (const auto &[charset, mark] : cases) {
+    std::wstring p = file(L"new" + std::to_wstring(charset) + L".txt");
+    xFileHandle *f = xFile_OpenW(p.c_str(), 0, charset);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(xFile_Charset(f), charset);
+    EXPECT_EQ(f->headerLen, mark.size());
+    EXPECT_EQ(xFile_CurPos(f), static_cast<int64_t>(mark.size()));
+    EXPECT_EQ(xFile_Close(f), 1);
+    EXPECT_EQ(raw_read(p), mark) << charset;
+  }
+}
+
+TEST_F(FileHandle, PositionSizeAndRawTransfer) {
+  std::wstring p = file(L"raw.bin");
+  xFileHandle *f = xFile_OpenW(p.c_str(), 0, XFILE_CHARSET_RAW);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(xFile_EOF(f), 1);
+  EXPECT_EQ(xFile_Put(f, "hello world", 11), 11u);
+  EXPECT_EQ(xCore.iRetSize, 11u);
+  EXPECT_EQ(xFile_Size(f), 11);
+  EXPECT_EQ(xFile_Seek(f, -5, 2), 1);
+  EXPECT_EQ(xFile_CurPos(f), 6);
+  EXPECT_EQ(xFile_EOF(f), 0);
+  char buf[16] = {};
+  EXPECT_EQ(xFile_Get(f, buf, sizeof buf), 5u);
+  EXPECT_EQ(std::string(buf), "world");
+  EXPECT_EQ(xFile_EOF(f), 1);
+  EXPECT_EQ(xFile_Seek(f, 5, 0), 1);
+  EXPECT_EQ(xFile_SetEOF(f), 1);
+  EXPECT_EQ(xFile_Size(f), 5);
+  EXPECT_EQ(xFile_Seek(f, -100, 1), 0) << "before the start";
+  EXPECT_EQ(xFile_Put(f, nullptr, 3), 0u);
+  xFile_Close(f);
+  EXPECT_EQ(raw_read(p), "hello");
+}
+
+// A sparse file past 4 GiB: sizes and positions are 64-bit, and a whole-file
+// read that a 32-bit count cannot describe fails instead of coming back cut.
+TEST_F(FileHandle, FilesBeyondFourGigabytes) {
+  const int64_t big = (int64_t{1} << 32) + 10;
+  std::wstring p = file(L"big.bin");
+  HANDLE h = CreateFileW(p.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD ret = 0;
+  bool sparse = DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ret, nullptr);
+  CloseHandle(h);
+  if (!sparse) GTEST_SKIP() << "no sparse files here";
+  ASSERT_EQ(xFile_SetSizeW(p.c_str(), big), 1);
+  EXPECT_EQ(xFile_GetSizeW(p.c_str()), big);
+  xFileHandle *f = xFile_OpenW(p.c_str(), 1, XFILE_CHARSET_RAW);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(xFile_Size(f), big);
+  EXPECT_EQ(xFile_Seek(f, -2, 2), 1);
+  EXPECT_EQ(xFile_CurPos(f), big - 2);
+  xFile_Close(f);
+  Owned<char> all(xFile_ReadAllU(tarvo::test::utf8(p).c_str(), XFILE_CHARSET_RAW));
+  EXPECT_TRUE(all.is_empty_string());
+  EXPECT_EQ(all.size(), 0u);
+  xCore.iRetSize = 7;
+  EXPECT_EQ(xFile_GetAllW(p.c_str()), nullptr);
+  EXPECT_EQ(xCore.iRetSize, 0u);
+  EXPECT_EQ(xFile_SetSizeW(p.c_str(), 3), 1);
+  EXPECT_EQ(xFile_GetSizeW(p.c_str()), 3);
+}
+
+}  // namespace
