@@ -55,12 +55,8 @@ extern "C" {
 
 void *xCore_GC_Start(void *stack_bottom) {
   if (State *s = running()) return s;
-  auto *s = static_cast<State *>(std::calloc(1, sizeof(State)));
+  State *s = tarvo::gc::create_state(stack_bottom ? stack_bottom : tarvo::gc::thread_stack_base());
   if (!s) return nullptr;
-  s->bottom = stack_bottom ? stack_bottom : tarvo::gc::thread_stack_base();
-  s->minptr = UINTPTR_MAX;
-  s->loadfactor = 0.9;
-  s->sweepfactor = 0.5;
   xCore.GcHeap = s;
   xCore.malloc = xCore_GC_malloc;
   xCore.calloc = xCore_GC_calloc;
@@ -77,9 +73,7 @@ void xCore_GC_Stop(void) {
   State *s = running();
   if (!s) return;
   tarvo::gc::sweep(*s);
-  std::free(s->items);
-  std::free(s->frees);
-  std::free(s);
+  tarvo::gc::destroy_state(s);
   xCore.GcHeap = nullptr;
 }
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <csetjmp>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,12 +36,20 @@ Word load_word(const unsigned char *at) {
   return w;
 }
 
-// Blocks still to be scanned. Kept on the C runtime heap instead of recursing,
-// so that a long chain of blocks cannot exhaust the stack. When it cannot
-// grow the mark is incomplete and the sweep is skipped: nothing live is lost.
+// Blocks still to be scanned. Kept in a list instead of recursing, so that
+// a long chain of blocks cannot exhaust the stack; the first entries sit in
+// the list itself, the rest on the C runtime heap. When it cannot grow the
+// mark is incomplete and the sweep is skipped: nothing live is lost.
 class Pending {
  public:
-  ~Pending() { std::free(blocks_); }
+  // Zeroed: this list lies in the scanned stack, and what an earlier
+  // collection left in it would otherwise keep dead blocks alive.
+  Pending() { std::memset(local_, 0, sizeof local_); }
+  Pending(const Pending &) = delete;
+  Pending &operator=(const Pending &) = delete;
+  ~Pending() {
+    if (blocks_ != local_) std::free(blocks_);
+  }
   void push(const Item &item) {
     if (count_ == capacity_ && !grow()) {
       overflowed_ = true;
@@ -64,17 +71,21 @@ class Pending {
     const unsigned char *start;
     size_t size;
   };
+  static constexpr size_t kLocal = 16;
   bool grow() {
-    size_t want = capacity_ ? capacity_ * 2 : 256;
-    auto *more = static_cast<Block *>(std::realloc(blocks_, want * sizeof(Block)));
+    size_t want = capacity_ * 8;
+    auto *more = static_cast<Block *>(std::malloc(want * sizeof(Block)));
     if (!more) return false;
+    std::memcpy(more, blocks_, count_ * sizeof(Block));
+    if (blocks_ != local_) std::free(blocks_);
     blocks_ = more;
     capacity_ = want;
     return true;
   }
-  Block *blocks_ = nullptr;
+  Block local_[kLocal];
+  Block *blocks_ = local_;
   size_t count_ = 0;
-  size_t capacity_ = 0;
+  size_t capacity_ = kLocal;
   bool overflowed_ = false;
 };
 
@@ -89,14 +100,19 @@ struct Marker {
     if (!(item.flags & XCORE_GC_LEAF)) pending.push(item);
   }
 
+  // The bounds do not change while marking; held in locals, the scans keep
+  // them in registers instead of reloading them per word.
   void mark_word(Word v) {
-    if (v < s.minptr || v > s.maxptr) return;
     Item *item = find(s, v);
     if (item && !(item->flags & XCORE_GC_MARK)) mark_item(*item);
   }
 
   void mark_range(const unsigned char *start, size_t size) {
-    for (size_t n = size / sizeof(Word); n; --n, start += sizeof(Word)) mark_word(load_word(start));
+    const Word lo = s.minptr, hi = s.maxptr;
+    for (size_t n = size / sizeof(Word); n; --n, start += sizeof(Word)) {
+      Word v = load_word(start);
+      if (v >= lo && v <= hi) mark_word(v);
+    }
   }
 
   void drain() {
@@ -131,22 +147,67 @@ __attribute__((noinline)) void scan_stack(Marker &m) {
   uintptr_t hi = top < bottom ? bottom : top;  // the word at the far end is read too
   lo = (lo + sizeof(Word) - 1) & ~static_cast<uintptr_t>(sizeof(Word) - 1);
   uintptr_t end = hi <= base - sizeof(Word) ? hi + sizeof(Word) : base;
-  for (uintptr_t at = lo; at + sizeof(Word) <= end; at += sizeof(Word))
-    m.mark_word(*reinterpret_cast<const volatile Word *>(at));
+  const Word min = m.s.minptr, max = m.s.maxptr;
+  for (uintptr_t at = lo; at + sizeof(Word) <= end; at += sizeof(Word)) {
+    Word v = *reinterpret_cast<const volatile Word *>(at);
+    if (v >= min && v <= max) m.mark_word(v);
+  }
   m.saw_stack = true;
 }
 
 void (*volatile g_scan_stack)(Marker &) = scan_stack;
 
-// Callee-saved registers may hold the only copy of a pointer: setjmp spills
-// them into a zeroed buffer in this frame, which the stack scan then covers.
+// The registers a called function must preserve: a caller's pointer may
+// live only there. Stored into a buffer in the collecting frame, the way a
+// set-jump buffer holds them, but without a call into the runtime (whose
+// setjmp takes locks under some of them).
+struct alignas(16) RegisterBuffer {
+  unsigned char bytes[256];
+};
+
+inline void save_registers(RegisterBuffer &b) {
+#ifdef _WIN64
+  asm volatile(
+      "movq %%rbx, 0(%0)\n\t"
+      "movq %%rbp, 8(%0)\n\t"
+      "movq %%rdi, 16(%0)\n\t"
+      "movq %%rsi, 24(%0)\n\t"
+      "movq %%r12, 32(%0)\n\t"
+      "movq %%r13, 40(%0)\n\t"
+      "movq %%r14, 48(%0)\n\t"
+      "movq %%r15, 56(%0)\n\t"
+      "movdqa %%xmm6, 64(%0)\n\t"
+      "movdqa %%xmm7, 80(%0)\n\t"
+      "movdqa %%xmm8, 96(%0)\n\t"
+      "movdqa %%xmm9, 112(%0)\n\t"
+      "movdqa %%xmm10, 128(%0)\n\t"
+      "movdqa %%xmm11, 144(%0)\n\t"
+      "movdqa %%xmm12, 160(%0)\n\t"
+      "movdqa %%xmm13, 176(%0)\n\t"
+      "movdqa %%xmm14, 192(%0)\n\t"
+      "movdqa %%xmm15, 208(%0)\n\t"
+      :
+      : "r"(b.bytes)
+      : "memory");
+#else
+  asm volatile(
+      "movl %%ebx, 0(%0)\n\t"
+      "movl %%ebp, 4(%0)\n\t"
+      "movl %%edi, 8(%0)\n\t"
+      "movl %%esi, 12(%0)\n\t"
+      :
+      : "r"(b.bytes)
+      : "memory");
+#endif
+}
+
 __attribute__((noinline)) bool mark(State &s) {
   if (s.nitems == 0) return true;
   Marker m(s);
   m.mark_roots();
-  jmp_buf registers;
+  RegisterBuffer registers;
   std::memset(&registers, 0, sizeof registers);
-  setjmp(registers);
+  save_registers(registers);
   g_scan_stack(m);
   m.drain();
   // Keep the buffer alive up to here.
@@ -166,7 +227,7 @@ bool collect_doomed(State &s) {
   size_t count = 0;
   for (size_t i = 0; i < s.nslots; ++i) count += doomed(s.items[i]);
   if (count == 0) return true;
-  auto *frees = static_cast<Item *>(std::realloc(s.frees, count * sizeof(Item)));
+  Item *frees = acquire_frees(s, count);
   if (!frees) return false;
   s.frees = frees;
   s.nfrees = 0;
@@ -184,14 +245,14 @@ bool collect_doomed(State &s) {
 
 // A dtor may release (and so forget) another block of the list: its entry
 // is cleared then and skipped here.
-void release_frees(State &s) {
+void release_doomed(State &s) {
   for (size_t i = 0; i < s.nfrees; ++i) {
     Item item = s.frees[i];
     if (!item.ptr) continue;
     if (item.dtor) item.dtor(item.ptr);
     std::free(item.ptr);
   }
-  std::free(s.frees);
+  release_frees(s, s.frees);
   s.frees = nullptr;
   s.nfrees = 0;
 }
@@ -203,7 +264,7 @@ void sweep_unmarked(State &s) {
   if (!collected) return;
   shrink_to_fit(s);
   s.mitems = s.nitems + static_cast<size_t>(static_cast<double>(s.nitems) * s.sweepfactor) + 1;
-  release_frees(s);
+  release_doomed(s);
 }
 
 }  // namespace

@@ -1,10 +1,43 @@
 #include "gc_table.hpp"
 
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 namespace tarvo::gc {
 namespace {
+
+// When every block dies, each sweep shrinks the table to one slot and the
+// next registrations grow it again: tables up to this size and short
+// release lists live beside the state instead of in fresh allocations.
+constexpr size_t kSmallSlots = 23;
+constexpr size_t kSmallFrees = 32;
+
+struct Heap {
+  State state;  // first: xCore.GcHeap points to it
+  Item tables[2][kSmallSlots];
+  Item frees[kSmallFrees];
+};
+
+Heap &heap_of(State &s) { return *reinterpret_cast<Heap *>(&s); }
+
+bool is_inline(State &s, const Item *t) {
+  Heap &h = heap_of(s);
+  return t == h.tables[0] || t == h.tables[1] || t == h.frees;
+}
+
+// A zeroed table; the inline one not in use when it is small enough.
+Item *acquire_table(State &s, size_t slots) {
+  if (slots > kSmallSlots) return static_cast<Item *>(std::calloc(slots, sizeof(Item)));
+  Heap &h = heap_of(s);
+  Item *t = s.items == h.tables[0] ? h.tables[1] : h.tables[0];
+  std::memset(t, 0, slots * sizeof(Item));
+  return t;
+}
+
+void release_table(State &s, Item *t) {
+  if (t && !is_inline(s, t)) std::free(t);
+}
 
 constexpr size_t kPrimes[] = {0,      1,      5,       11,      23,      53,      101,     197,
                               389,    683,    1259,    2417,    4733,    9371,    18617,   37097,
@@ -22,6 +55,32 @@ size_t probe_distance(const State &s, size_t slot, size_t hash) {
 size_t next_slot(const State &s, size_t slot) { return slot + 1 == s.nslots ? 0 : slot + 1; }
 
 }  // namespace
+
+State *create_state(void *bottom) {
+  auto *h = static_cast<Heap *>(std::calloc(1, sizeof(Heap)));
+  if (!h) return nullptr;
+  State &s = h->state;
+  s.bottom = bottom;
+  s.minptr = UINTPTR_MAX;
+  s.loadfactor = 0.9;
+  s.sweepfactor = 0.5;
+  return &s;
+}
+
+void destroy_state(State *s) {
+  release_table(*s, s->items);
+  if (s->frees) release_frees(*s, s->frees);
+  std::free(&heap_of(*s));
+}
+
+Item *acquire_frees(State &s, size_t count) {
+  if (count <= kSmallFrees) return heap_of(s).frees;
+  return static_cast<Item *>(std::malloc(count * sizeof(Item)));
+}
+
+void release_frees(State &s, Item *frees) {
+  if (frees && !is_inline(s, frees)) std::free(frees);
+}
 
 size_t ideal_size(const State &s, size_t n) {
   size_t target = static_cast<size_t>(static_cast<double>(n + 1) / s.loadfactor);
@@ -51,7 +110,7 @@ void place(State &s, Item item) {
 
 bool resize(State &s, size_t slots) {
   if (slots == s.nslots) return true;
-  auto *fresh = static_cast<Item *>(std::calloc(slots, sizeof(Item)));
+  Item *fresh = acquire_table(s, slots);
   if (!fresh) return false;
   Item *old = s.items;
   size_t old_slots = s.nslots;
@@ -59,7 +118,7 @@ bool resize(State &s, size_t slots) {
   s.nslots = slots;
   for (size_t i = 0; i < old_slots; ++i)
     if (old[i].hash) place(s, old[i]);
-  std::free(old);
+  release_table(s, old);
   return true;
 }
 

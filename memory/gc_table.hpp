@@ -13,6 +13,17 @@ namespace tarvo::gc {
 using State = xCoreGcState;
 using Item = xCoreGcItem;
 
+// A new state (the documented defaults, no table yet) with room for small
+// tables and release lists beside it, or null; and its release with every
+// table it still holds.
+State *create_state(void *bottom);
+void destroy_state(State *s);
+
+// Storage for a release list of `count` items (null if it cannot be
+// allocated), and its release. Small lists need no allocation.
+Item *acquire_frees(State &s, size_t count);
+void release_frees(State &s, Item *frees);
+
 // The table size for n items at the state's load factor.
 size_t ideal_size(const State &s, size_t n);
 
