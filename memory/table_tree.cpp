@@ -18,44 +18,26 @@ void fix_height(xTableEntry *e) {
   e->height = (l > r ? l : r) + 1;
 }
 
-// Right subtree two taller: a single rotation when its outer child is at least
-// as tall as the inner one, else a double rotation through the inner child.
-xTableEntry *rotate_from_right(xTableEntry *e) {
-  xTableEntry *r = e->right;
-  xTableEntry *inner = r->left;
-  if (r->right && height(r->right) >= height(inner)) {
-    e->right = inner;
-    r->left = e;
+// The `Heavy` subtree is two levels taller than the other: a single
+// rotation when its outer child is at least as tall as its inner one, else a
+// double rotation through the inner child. Returns the subtree's new top.
+template <xTableEntry *xTableEntry::*Heavy, xTableEntry *xTableEntry::*Light>
+xTableEntry *rotate(xTableEntry *e) {
+  xTableEntry *child = e->*Heavy;
+  xTableEntry *inner = child->*Light;
+  if (child->*Heavy && height(child->*Heavy) >= height(inner)) {
+    e->*Heavy = inner;
+    child->*Light = e;
     fix_height(e);
-    fix_height(r);
-    return r;
+    fix_height(child);
+    return child;
   }
-  e->right = inner->left;
-  r->left = inner->right;
-  inner->left = e;
-  inner->right = r;
+  e->*Heavy = inner->*Light;
+  child->*Light = inner->*Heavy;
+  inner->*Light = e;
+  inner->*Heavy = child;
   fix_height(e);
-  fix_height(r);
-  fix_height(inner);
-  return inner;
-}
-
-xTableEntry *rotate_from_left(xTableEntry *e) {
-  xTableEntry *l = e->left;
-  xTableEntry *inner = l->right;
-  if (l->left && height(l->left) >= height(inner)) {
-    e->left = inner;
-    l->right = e;
-    fix_height(e);
-    fix_height(l);
-    return l;
-  }
-  e->left = inner->right;
-  l->right = inner->left;
-  inner->right = e;
-  inner->left = l;
-  fix_height(e);
-  fix_height(l);
+  fix_height(child);
   fix_height(inner);
   return inner;
 }
@@ -78,9 +60,9 @@ void rebalance(Path &path) {
     xTableEntry *e = *link;
     int32_t l = height(e->left), r = height(e->right);
     if (r - l >= 2) {
-      *link = rotate_from_right(e);
+      *link = rotate<&xTableEntry::right, &xTableEntry::left>(e);
     } else if (l - r >= 2) {
-      *link = rotate_from_left(e);
+      *link = rotate<&xTableEntry::left, &xTableEntry::right>(e);
     } else {
       int32_t h = (l > r ? l : r) + 1;
       if (h == e->height) return;
