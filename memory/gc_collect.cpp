@@ -267,11 +267,22 @@ void sweep_unmarked(State &s) {
   release_doomed(s);
 }
 
+// The registration that triggers a collection has just run the table code
+// in the stack the marking frames are about to take: the items it moved
+// about would be left in their unused slots and keep dead blocks alive.
+__attribute__((noinline)) void clear_dead_stack() {
+  volatile Word dead[128];
+  for (auto &w : dead) w = 0;
+}
+
+void (*volatile g_clear_dead_stack)() = clear_dead_stack;
+
 }  // namespace
 
 void collect(State &s) {
   if (g_collecting) return;
   CollectingScope scope;
+  g_clear_dead_stack();
   if (mark(s))
     sweep_unmarked(s);
   else
