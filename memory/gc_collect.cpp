@@ -100,8 +100,9 @@ struct Marker {
     if (!(item.flags & XCORE_GC_LEAF)) pending.push(item);
   }
 
-  // The bounds do not change while marking; held in locals, the scans keep
-  // them in registers instead of reloading them per word.
+  // For a word within [minptr, maxptr]: the scans test the bounds themselves,
+  // held in locals (they do not change while marking) so that they stay in
+  // registers instead of being reloaded per word.
   void mark_word(Word v) {
     Item *item = find(s, v);
     if (item && !(item->flags & XCORE_GC_MARK)) mark_item(*item);
