@@ -23,6 +23,9 @@ xCoreRecord xCore = {};
 
 void xCore_free(void *p) {
   if (p == kEmptyString) return;
+  // A result obtained while the collector runs is registered with it; left
+  // in its table, the block would be released a second time by a sweep.
+  if (p && xCore.GcHeap) xCore_GC_Remove(p);
   std::free(p);
 }
 

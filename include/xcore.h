@@ -71,7 +71,8 @@ TARVO_API void xCoreInit(void);
 TARVO_API void xCoreUnit(void);
 
 /* Releases a library result; EmptyString and null are ignored. Always the C
- * runtime's free, also while the collected heap runs. */
+ * runtime's free, also while the collected heap runs; a block registered with
+ * the running collector is forgotten by it first (no dtor is called). */
 TARVO_API void xCore_free(void *p);
 
 /* Module and application paths. Module handle null means the executable.

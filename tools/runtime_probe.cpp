@@ -3,6 +3,8 @@
 #include "xcore.h"
 #include "xmm.h"
 #include "xstring.h"
+#include "xgc.h"
+#include "xtable.h"
 
 #include <cstdio>
 
@@ -13,6 +15,13 @@ int main() {
   SMM *list = SMM_Create(8, 0);
   std::printf("%s %u %d\n", a, SMM_Append(list, 1), xCore_SysBits());
   SMM_Destroy(list);
+  xTable *table = xTable_Create();
+  xTable_InsertA(table, a, 1);
+  xCore_GC_Start(nullptr);
+  std::printf("%u\n", static_cast<unsigned>(xTable_GetValA(table, a)));
+  xCore_GC_Run();
+  xCore_GC_Stop();
+  xTable_Destroy(table);
   xCore_free(a);
   xCore_free(w);
   xCoreUnit();
