@@ -8,7 +8,7 @@ here="$(dirname "${BASH_SOURCE[0]}")"
 source "$here/env.sh"
 cd "$tarvo_root/build/x64"
 # A persistent wineserver: without it every test waits for Wine's services.
-wineserver -p
+wineserver -p 2>/dev/null || true  # already running is fine
 wine cmd /c exit >/dev/null 2>&1 || true
 status=0
 ctest --output-on-failure -j "$(nproc)" --timeout 300 "$@" || status=$?
