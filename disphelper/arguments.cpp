@@ -1,0 +1,189 @@
+// Turning "%" conversions into the VARIANT slots of one invocation.
+#include "arguments.hpp"
+
+#include "com_ref.hpp"
+#include "operation.hpp"
+
+#include <cwchar>
+
+namespace tarvo::disp {
+namespace detail {
+
+bool is_value_letter(wchar_t letter) {
+  return letter != L'\0' && std::wcschr(L"dupebSsTBoOvDtWf", letter) != nullptr;
+}
+
+HRESULT wide_to_slot(const wchar_t *text, VARIANT &slot, bool &owned) {
+  slot.vt = VT_BSTR;
+  slot.bstrVal = nullptr;
+  if (!text) return S_OK;
+  slot.bstrVal = SysAllocString(text);
+  if (!slot.bstrVal) return E_OUTOFMEMORY;
+  owned = true;
+  return S_OK;
+}
+
+HRESULT ansi_to_slot(const char *text, VARIANT &slot, bool &owned) {
+  slot.vt = VT_BSTR;
+  slot.bstrVal = nullptr;
+  if (!text) return S_OK;
+  const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (n <= 0) return HRESULT_FROM_WIN32(GetLastError());
+  com::Bstr s(SysAllocStringLen(nullptr, static_cast<UINT>(n - 1)));
+  if (!s.get()) return E_OUTOFMEMORY;
+  MultiByteToWideChar(CP_ACP, 0, text, -1, s.get(), n);
+  slot.bstrVal = s.detach();
+  owned = true;
+  return S_OK;
+}
+
+HRESULT date_to_slot(DATE d, VARIANT &slot) {
+  slot.vt = VT_DATE;
+  slot.date = d;
+  return S_OK;
+}
+
+HRESULT time_to_slot(time_t t, VARIANT &slot) {
+  DATE d;
+  HRESULT hr = TimeToDate(t, &d);
+  return FAILED(hr) ? hr : date_to_slot(d, slot);
+}
+
+HRESULT VaListSource::convert(wchar_t letter, VARIANT &slot, bool &owned) {
+  switch (letter) {
+    case L'd':
+      slot.vt = VT_I4;
+      slot.lVal = va_arg(args_, int);
+      return S_OK;
+    case L'u':
+      slot.vt = VT_UI4;
+      slot.ulVal = va_arg(args_, unsigned int);
+      return S_OK;
+    case L'p':
+      slot.vt = VT_I8;
+      slot.llVal = va_arg(args_, intptr_t);
+      return S_OK;
+    case L'e':
+      slot.vt = VT_R8;
+      slot.dblVal = va_arg(args_, double);
+      return S_OK;
+    case L'b':
+      slot.vt = VT_BOOL;
+      slot.boolVal = va_arg(args_, int) ? VARIANT_TRUE : VARIANT_FALSE;
+      return S_OK;
+    case L'S':
+      return wide_to_slot(va_arg(args_, const wchar_t *), slot, owned);
+    case L's':
+      return ansi_to_slot(va_arg(args_, const char *), slot, owned);
+    case L'T':
+      return WideTextMode() ? wide_to_slot(va_arg(args_, const wchar_t *), slot, owned)
+                            : ansi_to_slot(va_arg(args_, const char *), slot, owned);
+    case L'B':
+      slot.vt = VT_BSTR;
+      slot.bstrVal = va_arg(args_, BSTR);
+      return S_OK;
+    case L'o':
+      slot.vt = VT_DISPATCH;
+      slot.pdispVal = va_arg(args_, IDispatch *);
+      return S_OK;
+    case L'O':
+      slot.vt = VT_UNKNOWN;
+      slot.punkVal = va_arg(args_, IUnknown *);
+      return S_OK;
+    case L'v': {
+      const VARIANT *v = va_arg(args_, const VARIANT *);
+      if (!v) return E_INVALIDARG;
+      slot = *v;
+      return S_OK;
+    }
+    case L'D':
+      return date_to_slot(va_arg(args_, double), slot);
+    case L't':
+      return time_to_slot(va_arg(args_, time_t), slot);
+    case L'W': {
+      const SYSTEMTIME *st = va_arg(args_, const SYSTEMTIME *);
+      DATE d;
+      HRESULT hr = st ? SystemTimeToDate(*st, &d) : E_INVALIDARG;
+      return FAILED(hr) ? hr : date_to_slot(d, slot);
+    }
+    case L'f': {
+      const FILETIME *ft = va_arg(args_, const FILETIME *);
+      DATE d;
+      HRESULT hr = ft ? FileTimeToDate(*ft, &d) : E_INVALIDARG;
+      return FAILED(hr) ? hr : date_to_slot(d, slot);
+    }
+    default:
+      return E_INVALIDARG;
+  }
+}
+
+}  // namespace detail
+
+namespace {
+
+bool ends_name(wchar_t c) { return c == L'(' || c == L' ' || c == L'='; }
+
+void clear_owned(VARIANT (&slots)[kMaxArguments], bool (&owned)[kMaxArguments]) {
+  for (int i = 0; i < kMaxArguments; ++i) {
+    if (owned[i]) VariantClear(&slots[i]);
+    owned[i] = false;
+  }
+}
+
+}  // namespace
+
+HRESULT CreateArgumentArray(wchar_t *segment, VARIANT (&slots)[kMaxArguments],
+                            bool (&owned)[kMaxArguments], int *count, ArgumentSource &args) {
+  detail::Operation op(L"CreateArgumentArray", segment);
+  for (bool &o : owned) o = false;
+  if (count) *count = 0;
+  if (!segment || !count) return op.invalid();
+
+  bool in_name = true;
+  int filled = 0;
+  HRESULT hr = S_OK;
+  for (wchar_t *p = segment; *p && SUCCEEDED(hr); ++p) {
+    if (in_name && ends_name(*p)) {
+      *p = L'\0';
+      in_name = false;
+      // The rest of the segment follows the terminator just written.
+      for (++p; *p; ++p)
+        if (*p == L'%') break;
+      if (!*p) break;
+    }
+    if (*p != L'%') continue;
+    if (in_name) {
+      *p = L'\0';
+      in_name = false;
+    }
+    const wchar_t letter = p[1];
+    if (filled == kMaxArguments) {
+      hr = E_INVALIDARG;
+      break;
+    }
+    VARIANT &slot = slots[kMaxArguments - 1 - filled];
+    VariantInit(&slot);
+    if (letter == L'm') {
+      slot.vt = VT_ERROR;
+      slot.scode = DISP_E_PARAMNOTFOUND;
+    } else if (detail::is_value_letter(letter)) {
+      bool own = false;
+      hr = args.convert(letter, slot, own);
+      owned[kMaxArguments - 1 - filled] = own;
+      if (FAILED(hr)) break;
+    } else {
+      hr = E_INVALIDARG;
+      break;
+    }
+    ++filled;
+    ++p;  // past the letter
+  }
+  if (FAILED(hr)) {
+    clear_owned(slots, owned);
+    return op.finish(hr, {segment});
+  }
+  *count = filled;
+  return op.finish(S_OK);
+}
+
+}  // namespace tarvo::disp
