@@ -123,8 +123,9 @@ namespace {
 
 bool ends_name(wchar_t c) { return c == L'(' || c == L' ' || c == L'='; }
 
-void clear_owned(VARIANT (&slots)[kMaxArguments], bool (&owned)[kMaxArguments]) {
-  for (int i = 0; i < kMaxArguments; ++i) {
+// Frees what the first `filled` conversions allocated.
+void clear_filled(VARIANT (&slots)[kMaxArguments], bool (&owned)[kMaxArguments], int filled) {
+  for (int i = kMaxArguments - filled; i < kMaxArguments; ++i) {
     if (owned[i]) VariantClear(&slots[i]);
     owned[i] = false;
   }
@@ -135,7 +136,6 @@ void clear_owned(VARIANT (&slots)[kMaxArguments], bool (&owned)[kMaxArguments]) 
 HRESULT CreateArgumentArray(wchar_t *segment, VARIANT (&slots)[kMaxArguments],
                             bool (&owned)[kMaxArguments], int *count, ArgumentSource &args) {
   detail::Operation op(L"CreateArgumentArray", segment);
-  for (bool &o : owned) o = false;
   if (count) *count = 0;
   if (!segment || !count) return op.invalid();
 
@@ -162,15 +162,18 @@ HRESULT CreateArgumentArray(wchar_t *segment, VARIANT (&slots)[kMaxArguments],
       break;
     }
     VARIANT &slot = slots[kMaxArguments - 1 - filled];
+    bool &own = owned[kMaxArguments - 1 - filled];
     VariantInit(&slot);
+    own = false;
     if (letter == L'm') {
       slot.vt = VT_ERROR;
       slot.scode = DISP_E_PARAMNOTFOUND;
     } else if (detail::is_value_letter(letter)) {
-      bool own = false;
       hr = args.convert(letter, slot, own);
-      owned[kMaxArguments - 1 - filled] = own;
-      if (FAILED(hr)) break;
+      if (FAILED(hr)) {
+        ++filled;  // what it allocated before failing is freed with the rest
+        break;
+      }
     } else {
       hr = E_INVALIDARG;
       break;
@@ -179,7 +182,7 @@ HRESULT CreateArgumentArray(wchar_t *segment, VARIANT (&slots)[kMaxArguments],
     ++p;  // past the letter
   }
   if (FAILED(hr)) {
-    clear_owned(slots, owned);
+    clear_filled(slots, owned, filled);
     return op.finish(hr, {segment});
   }
   *count = filled;

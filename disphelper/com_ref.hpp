@@ -101,9 +101,12 @@ class Variant {
   Variant() { VariantInit(&v_); }
   Variant(const Variant &) = delete;
   Variant &operator=(const Variant &) = delete;
-  ~Variant() { VariantClear(&v_); }
+  ~Variant() { clear(); }
 
-  void clear() { VariantClear(&v_); }
+  // An empty VARIANT (the common case after a detach) needs no call.
+  void clear() {
+    if (v_.vt != VT_EMPTY) VariantClear(&v_);
+  }
   // Moves the value out bit for bit; this one is left empty.
   VARIANT detach() {
     VARIANT out = v_;

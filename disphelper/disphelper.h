@@ -133,8 +133,9 @@ HRESULT TraverseSubObjects(IDispatch **object, wchar_t **expression, ArgumentSou
 HRESULT InternalInvokeV(WORD kind, VARTYPE wanted, VARIANT *result, IDispatch *object,
                         wchar_t *segment, ArgumentSource &args);
 // Parses one segment (cut in place after its name) into slots filled from
-// slot 24 downward; `*count` is the number filled. On failure nothing is left
-// to free.
+// slot 24 downward; `*count` is the number filled and `owned` tells, for the
+// filled slots, which hold a BSTR to free after the call. On failure nothing
+// is left to free.
 HRESULT CreateArgumentArray(wchar_t *segment, VARIANT (&slots)[kMaxArguments],
                             bool (&owned)[kMaxArguments], int *count, ArgumentSource &args);
 // `args` holds `count` values in Invoke's (reversed) order.

@@ -2,6 +2,8 @@
 // and the message box that shows a failure.
 #include "operation.hpp"
 
+#include <winternl.h>
+
 #include <cstdio>
 #include <cwchar>
 #include <utility>
@@ -27,11 +29,27 @@ const ThreadSlots &slots() {
   return s;
 }
 
+// The depth changes on every operation, so it is read and written straight
+// in the thread's block of TLS slots (as TlsGetValue does for the first 64
+// slots), without the call and without touching the thread's last error.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"  // GCC misreads the segment-register read of the TEB
+intptr_t *depth_cell() {
+  const DWORD index = slots().depth;
+  if (index < TLS_MINIMUM_AVAILABLE) return reinterpret_cast<intptr_t *>(&NtCurrentTeb()->TlsSlots[index]);
+  return nullptr;
+}
+#pragma GCC diagnostic pop
+
 intptr_t depth_get() {
+  if (intptr_t *cell = depth_cell()) return *cell;
   return slots().usable() ? reinterpret_cast<intptr_t>(TlsGetValue(slots().depth)) : 0;
 }
 void depth_set(intptr_t d) {
-  if (slots().usable()) TlsSetValue(slots().depth, reinterpret_cast<void *>(d));
+  if (intptr_t *cell = depth_cell())
+    *cell = d;
+  else if (slots().usable())
+    TlsSetValue(slots().depth, reinterpret_cast<void *>(d));
 }
 
 DispatchErrorRecord *record_get() {
@@ -186,20 +204,27 @@ void free_exception_strings(EXCEPINFO &info) {
 }
 
 Operation::Operation(const wchar_t *name, const wchar_t *complete_member)
-    : name_(name), complete_member_(complete_member) {
-  depth_set(depth_get() + 1);
+    : name_(name), complete_member_(complete_member), depth_(depth_cell()) {
+  if (depth_)
+    ++*depth_;
+  else
+    depth_set(depth_get() + 1);
 }
 
 Operation::~Operation() {
-  if (!finished_) depth_set(depth_get() - 1);
+  if (finished_) return;
+  if (depth_)
+    --*depth_;
+  else
+    depth_set(depth_get() - 1);
 }
 
 HRESULT Operation::finish(HRESULT hr, const FailureDetail &d) {
   if (finished_) return hr;
   finished_ = true;
-  const intptr_t depth = depth_get();
+  const intptr_t depth = depth_ ? (*depth_)-- : depth_get();
+  if (!depth_) depth_set(depth - 1);
   const bool outermost = depth <= 1;
-  depth_set(depth - 1);
   if (SUCCEEDED(hr)) return hr;
 
   DispatchErrorRecord *r = record_obtain();

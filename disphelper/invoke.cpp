@@ -12,10 +12,10 @@ namespace {
 // when the array goes, whatever the outcome of the call.
 struct ArgumentArray {
   VARIANT slots[kMaxArguments];
-  bool owned[kMaxArguments] = {};
+  bool owned[kMaxArguments];  // meaningful for the filled slots only
   int count = 0;
   ~ArgumentArray() {
-    for (int i = 0; i < kMaxArguments; ++i)
+    for (int i = kMaxArguments - count; i < kMaxArguments; ++i)
       if (owned[i]) VariantClear(&slots[i]);
   }
   VARIANT *first() { return slots + (kMaxArguments - count); }
@@ -26,11 +26,9 @@ struct ArgumentArray {
 struct ExpressionBuffer {
   wchar_t text[kMaxExpression + 1];
   bool assign(const wchar_t *expression) {
-    const size_t n = wcsnlen(expression, kMaxExpression + 1);
-    if (n > kMaxExpression) return false;
-    wmemcpy(text, expression, n);
-    text[n] = L'\0';
-    return true;
+    for (size_t i = 0; i <= kMaxExpression; ++i)
+      if ((text[i] = expression[i]) == L'\0') return true;
+    return false;
   }
 };
 
@@ -82,18 +80,22 @@ HRESULT TraverseSubObjects(IDispatch **object, wchar_t **expression, ArgumentSou
   if (!object || !*object || !expression || !*expression) return op.invalid();
   wchar_t *rest = *expression;
   if (*rest == L'.') ++rest;
-  auto current = com::Ref<IDispatch>::share(*object);
+  // The caller's reference keeps the start object alive during the walk;
+  // every object reached is held here until the next one replaces it.
+  IDispatch *start = *object;
+  com::Ref<IDispatch> reached;
   *object = nullptr;
   HRESULT hr = S_OK;
   for (wchar_t *dot; (dot = std::wcschr(rest, L'.')) != nullptr; rest = dot + 1) {
     *dot = L'\0';
     com::Variant next;
-    hr = InternalInvokeV(kMethodOrGet, VT_DISPATCH, next.get(), current.get(), rest, args);
+    hr = InternalInvokeV(kMethodOrGet, VT_DISPATCH, next.get(), reached ? reached.get() : start, rest, args);
     if (SUCCEEDED(hr) && !next->pdispVal) hr = E_NOINTERFACE;
     if (FAILED(hr)) return op.finish(hr, {rest});
-    current = com::Ref<IDispatch>::adopt(next.detach().pdispVal);
+    reached = com::Ref<IDispatch>::adopt(next.detach().pdispVal);
   }
-  *object = current.detach();
+  if (!reached) reached = com::Ref<IDispatch>::share(start);
+  *object = reached.detach();
   *expression = rest;
   return op.finish(hr);
 }

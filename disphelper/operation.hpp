@@ -6,6 +6,8 @@
 
 #include "disphelper.h"
 
+#include <cstdint>
+
 namespace tarvo::disp::detail {
 
 struct FailureDetail {
@@ -31,6 +33,7 @@ class Operation {
  private:
   const wchar_t *name_;
   const wchar_t *complete_member_;
+  intptr_t *depth_;  // the thread's depth cell, or null when only TlsGetValue reaches it
   bool finished_ = false;
 };
 
