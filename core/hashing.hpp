@@ -11,8 +11,11 @@ struct Md5Digest {
 };
 
 // Each call computes into the caller's digest, so threads do not share one.
+// Null data hashes as the empty input.
 Md5Digest md5_bytes(const void *data, size_t size);
-// False when the file cannot be opened or read; the digest is then untouched.
+// The file is opened by its wide name (names outside the ANSI code page work)
+// and read as bytes in chunks of 1024. False when the file cannot be opened or
+// read; the digest is then untouched.
 bool md5_file(const wchar_t *path, Md5Digest &digest);
 
 }  // namespace tarvo

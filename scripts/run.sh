@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine if needed, builds, and runs the main job: the demo
-# host that loads the library and shows its core at work.
+# Sets up a fresh machine if needed, builds, and runs the main job: a Lua
+# script run by the script engine (lunrun.exe), which loads the library as
+# the module TARVO. Without an argument the bundled demo script (demo/main.lua)
+# runs; otherwise the given script, with any further arguments passed to it.
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 "$here/setup.sh" >/dev/null
 "$here/build.sh" >/dev/null
 source "$here/env.sh"
+script="main.lua"
+if [ $# -gt 0 ]; then
+  script="$(winepath -w "$(realpath "$1")" 2>/dev/null)"
+  shift
+fi
 cd "$tarvo_root/build/x64/bin"
 status=0
-wine tarvo_demo.exe "$@" || status=$?
+wine lunrun.exe "$script" "$@" || status=$?
 wineserver -k 2>/dev/null || true
 exit $status

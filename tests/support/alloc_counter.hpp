@@ -5,6 +5,8 @@
 // the counter was installed and not released since.
 #pragma once
 
+#include "alloc_ledger.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -14,7 +16,6 @@ namespace tarvo::test {
 class AllocationCounter {
  public:
   AllocationCounter();
-  ~AllocationCounter();
   AllocationCounter(const AllocationCounter &) = delete;
   AllocationCounter &operator=(const AllocationCounter &) = delete;
 
@@ -23,7 +24,7 @@ class AllocationCounter {
   bool tracks(const void *p) const;
 
  private:
-  void *saved_[4];
+  AllocationLedger ledger_;
 };
 
 // Base fixture: every test must release every result it received.

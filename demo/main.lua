@@ -1,0 +1,65 @@
+-- The tarvo demo script: what an automation script sees of the library when
+-- it loads the module TARVO. Run by scripts/run.sh through the script engine
+-- (lunrun.exe); any other script can be given instead.
+local T = require "TARVO"
+
+local function section(title) print("\n== " .. title .. " ==") end
+local function show(label, ...) print(string.format("%-28s", label), ...) end
+
+local count = 0
+for _ in pairs(T) do count = count + 1 end
+print(string.format("TARVO module loaded: %d Lua functions", count))
+
+section("Paths")
+show("engine program", T.AppFile())
+show("its folder", T.AppPath())
+show("system folder (CSIDL 0x25)", T.SystemPath(0x25))
+
+section("Result registers")
+show("LastError / sRet", string.format("%q / %q", T.LastError(), T.sRet()))
+local wide = T.U2W("Grüße, 世界")
+show("U2W(\"Grüße, 世界\") bytes", #wide, "iRetSize = " .. T.iRetSize())
+
+section("Conversions")
+show("UTF-16 as hex", T.HexEncode(wide))
+show("and back with W2U", T.W2U(wide))
+show("W2M to UTF-8, first 10 bytes", T.W2M(wide, 65001, 10))
+show("A2W(\"abc\") as hex", T.HexEncode(T.A2W("abc")))
+
+section("Split, replace, trim")
+local parts = T.SplitText("alpha,beta,gamma,δέλτα", ",")
+show("SplitText -> " .. #parts .. " pieces", table.concat(parts, " | "))
+show("Split on \"--\"", table.concat(T.Split("a--b--c", "--"), " | "))
+show("Replace", T.Replace("the cat sat on the mat", "at", "og"))
+show("Trim", "[" .. T.Trim("  \t padded text \t ", " \t") .. "]")
+show("StringFilter", T.StringFilter("0800-555-0199", "-"))
+show("UriEncode", T.UriEncode("https://example.com:8080/a path/?q=世界"))
+show("UriDecode", T.UriDecode("a%20b%E4%B8%96"))
+
+section("Hashing")
+show("MD5(\"abc\")", T.MD5("abc"))
+show("MD5(\"abc\", \"unicode\")", T.MD5("abc", "unicode"))
+show("MD5_File(this script)", T.MD5_File(arg[0]))
+show("MD5_File(missing file)", string.format("%q", T.MD5_File(T.AppPath() .. "no-such-file")))
+
+section("Dates, booleans, random numbers")
+show("DaysInMonth(2024, 2)", T.DaysInMonth(2024, 2))
+show("DaysInMonth(2023, 2)", T.DaysInMonth(2023, 2))
+show("BoolToString(true, 3)", T.BoolToString(true, 3), T.BoolToString(false, 7))
+show("StringToBool(\"YES\")", T.StringToBool("YES"), T.StringToBool("是"), T.StringToBool("nope"))
+show("Rand(1, 100), Rand()", T.Rand(1, 100), T.Rand())
+
+section("Processes")
+local helper = T.AppPath() .. "exit_with.exe"
+local present = io.open(helper, "rb")
+if present then
+  present:close()
+  show("Chain(exit_with.exe 42)", T.Chain('"' .. helper .. '" 42'))
+end
+show("Chain(cmd /c exit 3, hidden)", T.Chain("cmd /c exit 3", 0))
+show("Run(missing program)", T.Run("no-such-program.exe"))
+
+section("Argument checks")
+show("Trim() raises", select(2, pcall(T.Trim)))
+
+print("\nDone.")

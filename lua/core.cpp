@@ -1,0 +1,103 @@
+// Core Lua functions: the result registers, paths, process start, random
+// numbers, the input-method switch, conversions and the text utilities.
+#include "registry.hpp"
+#include "wrap.hpp"
+#include "xstring.h"
+#include "xtext.h"
+
+#include <cstring>
+
+namespace tarvo::lua {
+namespace {
+
+// Rand(): with no argument a fraction in [0, 1) drawn from the library's
+// generator (15 bits of it). A fraction formed from the two default bounds
+// alone would always be 0.0.
+int rand_lua(lua_State *L) {
+  if (!count_ok(L, 0, 2)) return param_count_error(L);
+  if (api.lua_gettop(L) == 0) {
+    api.lua_pushnumber(L, xCore_Rand(0, 32768) / 32768.0);
+    return 1;
+  }
+  return wrap<xCore_Rand, Ret::Integer, IntOr<0>, IntOr<2147483647>>(L);
+}
+
+struct BoolWords {
+  const char *yes;
+  const char *no;
+};
+
+// Styles 1 to 7; any other style gives "true"/"false".
+constexpr BoolWords kBoolWords[] = {
+    {"true", "false"}, {"yes", "no"},  {"on", "off"},   {"是", "否"},
+    {"对", "错"},      {"真", "假"},   {"允许", "禁止"}, {"成功", "失败"},
+};
+
+const char *bool_to_string(int32_t flag, int64_t style) {
+  const BoolWords &w = (style >= 1 && style <= 7) ? kBoolWords[style] : kBoolWords[0];
+  return flag ? w.yes : w.no;
+}
+
+// "true", "on", "yes" in any ASCII case, or exactly one of the Chinese words.
+int32_t string_to_bool(const char *text) {
+  if (!text) return 0;
+  for (const char *word : {"true", "on", "yes"})
+    if (_stricmp(text, word) == 0) return 1;
+  for (const char *word : {"是", "对", "真", "允许", "成功"})
+    if (std::strcmp(text, word) == 0) return 1;
+  return 0;
+}
+
+// The A text operations run on the UTF-8 bytes unchanged; the U trims and
+// the filter convert through UTF-16.
+const luaL_Reg kCoreFunctions[] = {
+    {"LastErrorID", wrap<field<&xCoreRecord::LastErrorID>, Ret::Integer>},
+    {"LastError", wrap<field<&xCoreRecord::LastError>, Ret::Constant>},
+    {"iRet", wrap<field<&xCoreRecord::iRet>, Ret::Integer>},
+    {"iRet64", wrap<field<&xCoreRecord::iRet64>, Ret::Integer>},
+    {"iRetSize", wrap<field<&xCoreRecord::iRetSize>, Ret::Integer>},
+    {"sRet", wrap<field<&xCoreRecord::sRet>, Ret::Constant>},
+    {"dRet", wrap<field<&xCoreRecord::dRet>, Ret::Number>},
+    {"ModFile", wrap<xCore_ModFileU, Ret::Text, Int>},
+    {"AppFile", wrap<xCore_AppFileU, Ret::Text>},
+    {"ModPath", wrap<xCore_ModPathU, Ret::Text, Int>},
+    {"AppPath", wrap<xCore_AppPathU, Ret::Text>},
+    {"Run", wrap<xCore_RunU, Ret::Integer, Text, IntOr<5>>},
+    {"Start", wrap<xCore_StartU, Ret::Integer, Text, IntOr<5>>},
+    {"Chain", wrap<xCore_ChainU, Ret::Integer, Text, IntOr<5>>},
+    {"SystemPath", wrap<xCore_SystemPathU, Ret::Text, Int>},
+    {"Rand", rand_lua},
+    {"IME_Disable", wrap<IME_Disable, Ret::Boolean, Int>},
+    {"IME_Enable", wrap<IME_Enable, Ret::Boolean, Int>},
+    // Conversions take and give raw bytes (UTF-16 as its bytes); a length
+    // never reaches beyond the string.
+    {"M2W", wrap<xCore_M2W, Ret::Bytes, Bytes, Int, LengthOf<1>>},
+    {"W2M", wrap<xCore_W2M, Ret::Bytes, Bytes, Int, LengthOf<1>>},
+    {"A2W", wrap<xCore_A2W, Ret::Bytes, Bytes, LengthOf<1>>},
+    {"U2W", wrap<xCore_U2W, Ret::Bytes, Bytes, LengthOf<1>>},
+    {"W2A", wrap<xCore_W2A, Ret::Bytes, Bytes, LengthOf<1>>},
+    {"W2U", wrap<xCore_W2U, Ret::Bytes, Bytes, LengthOf<1>>},
+    {"A2U", wrap<xCore_A2U, Ret::Bytes, Bytes, LengthOf<1>>},
+    {"U2A", wrap<xCore_U2A, Ret::Bytes, Bytes, LengthOf<1>>},
+    {"SplitChar", wrap<xCore_SplitCharA, Ret::List, Text, Char, Fixed<0>>},
+    {"SplitText", wrap<xCore_SplitTextA, Ret::List, Text, Text, Fixed<0>>},
+    {"Split", wrap<xCore_SplitA, Ret::List, Text, Text, Fixed<0>>},
+    {"Replace", wrap<xCore_ReplaceA, Ret::Text, Text, Text, Text>},
+    {"LTrim", wrap<xxLTrimU, Ret::Text, Text, Text>},
+    {"RTrim", wrap<xxRTrimU, Ret::Text, Text, Text>},
+    {"Trim", wrap<xxTrimU, Ret::Text, Text, Text>},
+    {"StringFilter", wrap<xxStringFilterU, Ret::Text, Text, Text>},
+    // Binary safe both ways: all of the string is encoded, all decoded bytes
+    // are pushed.
+    {"HexEncode", wrap<HexEncode, Ret::Text, Bytes, SizeOf<1>>},
+    {"HexDecode", wrap<HexDecode, Ret::Bytes, Text, Fixed<0>>},
+    {"UriEncode", wrap<UriEncode, Ret::Text, Text>},
+    {"UriDecode", wrap<UriDecode, Ret::Text, Text>},
+    {"BoolToString", wrap<bool_to_string, Ret::Constant, Flag, IntOr<0>>},
+    {"StringToBool", wrap<string_to_bool, Ret::Boolean, Text>},
+};
+
+const LuaFamily core_family(kCoreFunctions);
+
+}  // namespace
+}  // namespace tarvo::lua

@@ -1,0 +1,95 @@
+// The binding's C side: opening the module without the engine's runtime, and
+// the resolution of the Lua API from Lunhost.dll. The cases without the
+// runtime come first: once a case loads Lunhost.dll it stays in the process.
+#include "lua_api.hpp"
+#include "registry.hpp"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+using namespace tarvo::lua;
+
+namespace {
+
+bool host_loaded() { return GetModuleHandleW(L"Lunhost.dll") != nullptr; }
+
+HMODULE load_host() {
+  HMODULE host = LoadLibraryW(L"Lunhost.dll");
+  EXPECT_NE(host, nullptr) << "Lunhost.dll must sit beside the test";
+  return host;
+}
+
+}  // namespace
+
+TEST(LuaOpenWithoutHost, ReturnsZeroAndTouchesNothing) {
+  ASSERT_FALSE(host_loaded());
+  EXPECT_EQ(luaopen_TARVO(nullptr), 0);
+  // A state pointer that would crash if anything used it.
+  auto *bogus = reinterpret_cast<lua_State *>(static_cast<uintptr_t>(0x10));
+  EXPECT_EQ(luaopen_TARVO(bogus), 0);
+}
+
+TEST(LuaApiResolution, WithoutHostLeavesEverySlotEmpty) {
+  ASSERT_FALSE(host_loaded());
+  EXPECT_FALSE(resolve_lua_api());
+  const LuaApiName *names = lua_api_names();
+  for (int i = 0; i < kLuaApiNameCount; ++i)
+    if (names[i].kept) EXPECT_EQ(*names[i].slot, nullptr) << names[i].name;
+}
+
+TEST(LuaApiResolution, AsksForTheNamesInOrderAndKeepsAllButTwo) {
+  const LuaApiName *names = lua_api_names();
+  EXPECT_STREQ(names[0].name, "lua_newstate");
+  EXPECT_STREQ(names[4].name, "lua_version");
+  EXPECT_STREQ(names[kLuaApiNameCount - 1].name, "luaL_openlibs");
+  std::set<std::string> distinct;
+  int kept = 0;
+  for (int i = 0; i < kLuaApiNameCount; ++i) {
+    distinct.insert(names[i].name);
+    kept += names[i].kept;
+    bool discarded = !std::strcmp(names[i].name, "luaL_pushmodule") || !std::strcmp(names[i].name, "luaL_openlib");
+    EXPECT_EQ(names[i].kept, !discarded) << names[i].name;
+  }
+  EXPECT_EQ(distinct.size(), 148u);
+  EXPECT_EQ(kept, 146);
+}
+
+TEST(LuaApiResolution, FillsEverySlotWithTheHostsFunction) {
+  HMODULE host = load_host();
+  ASSERT_TRUE(host);
+  ASSERT_TRUE(resolve_lua_api());
+  const LuaApiName *names = lua_api_names();
+  for (int i = 0; i < kLuaApiNameCount; ++i) {
+    if (!names[i].kept) continue;
+    void *expected = reinterpret_cast<void *>(GetProcAddress(host, names[i].name));
+    ASSERT_NE(expected, nullptr) << names[i].name;
+    EXPECT_EQ(*names[i].slot, expected) << names[i].name;
+  }
+  EXPECT_EQ(reinterpret_cast<void *>(api.lua_gettop), reinterpret_cast<void *>(GetProcAddress(host, "lua_gettop")));
+}
+
+TEST(LuaOpenWithHost, ReturnsTheModuleTable) {
+  ASSERT_TRUE(load_host());
+  ASSERT_TRUE(resolve_lua_api());
+  lua_State *L = api.luaL_newstate();
+  ASSERT_NE(L, nullptr);
+  api.luaL_openlibs(L);
+  // The module registers through the DLL's own copy of the table, resolved
+  // by its own luaopen_TARVO.
+  ASSERT_EQ(luaopen_TARVO(L), 1);
+  ASSERT_EQ(api.lua_type(L, -1), LUA_TTABLE);
+  int functions = 0;
+  api.lua_pushnil(L);
+  while (api.lua_next(L, -2)) {
+    EXPECT_EQ(api.lua_type(L, -1), LUA_TFUNCTION);
+    ++functions;
+    api.lua_settop(L, -2);
+  }
+  EXPECT_GE(functions, 43);
+  EXPECT_EQ(api.lua_getfield(L, -1, "DaysInMonth"), LUA_TFUNCTION);
+  api.lua_close(L);
+}

@@ -1,0 +1,61 @@
+-- The module's registry against the contract's list of Lua names and their
+-- argument counts (the path of lua.tsv is the first argument).
+local T = require "TARVO"
+local contract_path = assert(..., "the path of lua.tsv is expected")
+
+local contract, count = {}, 0
+for line in io.lines(contract_path) do
+  local name, group, counts = line:match("^([^\t]+)\t([^\t]+)\t([^\t\r]+)")
+  if name then
+    contract[name] = {group = group, counts = counts}
+    count = count + 1
+  end
+end
+
+-- Argument counts that must be refused, from "exactly n", "a-b" or "n+".
+local function refused_counts(spec)
+  local exact = spec:match("^exactly (%d+)$")
+  local low, high = spec:match("^(%d+)-(%d+)$")
+  local open = spec:match("^(%d+)%+$")
+  low = tonumber(exact or low or open)
+  high = tonumber(exact or high)
+  local refused = {}
+  if low > 0 then refused[#refused + 1] = low - 1 end
+  if high then refused[#refused + 1] = high + 1 end
+  return refused
+end
+
+-- These report a wrong count without raising.
+local quiet = {DaemonThread_Start = true, DaemonThread_Stop = true}
+
+test("the contract lists 609 names", function()
+  eq(count, 609)
+end)
+
+test("every registered function is a contract name", function()
+  for name, fn in pairs(T) do
+    ok(contract[name], "registered but not in the contract: " .. name)
+    eq(type(fn), "function", name)
+  end
+end)
+
+test("the core, hashing and date families are complete", function()
+  for name, row in pairs(contract) do
+    if row.group == "1.1" or row.group == "1.3" or row.group == "1.4" or row.group == "3.2" then
+      ok(T[name], "missing: " .. name)
+    end
+  end
+end)
+
+test("every registered function refuses a wrong argument count", function()
+  local checked = 0
+  for name, fn in pairs(T) do
+    if not quiet[name] then
+      for _, n in ipairs(refused_counts(contract[name].counts)) do
+        raises("param count error !", fn, table.unpack({}, 1, n))
+        checked = checked + 1
+      end
+    end
+  end
+  ok(checked >= 60, "counts checked: " .. checked)
+end)
