@@ -7,9 +7,8 @@
 #include <cwchar>
 
 namespace tarvo::disp {
-namespace detail {
 
-bool is_value_letter(wchar_t letter) {
+bool detail::is_value_letter(wchar_t letter) {
   return letter != L'\0' && std::wcschr(L"dupebSsTBoOvDtWf", letter) != nullptr;
 }
 
@@ -23,7 +22,7 @@ HRESULT wide_to_slot(const wchar_t *text, VARIANT &slot, bool &owned) {
   return S_OK;
 }
 
-HRESULT ansi_to_slot(const char *text, VARIANT &slot, bool &owned) {
+HRESULT detail::ansi_to_slot(const char *text, VARIANT &slot, bool &owned) {
   slot.vt = VT_BSTR;
   slot.bstrVal = nullptr;
   if (!text) return S_OK;
@@ -37,44 +36,54 @@ HRESULT ansi_to_slot(const char *text, VARIANT &slot, bool &owned) {
   return S_OK;
 }
 
-HRESULT date_to_slot(DATE d, VARIANT &slot) {
-  slot.vt = VT_DATE;
-  slot.date = d;
+HRESULT integer_to_slot(VARTYPE type, int64_t value, VARIANT &slot) {
+  slot.vt = type;
+  switch (type) {
+    case VT_I8: slot.llVal = value; break;
+    case VT_BOOL: slot.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; break;
+    default: slot.lVal = static_cast<LONG>(value); break;  // VT_UI4 shares the 32 bits
+  }
+  return S_OK;
+}
+
+HRESULT real_to_slot(VARTYPE type, double value, VARIANT &slot) {
+  slot.vt = type;
+  slot.dblVal = value;  // a DATE is a double in the same place
   return S_OK;
 }
 
 HRESULT time_to_slot(time_t t, VARIANT &slot) {
   DATE d;
   HRESULT hr = TimeToDate(t, &d);
-  return FAILED(hr) ? hr : date_to_slot(d, slot);
+  return FAILED(hr) ? hr : real_to_slot(VT_DATE, d, slot);
 }
+
+namespace detail {
+namespace {
+
+// A date from a SYSTEMTIME or FILETIME the caller points at.
+template <class T>
+HRESULT date_from(const T *value, HRESULT (*to_date)(const T &, DATE *), VARIANT &slot) {
+  DATE d;
+  HRESULT hr = value ? to_date(*value, &d) : E_INVALIDARG;
+  return FAILED(hr) ? hr : real_to_slot(VT_DATE, d, slot);
+}
+
+}  // namespace
 
 HRESULT VaListSource::convert(wchar_t letter, VARIANT &slot, bool &owned) {
   switch (letter) {
-    case L'd':
-      slot.vt = VT_I4;
-      slot.lVal = va_arg(args_, int);
-      return S_OK;
-    case L'u':
-      slot.vt = VT_UI4;
-      slot.ulVal = va_arg(args_, unsigned int);
-      return S_OK;
-    case L'p':
-      slot.vt = VT_I8;
-      slot.llVal = va_arg(args_, intptr_t);
-      return S_OK;
-    case L'e':
-      slot.vt = VT_R8;
-      slot.dblVal = va_arg(args_, double);
-      return S_OK;
-    case L'b':
-      slot.vt = VT_BOOL;
-      slot.boolVal = va_arg(args_, int) ? VARIANT_TRUE : VARIANT_FALSE;
-      return S_OK;
-    case L'S':
-      return wide_to_slot(va_arg(args_, const wchar_t *), slot, owned);
-    case L's':
-      return ansi_to_slot(va_arg(args_, const char *), slot, owned);
+    case L'd': return integer_to_slot(VT_I4, va_arg(args_, int), slot);
+    case L'u': return integer_to_slot(VT_UI4, va_arg(args_, unsigned int), slot);
+    case L'p': return integer_to_slot(VT_I8, va_arg(args_, intptr_t), slot);
+    case L'b': return integer_to_slot(VT_BOOL, va_arg(args_, int), slot);
+    case L'e': return real_to_slot(VT_R8, va_arg(args_, double), slot);
+    case L'D': return real_to_slot(VT_DATE, va_arg(args_, double), slot);
+    case L't': return time_to_slot(va_arg(args_, time_t), slot);
+    case L'W': return date_from(va_arg(args_, const SYSTEMTIME *), SystemTimeToDate, slot);
+    case L'f': return date_from(va_arg(args_, const FILETIME *), FileTimeToDate, slot);
+    case L'S': return wide_to_slot(va_arg(args_, const wchar_t *), slot, owned);
+    case L's': return ansi_to_slot(va_arg(args_, const char *), slot, owned);
     case L'T':
       return WideTextMode() ? wide_to_slot(va_arg(args_, const wchar_t *), slot, owned)
                             : ansi_to_slot(va_arg(args_, const char *), slot, owned);
@@ -95,22 +104,6 @@ HRESULT VaListSource::convert(wchar_t letter, VARIANT &slot, bool &owned) {
       if (!v) return E_INVALIDARG;
       slot = *v;
       return S_OK;
-    }
-    case L'D':
-      return date_to_slot(va_arg(args_, double), slot);
-    case L't':
-      return time_to_slot(va_arg(args_, time_t), slot);
-    case L'W': {
-      const SYSTEMTIME *st = va_arg(args_, const SYSTEMTIME *);
-      DATE d;
-      HRESULT hr = st ? SystemTimeToDate(*st, &d) : E_INVALIDARG;
-      return FAILED(hr) ? hr : date_to_slot(d, slot);
-    }
-    case L'f': {
-      const FILETIME *ft = va_arg(args_, const FILETIME *);
-      DATE d;
-      HRESULT hr = ft ? FileTimeToDate(*ft, &d) : E_INVALIDARG;
-      return FAILED(hr) ? hr : date_to_slot(d, slot);
     }
     default:
       return E_INVALIDARG;

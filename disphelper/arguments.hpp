@@ -4,16 +4,15 @@
 
 #include "disphelper.h"
 
+#include <cstdint>
+
 namespace tarvo::disp::detail {
 
 // The letters that take a value ('m' takes none and is handled by the parser).
 bool is_value_letter(wchar_t letter);
 
-// Text into a new BSTR; null gives a null BSTR. `owned` is set for a new string.
-HRESULT wide_to_slot(const wchar_t *text, VARIANT &slot, bool &owned);
+// ANSI text into a new BSTR; null gives a null BSTR.
 HRESULT ansi_to_slot(const char *text, VARIANT &slot, bool &owned);
-HRESULT date_to_slot(DATE d, VARIANT &slot);
-HRESULT time_to_slot(time_t t, VARIANT &slot);
 
 class VaListSource final : public ArgumentSource {
  public:

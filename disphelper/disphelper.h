@@ -34,6 +34,7 @@
 #include <objbase.h>
 
 #include <cstdarg>
+#include <cstdint>
 #include <ctime>
 
 // The GDI macro of the same name would rename the attach operation.
@@ -77,6 +78,13 @@ class ArgumentSource {
   // BSTR that must be freed after the call.
   virtual HRESULT convert(wchar_t letter, VARIANT &slot, bool &owned) = 0;
 };
+
+// Slot fillers shared by argument sources. Text becomes a new BSTR (null
+// gives a null BSTR) and sets `owned`.
+HRESULT wide_to_slot(const wchar_t *text, VARIANT &slot, bool &owned);
+HRESULT integer_to_slot(VARTYPE type, int64_t value, VARIANT &slot);  // VT_I4, VT_UI4, VT_I8, VT_BOOL
+HRESULT real_to_slot(VARTYPE type, double value, VARIANT &slot);      // VT_R8, VT_DATE
+HRESULT time_to_slot(time_t t, VARIANT &slot);                        // local time as VT_DATE
 
 // Library load: initialises COM on the loading thread (single-threaded
 // apartment) when asked, and sets the text mode.

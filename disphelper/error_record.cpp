@@ -132,11 +132,16 @@ void default_description(const DispatchErrorRecord &r, wchar_t (&text)[256]) {
         break;
       }
       [[fallthrough]];
-    default:
-      if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                          static_cast<DWORD>(r.Code), LANG_USER_DEFAULT, text, 255, nullptr))
+    default: {
+      // A long system text is cut to the field rather than dropped.
+      wchar_t system[512];
+      if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                         static_cast<DWORD>(r.Code), LANG_USER_DEFAULT, system, 512, nullptr))
+        copy_truncated(text, system);
+      else
         copy_truncated(text, L"Unknown runtime error");
       break;
+    }
   }
   text[255] = L'\0';
 }

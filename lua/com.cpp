@@ -37,72 +37,44 @@ class LuaArguments final : public disp::ArgumentSource {
   HRESULT convert(wchar_t letter, VARIANT &slot, bool &owned) override {
     const int pos = next_++;
     if (!present(L_, pos)) return E_INVALIDARG;
+    int ok = 0;
     switch (letter) {
-      case L'd': return integer(pos, VT_I4, slot);
-      case L'u': return integer(pos, VT_UI4, slot);
-      case L'p': return integer(pos, VT_I8, slot);
-      case L'b': return flag(pos, slot);
-      case L'e': return number(pos, VT_R8, slot);
-      case L'D': return number(pos, VT_DATE, slot);
+      case L'd':
+      case L'u':
+      case L'p':
       case L't': {
-        int ok = 0;
-        const lua_Integer t = api.lua_tointegerx(L_, pos, &ok);
-        DATE d = 0;
-        HRESULT hr = ok ? disp::TimeToDate(static_cast<time_t>(t), &d) : E_INVALIDARG;
-        if (FAILED(hr)) return hr;
-        slot.vt = VT_DATE;
-        slot.date = d;
-        return S_OK;
+        const lua_Integer v = api.lua_tointegerx(L_, pos, &ok);
+        if (!ok) return E_INVALIDARG;
+        if (letter == L't') return disp::time_to_slot(static_cast<time_t>(v), slot);
+        return disp::integer_to_slot(letter == L'd' ? VT_I4 : letter == L'u' ? VT_UI4 : VT_I8, v, slot);
+      }
+      case L'b': {
+        const bool boolean = api.lua_type(L_, pos) == LUA_TBOOLEAN;
+        const lua_Integer v = boolean ? api.lua_toboolean(L_, pos) : api.lua_tointegerx(L_, pos, &ok);
+        return boolean || ok ? disp::integer_to_slot(VT_BOOL, v, slot) : E_INVALIDARG;
+      }
+      case L'e':
+      case L'D': {
+        const lua_Number v = api.lua_tonumberx(L_, pos, &ok);
+        return ok ? disp::real_to_slot(letter == L'e' ? VT_R8 : VT_DATE, v, slot) : E_INVALIDARG;
       }
       case L'S':
       case L's':
       case L'T': return text(pos, slot, owned);
       case L'o':
       case L'O': {
-        int ok = 0;
         const lua_Integer handle = api.lua_tointegerx(L_, pos, &ok);
         if (!ok) return E_INVALIDARG;
         slot.vt = letter == L'o' ? VT_DISPATCH : VT_UNKNOWN;
         slot.punkVal = reinterpret_cast<IUnknown *>(static_cast<intptr_t>(handle));
         return S_OK;
       }
-      default: return E_INVALIDARG;
+      default: return E_INVALIDARG;  // raw pointers cannot come from a script
     }
   }
 
  private:
-  HRESULT integer(int pos, VARTYPE type, VARIANT &slot) {
-    int ok = 0;
-    const lua_Integer v = api.lua_tointegerx(L_, pos, &ok);
-    if (!ok) return E_INVALIDARG;
-    slot.vt = type;
-    if (type == VT_I8)
-      slot.llVal = v;
-    else
-      slot.lVal = static_cast<LONG>(v);  // VT_UI4 shares the 32 bits
-    return S_OK;
-  }
-  HRESULT flag(int pos, VARIANT &slot) {
-    bool on;
-    if (api.lua_type(L_, pos) == LUA_TBOOLEAN) {
-      on = api.lua_toboolean(L_, pos) != 0;
-    } else {
-      int ok = 0;
-      on = api.lua_tointegerx(L_, pos, &ok) != 0;
-      if (!ok) return E_INVALIDARG;
-    }
-    slot.vt = VT_BOOL;
-    slot.boolVal = on ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-  }
-  HRESULT number(int pos, VARTYPE type, VARIANT &slot) {
-    int ok = 0;
-    const lua_Number v = api.lua_tonumberx(L_, pos, &ok);
-    if (!ok) return E_INVALIDARG;
-    slot.vt = type;
-    slot.dblVal = v;  // DATE is a double in the same place
-    return S_OK;
-  }
+  // A UTF-8 string (and only a string) as a new BSTR.
   HRESULT text(int pos, VARIANT &slot, bool &owned) {
     if (api.lua_type(L_, pos) != LUA_TSTRING) return E_INVALIDARG;
     size_t n = 0;

@@ -10,6 +10,7 @@ namespace {
 std::atomic<long> g_live{0};
 std::atomic<void (*)()> g_last_gone{nullptr};
 std::atomic<bool> g_complete_deferred{false};
+std::atomic<unsigned long> g_last_call{GetTickCount()};
 
 struct DeferredTexts {
   std::mutex lock;
@@ -44,6 +45,7 @@ bool omitted(const VARIANT &v) { return v.vt == VT_ERROR && v.scode == DISP_E_PA
 }  // namespace
 
 long live_objects() { return g_live.load(); }
+unsigned long last_call_tick() { return g_last_call.load(); }
 void complete_deferred_in_server(bool on) { g_complete_deferred = on; }
 void on_last_object_gone(void (*callback)()) { g_last_gone = callback; }
 
@@ -189,6 +191,7 @@ HRESULT Object::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID, DISPID 
 
 HRESULT Object::Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS *dp, VARIANT *result,
                        EXCEPINFO *info, UINT *arg_error) {
+  g_last_call = GetTickCount();
   const Member *m = members().by_id(id);
   if (!m) return DISP_E_MEMBERNOTFOUND;
   if (!dp || (dp->cArgs && !dp->rgvarg)) return E_INVALIDARG;

@@ -30,6 +30,8 @@ using tarvo::com::Variant;
 
 // Objects alive in this process.
 long live_objects();
+// GetTickCount() of the latest call into any object of this process.
+unsigned long last_call_tick();
 // Called (from the releasing thread) whenever the counter drops to zero.
 void on_last_object_gone(void (*callback)());
 

@@ -6,6 +6,7 @@ namespace standin {
 namespace {
 
 std::atomic<long> g_locks{0};
+constexpr unsigned long kIdleMilliseconds = 60000;
 DWORD g_server_thread = 0;
 
 void quit_server() {
@@ -60,16 +61,17 @@ int run_local_server(const CLSID &clsid, ClassFactory &factory) {
   DWORD cookie = 0;
   HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
   if (SUCCEEDED(hr)) {
-    // A server nobody connects to does not linger.
-    const UINT_PTR idle = SetTimer(nullptr, 0, 60000, nullptr);
+    // A server nobody calls any more does not linger: a client that died
+    // keeps its references for ever, since Wine collects no orphaned ones.
+    const UINT_PTR check = SetTimer(nullptr, 0, 5000, nullptr);
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      if (msg.message == WM_TIMER && msg.wParam == idle) {
-        KillTimer(nullptr, idle);
-        if (live_objects() == 0) break;
+      if (msg.message == WM_TIMER && msg.wParam == check) {
+        if (GetTickCount() - last_call_tick() > kIdleMilliseconds) break;
         continue;
       }
       DispatchMessageW(&msg);
     }
+    KillTimer(nullptr, check);
     CoRevokeClassObject(cookie);
   }
   on_last_object_gone(nullptr);

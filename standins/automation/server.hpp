@@ -33,7 +33,7 @@ HRESULT can_unload_now();
 
 // Runs a local server: registers the factory (one instance per server
 // process, as spreadsheet programs do), serves until the last object is gone
-// (or nobody connected within a minute), then revokes it. Returns the exit code.
+// (or no call came for a minute), then revokes it. Returns the exit code.
 int run_local_server(const CLSID &clsid, ClassFactory &factory);
 
 // The running-object table entry of a server's application object.
