@@ -98,7 +98,7 @@ class Bstr {
 // A VARIANT cleared with VariantClear.
 class Variant {
  public:
-  Variant() { VariantInit(&v_); }
+  Variant() { v_.vt = VT_EMPTY; }  // what VariantInit does
   Variant(const Variant &) = delete;
   Variant &operator=(const Variant &) = delete;
   ~Variant() { clear(); }
@@ -110,7 +110,7 @@ class Variant {
   // Moves the value out bit for bit; this one is left empty.
   VARIANT detach() {
     VARIANT out = v_;
-    VariantInit(&v_);
+    v_.vt = VT_EMPTY;
     return out;
   }
   VARIANT *get() { return &v_; }

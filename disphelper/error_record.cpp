@@ -2,8 +2,6 @@
 // and the message box that shows a failure.
 #include "operation.hpp"
 
-#include <winternl.h>
-
 #include <cstdio>
 #include <cwchar>
 #include <utility>
@@ -21,35 +19,15 @@ bool g_com_initialised = false;
 struct ThreadSlots {
   DWORD depth = TlsAlloc();
   DWORD record = TlsAlloc();
+  ThreadSlots() {
+    if (usable() && depth < TLS_MINIMUM_AVAILABLE) detail::g_depth_slot = depth;
+  }
   bool usable() const { return depth != TLS_OUT_OF_INDEXES && record != TLS_OUT_OF_INDEXES; }
 };
 
 const ThreadSlots &slots() {
   static const ThreadSlots s;
   return s;
-}
-
-// The depth changes on every operation, so it is read and written straight
-// in the thread's block of TLS slots (as TlsGetValue does for the first 64
-// slots), without the call and without touching the thread's last error.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds"  // GCC misreads the segment-register read of the TEB
-intptr_t *depth_cell() {
-  const DWORD index = slots().depth;
-  if (index < TLS_MINIMUM_AVAILABLE) return reinterpret_cast<intptr_t *>(&NtCurrentTeb()->TlsSlots[index]);
-  return nullptr;
-}
-#pragma GCC diagnostic pop
-
-intptr_t depth_get() {
-  if (intptr_t *cell = depth_cell()) return *cell;
-  return slots().usable() ? reinterpret_cast<intptr_t>(TlsGetValue(slots().depth)) : 0;
-}
-void depth_set(intptr_t d) {
-  if (intptr_t *cell = depth_cell())
-    *cell = d;
-  else if (slots().usable())
-    TlsSetValue(slots().depth, reinterpret_cast<void *>(d));
 }
 
 DispatchErrorRecord *record_get() {
@@ -202,36 +180,31 @@ void FormatErrorMessage(const DispatchErrorRecord &r, wchar_t (&text)[512]) {
 
 namespace detail {
 
+DWORD g_depth_slot = TLS_OUT_OF_INDEXES;
+
+// The first operation of the process allocates the slots. Past the first 64
+// slots the depth lives in a cell of its own per thread, found through
+// TlsGetValue; with no slot at all, in one shared cell.
+intptr_t *depth_cell_slow() {
+  static intptr_t shared_cell = 0;
+  const ThreadSlots &s = slots();
+  if (!s.usable()) return &shared_cell;
+  if (s.depth < TLS_MINIMUM_AVAILABLE) return depth_cell();
+  auto *cell = static_cast<intptr_t *>(TlsGetValue(s.depth));
+  if (!cell) {
+    cell = static_cast<intptr_t *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(intptr_t)));
+    if (!cell || !TlsSetValue(s.depth, cell)) return &shared_cell;
+  }
+  return cell;
+}
+
 void free_exception_strings(EXCEPINFO &info) {
   SysFreeString(std::exchange(info.bstrDescription, nullptr));
   SysFreeString(std::exchange(info.bstrSource, nullptr));
   SysFreeString(std::exchange(info.bstrHelpFile, nullptr));
 }
 
-Operation::Operation(const wchar_t *name, const wchar_t *complete_member)
-    : name_(name), complete_member_(complete_member), depth_(depth_cell()) {
-  if (depth_)
-    ++*depth_;
-  else
-    depth_set(depth_get() + 1);
-}
-
-Operation::~Operation() {
-  if (finished_) return;
-  if (depth_)
-    --*depth_;
-  else
-    depth_set(depth_get() - 1);
-}
-
-HRESULT Operation::finish(HRESULT hr, const FailureDetail &d) {
-  if (finished_) return hr;
-  finished_ = true;
-  const intptr_t depth = depth_ ? (*depth_)-- : depth_get();
-  if (!depth_) depth_set(depth - 1);
-  const bool outermost = depth <= 1;
-  if (SUCCEEDED(hr)) return hr;
-
+HRESULT Operation::report(HRESULT hr, bool outermost, const FailureDetail &d) {
   DispatchErrorRecord *r = record_obtain();
   if (r) {
     if (r->Finished) record_reset(*r);

@@ -45,7 +45,7 @@ HRESULT InvokeArray(WORD kind, VARIANT *result, int count, IDispatch *object,
   HRESULT hr = object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
   if (FAILED(hr)) return op.finish(hr, {member, true});
 
-  if (result) VariantInit(result);
+  if (result) result->vt = VT_EMPTY;  // what VariantInit does, without the call
   DISPID put_id = DISPID_PROPERTYPUT;
   DISPPARAMS params{args, nullptr, static_cast<UINT>(count), 0};
   if ((kind & DISPATCH_PROPERTYPUT) && count > 0) {
