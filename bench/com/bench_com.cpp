@@ -1,0 +1,160 @@
+// The cost of a member expression: GetValue(".Cells(%d, %d).Value") against
+// the two GetIDsOfNames + Invoke pairs a caller would write by hand, measured
+// in the same run, in-process and across the process boundary.
+#include "com_ref.hpp"
+#include "disphelper.h"
+#include "test_model.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using tarvo::com::Ref;
+using tarvo::com::Variant;
+namespace disp = tarvo::disp;
+
+double now_seconds() {
+  LARGE_INTEGER c, f;
+  QueryPerformanceCounter(&c);
+  QueryPerformanceFrequency(&f);
+  return double(c.QuadPart) / double(f.QuadPart);
+}
+
+int by_expression(IDispatch *sheet, int row, int column) {
+  int32_t value = 0;
+  disp::GetValue(L"%d", &value, sheet, L".Cells(%d, %d).Value", row, column);
+  return value;
+}
+
+// What the expression stands for, written out.
+int by_hand(IDispatch *sheet, int row, int column) {
+  DISPID cells_id, value_id;
+  LPOLESTR cells = const_cast<LPOLESTR>(L"Cells"), value = const_cast<LPOLESTR>(L"Value");
+  if (FAILED(sheet->GetIDsOfNames(IID_NULL, &cells, 1, LOCALE_USER_DEFAULT, &cells_id))) return 0;
+  VARIANT args[2];
+  args[1].vt = VT_I4;
+  args[1].lVal = row;
+  args[0].vt = VT_I4;
+  args[0].lVal = column;
+  DISPPARAMS params{args, nullptr, 2, 0};
+  Variant range;
+  if (FAILED(sheet->Invoke(cells_id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                           &params, range.get(), nullptr, nullptr)) ||
+      range->vt != VT_DISPATCH)
+    return 0;
+  IDispatch *r = range->pdispVal;
+  if (FAILED(r->GetIDsOfNames(IID_NULL, &value, 1, LOCALE_USER_DEFAULT, &value_id))) return 0;
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  Variant result;
+  if (FAILED(r->Invoke(value_id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none,
+                       result.get(), nullptr, nullptr)))
+    return 0;
+  if (result->vt != VT_I4 && FAILED(VariantChangeType(result.get(), result.get(), VARIANT_LOCALBOOL, VT_I4)))
+    return 0;
+  return result->lVal;
+}
+
+// The two ways alternate in short chunks so that both see the same machine
+// state (the machine is shared); the ratio is the median over the rounds.
+void compare(const char *label, IDispatch *sheet, int calls) {
+  constexpr int kRounds = 7, kChunks = 20;
+  const int per_chunk = std::max(1, calls / kChunks);
+  std::vector<double> ratios;
+  double best_expr = 1e9, best_hand = 1e9;
+  long long check_expr = 0, check_hand = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    double expr = 0, hand = 0;
+    for (int chunk = 0; chunk < kChunks; ++chunk) {
+      double t0 = now_seconds();
+      for (int i = 0; i < per_chunk; ++i) check_expr += by_expression(sheet, 1 + i % 8, 1 + i % 4);
+      double t1 = now_seconds();
+      for (int i = 0; i < per_chunk; ++i) check_hand += by_hand(sheet, 1 + i % 8, 1 + i % 4);
+      double t2 = now_seconds();
+      expr += t1 - t0;
+      hand += t2 - t1;
+    }
+    ratios.push_back(expr / hand);
+    best_expr = std::min(best_expr, expr);
+    best_hand = std::min(best_hand, hand);
+  }
+  std::sort(ratios.begin(), ratios.end());
+  const double n = double(per_chunk) * kChunks;
+  std::printf("%-14s %7d calls/round  expression %9.3f us/call  by hand %9.3f us/call  ratio %.3fx%s\n", label,
+              int(n), best_expr / n * 1e6, best_hand / n * 1e6, ratios[kRounds / 2],
+              check_expr == check_hand ? "" : "  (results differ!)");
+}
+
+void fill(IDispatch *sheet) {
+  for (int r = 1; r <= 8; ++r)
+    for (int c = 1; c <= 4; ++c) disp::PutValue(sheet, L".Cells(%d, %d).Value = %d", r, c, r * 10 + c);
+}
+
+bool bench_application(const char *label, IDispatch *app, int calls) {
+  Ref<IDispatch> sheet;
+  if (FAILED(disp::GetValue(L"%o", sheet.put(), app, L".Workbooks(%d).Sheets(%d)", 1, 1))) return false;
+  fill(sheet.get());
+  compare(label, sheet.get(), calls);
+  return true;
+}
+
+// The in-process server straight from its DLL, no registration needed.
+Ref<IDispatch> load_inproc(HMODULE &module) {
+  module = LoadLibraryW(L"tarvo_test_automation.dll");
+  if (!module) return {};
+  using GetClassObject = HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, void **);
+  auto get = reinterpret_cast<GetClassObject>(GetProcAddress(module, "DllGetClassObject"));
+  Ref<IClassFactory> factory;
+  Ref<IDispatch> app;
+  if (get && SUCCEEDED(get(standin::test_model::kInprocClsid, IID_IClassFactory, factory.put_void())))
+    factory->CreateInstance(nullptr, IID_IDispatch, app.put_void());
+  return app;
+}
+
+void import_registration() {
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring dir(exe);
+  dir.resize(dir.find_last_of(L'\\'));
+  std::wstring command = L"reg.exe import \"" + dir + L"\\..\\standins\\test_automation.reg\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  const bool inproc_only = argc > 1 && std::string(argv[1]) == "--in-process";
+  if (FAILED(CoInitialize(nullptr))) return 1;
+  int status = 0;
+  {
+    HMODULE module = nullptr;
+    Ref<IDispatch> app = load_inproc(module);
+    if (!app || !bench_application("in-process", app.get(), 100000)) {
+      std::printf("in-process: the stand-in DLL could not be loaded\n");
+      status = 1;
+    }
+  }
+  if (!inproc_only) {
+    Ref<IDispatch> app;
+    if (FAILED(disp::CreateObject(L"TarvoTest.LocalApplication", nullptr, app.put()))) {
+      import_registration();
+      disp::CreateObject(L"TarvoTest.LocalApplication", nullptr, app.put());
+    }
+    if (!app || !bench_application("cross-process", app.get(), 200)) {
+      std::printf("cross-process: the local server is not registered or did not start\n");
+      status = 1;
+    }
+    if (app) disp::CallMethod(app.get(), L".Quit()");
+  }
+  CoUninitialize();
+  return status;
+}

@@ -1,0 +1,90 @@
+#include "server.hpp"
+
+#include <utility>
+
+namespace standin {
+namespace {
+
+std::atomic<long> g_locks{0};
+constexpr unsigned long kIdleMilliseconds = 60000;
+DWORD g_server_thread = 0;
+
+void quit_server() {
+  if (g_server_thread) PostThreadMessageW(g_server_thread, WM_QUIT, 0, 0);
+}
+
+}  // namespace
+
+HRESULT ClassFactory::QueryInterface(REFIID iid, void **out) {
+  if (!out) return E_POINTER;
+  if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+    *out = static_cast<IClassFactory *>(this);
+    return S_OK;
+  }
+  *out = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT ClassFactory::CreateInstance(IUnknown *outer, REFIID iid, void **out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (outer) return CLASS_E_NOAGGREGATION;
+  return create_(iid, out);
+}
+
+HRESULT ClassFactory::LockServer(BOOL lock) {
+  if (lock) {
+    ++g_locks;
+  } else if (--g_locks == 0 && live_objects() == 0) {
+    quit_server();
+  }
+  return S_OK;
+}
+
+HRESULT get_class_object(const ServedClass *classes, size_t count, REFCLSID clsid, REFIID iid, void **out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  for (size_t i = 0; i < count; ++i)
+    if (*classes[i].clsid == clsid) return classes[i].factory->QueryInterface(iid, out);
+  return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+HRESULT can_unload_now() { return live_objects() == 0 && g_locks == 0 ? S_OK : S_FALSE; }
+
+int run_local_server(const CLSID &clsid, ClassFactory &factory) {
+  if (FAILED(CoInitialize(nullptr))) return 1;
+  g_server_thread = GetCurrentThreadId();
+  MSG msg;
+  PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from now on
+  on_last_object_gone(quit_server);
+  complete_deferred_in_server(true);
+  DWORD cookie = 0;
+  HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
+  if (SUCCEEDED(hr)) {
+    // A server nobody calls any more does not linger: a client that died
+    // keeps its references for ever, since Wine collects no orphaned ones.
+    const UINT_PTR check = SetTimer(nullptr, 0, 5000, nullptr);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      if (msg.message == WM_TIMER && msg.wParam == check) {
+        if (GetTickCount() - last_call_tick() > kIdleMilliseconds) break;
+        continue;
+      }
+      DispatchMessageW(&msg);
+    }
+    KillTimer(nullptr, check);
+    CoRevokeClassObject(cookie);
+  }
+  on_last_object_gone(nullptr);
+  CoUninitialize();
+  return SUCCEEDED(hr) ? 0 : 2;
+}
+
+void ActiveRegistration::add(IUnknown *object, const CLSID &clsid) {
+  if (!cookie_) RegisterActiveObject(object, clsid, ACTIVEOBJECT_WEAK, &cookie_);
+}
+
+void ActiveRegistration::revoke() {
+  if (DWORD c = std::exchange(cookie_, 0)) RevokeActiveObject(c, nullptr);
+}
+
+}  // namespace standin

@@ -1,0 +1,50 @@
+// Serving stand-in objects: a class factory, the in-process DLL entry points
+// and the local-server loop of an automation program.
+#pragma once
+
+#include "dispatch_object.hpp"
+
+namespace standin {
+
+// Makes a new top-level object (the class's application object).
+using Creator = HRESULT (*)(REFIID iid, void **out);
+
+class ClassFactory final : public IClassFactory {
+ public:
+  explicit ClassFactory(Creator create) : create_(create) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives as long as the module
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *outer, REFIID iid, void **out) override;
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+
+ private:
+  Creator create_;
+};
+
+struct ServedClass {
+  const CLSID *clsid;
+  ClassFactory *factory;
+};
+
+// DllGetClassObject / DllCanUnloadNow over a list of classes.
+HRESULT get_class_object(const ServedClass *classes, size_t count, REFCLSID clsid, REFIID iid, void **out);
+HRESULT can_unload_now();
+
+// Runs a local server: registers the factory (one instance per server
+// process, as spreadsheet programs do), serves until the last object is gone
+// (or no call came for a minute), then revokes it. Returns the exit code.
+int run_local_server(const CLSID &clsid, ClassFactory &factory);
+
+// The running-object table entry of a server's application object.
+class ActiveRegistration {
+ public:
+  void add(IUnknown *object, const CLSID &clsid);
+  void revoke();
+  ~ActiveRegistration() { revoke(); }
+
+ private:
+  DWORD cookie_ = 0;
+};
+
+}  // namespace standin
