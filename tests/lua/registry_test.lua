@@ -13,10 +13,10 @@ for line in io.lines(contract_path) do
 end
 
 -- Argument counts that must be refused, from "exactly n", "a-b" or "n+".
-local function refused_counts(spec)
-  local exact = spec:match("^exactly (%d+)$")
-  local low, high = spec:match("^(%d+)-(%d+)$")
-  local open = spec:match("^(%d+)%+$")
+local function refused_counts(counts)
+  local exact = counts:match("^exactly (%d+)$")
+  local low, high = counts:match("^(%d+)-(%d+)$")
+  local open = counts:match("^(%d+)%+$")
   low = tonumber(exact or low or open)
   high = tonumber(exact or high)
   local refused = {}
