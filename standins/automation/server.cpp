@@ -8,6 +8,7 @@ namespace {
 std::atomic<long> g_locks{0};
 constexpr unsigned long kIdleMilliseconds = 60000;
 DWORD g_server_thread = 0;
+DWORD g_regcls = REGCLS_SINGLEUSE;
 
 void quit_server() {
   if (g_server_thread) PostThreadMessageW(g_server_thread, WM_QUIT, 0, 0);
@@ -51,6 +52,8 @@ HRESULT get_class_object(const ServedClass *classes, size_t count, REFCLSID clsi
 
 HRESULT can_unload_now() { return live_objects() == 0 && g_locks == 0 ? S_OK : S_FALSE; }
 
+void set_local_server_registration(DWORD regcls) { g_regcls = regcls; }
+
 int run_local_server(const CLSID &clsid, ClassFactory &factory) {
   if (FAILED(CoInitialize(nullptr))) return 1;
   g_server_thread = GetCurrentThreadId();
@@ -59,7 +62,7 @@ int run_local_server(const CLSID &clsid, ClassFactory &factory) {
   on_last_object_gone(quit_server);
   complete_deferred_in_server(true);
   DWORD cookie = 0;
-  HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
+  HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, g_regcls, &cookie);
   if (SUCCEEDED(hr)) {
     // A server nobody calls any more does not linger: a client that died
     // keeps its references for ever, since Wine collects no orphaned ones.
