@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-extern "C" int luaopen_TARVO(tarvo::lua::lua_State *L);
+extern "C" int luaopen_TARVO(lua_State *L);
 
 namespace exceltest {
 
@@ -34,10 +34,11 @@ void Control::fault(const wchar_t *member, const wchar_t *mode, int32_t code, in
   args[3].vt = args[2].vt = VT_BSTR;
   args[3].bstrVal = SysAllocString(member);
   args[2].bstrVal = SysAllocString(mode);
-  args[1].vt = args[0].vt = VT_I4;
-  args[1].lVal = code;
+  args[1].vt = code ? VT_I4 : VT_ERROR;  // no code: the mode's own
+  args[1].lVal = code ? code : DISP_E_PARAMNOTFOUND;
+  args[0].vt = VT_I4;
   args[0].lVal = nth;
-  EXPECT_EQ(invoke(L"_Fault", DISPATCH_METHOD, args, code ? 4 : 2, nullptr), S_OK);
+  EXPECT_EQ(invoke(L"_Fault", DISPATCH_METHOD, args, 4, nullptr), S_OK);
   SysFreeString(args[3].bstrVal);
   SysFreeString(args[2].bstrVal);
 }

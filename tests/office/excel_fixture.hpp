@@ -47,7 +47,7 @@ class Script {
   std::string run(const std::string &code, bool objects = false);
 
  private:
-  tarvo::lua::lua_State *L_ = nullptr;
+  lua_State *L_ = nullptr;
 };
 
 // A result as text, released on the way: "n:<number>" (also booleans),

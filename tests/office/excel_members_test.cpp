@@ -299,7 +299,8 @@ bool is_failure_value(const std::string &result) {
   return result == "n:0" || result == "o:null" || result == "t:" || result == "none";
 }
 
-// Registers the members must leave alone, with values no member produces.
+// Registers the W forms leave alone (the conversions of the A forms and the
+// script functions report their sizes as they always do).
 struct Registers {
   Registers() {
     xCore.iRet = 1234;
@@ -318,8 +319,10 @@ TEST_F(ExcelMembers, NullHandlesGiveTheFailureValueAndSendNothing) {
   for (const Row &row : kRows) {
     if (!*row.journal) continue;  // creation takes no handle
     SCOPED_TRACE(row.name);
-    Registers registers;
-    EXPECT_TRUE(is_failure_value(row.w(none))) << "W";
+    {
+      Registers registers;
+      EXPECT_TRUE(is_failure_value(row.w(none))) << "W";
+    }
     if (row.a) EXPECT_TRUE(is_failure_value(row.a(none))) << "A";
     if (row.lua) {
       for (const char *name : {"app", "book", "sheet", "range"}) script_.set(name, 0);
@@ -348,8 +351,10 @@ TEST_F(ExcelMembers, AFailingLastCallGivesTheFailureValue) {
       SCOPED_TRACE(std::string(row.name) + " with " + utf8(mode) + " on " + utf8(last));
       Objects o = Objects::make();
       control().fault(last.c_str(), mode, std::wstring(mode) == L"fail" ? 0x80020003 : 0);
-      Registers registers;
-      EXPECT_TRUE(is_failure_value(row.w(o)));
+      {
+        Registers registers;
+        EXPECT_TRUE(is_failure_value(row.w(o)));
+      }
       control().clear_faults();
       o.release();
     }

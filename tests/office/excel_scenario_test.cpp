@@ -7,6 +7,7 @@
 #include "temp_dir.hpp"
 #include "xcore.h"
 
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -157,6 +158,7 @@ TEST_F(ExcelScenario, HelperObjectsReleasedOnEveryPath) {
     int32_t nth;
     std::function<int64_t(const Objects &)> member;
     const wchar_t *never_sent;
+    bool get = true;  // a get, which an empty answer fails too
   };
   const Case cases[] = {
       {L"Cells", 1, [](const Objects &o) { return Excel_Sheet_GetRange(o.sheet, 1, 1, 2, 2); }, L"Range"},
@@ -164,16 +166,17 @@ TEST_F(ExcelScenario, HelperObjectsReleasedOnEveryPath) {
       {L"Cells", 2, [](const Objects &o) { return Excel_Sheet_DeleteRange(o.sheet, 1, 1, 2, 2, -4162); }, L"Delete"},
       {L"Range", 1, [](const Objects &o) { return Excel_Sheet_ClearRange(o.sheet, 1, 1, 2, 2); }, L"Clear("},
       {L"put Bold", 1, [](const Objects &o) { return Excel_Range_SetFontW(o.range, L"Arial", 9, 1, 1, 1, 1); },
-       L"Italic"},
+       L"Italic", false},
       {L"Font", 1, [](const Objects &o) { return Excel_Range_SetFontW(o.range, L"Arial", 9, 1, 1, 1, 1); }, L"Name"},
       {L"Item", 1, [](const Objects &o) { return Excel_Book_AddSheet(o.book, 1); }, L"Add"},
       {L"Add", 1, [](const Objects &o) { return Excel_Book_AddSheet(o.book, 1); }, L"\n\n"},
       {L"Copy", 1, [](const Objects &o) { return Excel_Book_CopySheetW(o.book, L"Sheet1", 2); }, L"\n\n"},
-      {L"Move", 1, [](const Objects &o) { return Excel_Book_MoveSheet_Index(o.book, 1, 3); }, L"\n\n"},
+      {L"Move", 1, [](const Objects &o) { return Excel_Book_MoveSheet_Index(o.book, 1, 3); }, L"\n\n", false},
       {L"Item", 1, [](const Objects &o) { return Excel_Book_MoveSheetW(o.book, L"Sheet1", 7); }, L"Move"},
   };
   for (const wchar_t *mode : {L"raise", L"empty"}) {
     for (const Case &c : cases) {
+      if (!c.get && std::wstring(mode) == L"empty") continue;
       SCOPED_TRACE(utf8(c.fault) + " " + utf8(mode));
       Objects o = Objects::make();
       const int32_t live = control().live();
@@ -209,7 +212,7 @@ TEST_F(ExcelScenario, CheckFileReadsOnlyWhatIsThere) {
   int n = 0;
   for (const Case &c : cases) {
     const std::wstring path = dir.file(L"f" + std::to_wstring(n++) + L".bin");
-    std::ofstream(path, std::ios::binary) << c.bytes;
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << c.bytes;
     const std::string ansi = utf8(path);  // the temporary folder is ASCII here
     SCOPED_TRACE(c.bytes);
     EXPECT_EQ(Excel_CheckFile(ansi.c_str(), 0), c.plain);
@@ -221,10 +224,10 @@ TEST_F(ExcelScenario, CheckFileReadsOnlyWhatIsThere) {
   // The script form opens the path in wide form: a name no ANSI code page
   // here can spell.
   const std::wstring wide = dir.file(L"\u8868\u683c.xlsx");
-  std::ofstream(wide, std::ios::binary) << "PK\x03\x04";
+  std::ofstream(std::filesystem::path(wide), std::ios::binary) << "PK\x03\x04";
   Script script;
-  EXPECT_EQ(script.run("return T.Excel_CheckFile('" + utf8(wide) + "')"), "n:1");
-  EXPECT_EQ(script.run("return T.Excel_CheckFile('" + utf8(dir.file(L"f3.bin")) + "', true)"), "n:4");
+  EXPECT_EQ(script.run("return T.Excel_CheckFile([[" + utf8(wide) + "]])"), "n:1");
+  EXPECT_EQ(script.run("return T.Excel_CheckFile([[" + utf8(dir.file(L"f3.bin")) + "]], true)"), "n:4");
 }
 
 // A local server process: objects marshalled across, attachment through the
@@ -258,7 +261,7 @@ TEST_F(ExcelScenario, AcrossTheProcessBoundary) {
 
   xComObject wps = WPS_Create();
   ASSERT_NE(wps, 0);
-  EXPECT_EQ(describe(Excel_Book_NameW(wps)), "t:WPS \u8868\u683c");
+  EXPECT_EQ(describe(Excel_Book_NameW(wps)), "t:WPS Spreadsheets");
   EXPECT_EQ(Excel_Quit(wps), 1);
   release(wps);
 }
