@@ -190,46 +190,26 @@ struct Status {
 using Put = Status<Op::Put>;
 using Call = Status<Op::Call>;
 
-// A get into a variable of type V with the result letter `Letter`; the
-// variable starts at 0 and stays 0 unless the get succeeds.
-template <class V, wchar_t Letter>
-V get(const auto &e, IDispatch *object, auto... values) {
-  static constexpr wchar_t type[] = {Letter, 0};
-  V value{};
-  return SUCCEEDED(invoke(Target{Op::Get, type, &value}, object, e, values...)) ? value : V{};
-}
-
-struct Object {
+// A get into a variable of type V with the result letter `Letter`, handed
+// out as R; the variable starts at 0 and stays 0 unless the get succeeds.
+template <class V, wchar_t Letter, class R = V>
+struct Get {
   template <class C>
-  static xComObject run(const auto &e, IDispatch *object, auto... values) {
-    return handle(get<IDispatch *, L'o'>(e, object, values...));
+  static R run(const auto &e, IDispatch *object, auto... values) {
+    static constexpr wchar_t type[] = {Letter, 0};
+    V value{};
+    if (FAILED(invoke(Target{Op::Get, type, &value}, object, e, values...))) value = V{};
+    if constexpr (std::is_pointer_v<V>)
+      return handle(value);
+    else
+      return static_cast<R>(value);
   }
 };
-struct Int {
-  template <class C>
-  static int32_t run(const auto &e, IDispatch *object, auto... values) {
-    return get<int32_t, L'd'>(e, object, values...);
-  }
-};
-// An integer read, handed out as a double.
-struct IntAsDouble {
-  template <class C>
-  static double run(const auto &e, IDispatch *object, auto... values) {
-    return get<int32_t, L'd'>(e, object, values...);
-  }
-};
-struct Number {
-  template <class C>
-  static double run(const auto &e, IDispatch *object, auto... values) {
-    return get<double, L'e'>(e, object, values...);
-  }
-};
-struct Flag {
-  template <class C>
-  static int32_t run(const auto &e, IDispatch *object, auto... values) {
-    return get<int32_t, L'b'>(e, object, values...);
-  }
-};
+using Object = Get<IDispatch *, L'o', xComObject>;
+using Int = Get<int32_t, L'd'>;
+using IntAsDouble = Get<int32_t, L'd', double>;  // an integer read, handed out as a double
+using Number = Get<double, L'e'>;
+using Flag = Get<int32_t, L'b'>;
 
 // The text as a library string of the form C (wchar_t or char).
 struct Text {

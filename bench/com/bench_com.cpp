@@ -2,6 +2,7 @@
 // the two GetIDsOfNames + Invoke pairs a caller would write by hand, measured
 // in the same run, in-process and across the process boundary.
 #include "com_ref.hpp"
+#include "standin_server.hpp"
 #include "disphelper.h"
 #include "test_model.hpp"
 
@@ -100,35 +101,6 @@ bool bench_application(const char *label, IDispatch *app, int calls) {
   return true;
 }
 
-// The in-process server straight from its DLL, no registration needed.
-Ref<IDispatch> load_inproc(HMODULE &module) {
-  module = LoadLibraryW(L"tarvo_test_automation.dll");
-  if (!module) return {};
-  using GetClassObject = HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, void **);
-  auto get = reinterpret_cast<GetClassObject>(GetProcAddress(module, "DllGetClassObject"));
-  Ref<IClassFactory> factory;
-  Ref<IDispatch> app;
-  if (get && SUCCEEDED(get(standin::test_model::kInprocClsid, IID_IClassFactory, factory.put_void())))
-    factory->CreateInstance(nullptr, IID_IDispatch, app.put_void());
-  return app;
-}
-
-void import_registration() {
-  wchar_t exe[MAX_PATH];
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring dir(exe);
-  dir.resize(dir.find_last_of(L'\\'));
-  std::wstring command = L"reg.exe import \"" + dir + L"\\..\\standins\\test_automation.reg\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    WaitForSingleObject(pi.hProcess, 30000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -136,8 +108,7 @@ int main(int argc, char **argv) {
   if (FAILED(CoInitialize(nullptr))) return 1;
   int status = 0;
   {
-    HMODULE module = nullptr;
-    Ref<IDispatch> app = load_inproc(module);
+    Ref<IDispatch> app = bench::load_inproc_server(L"tarvo_test_automation.dll", standin::test_model::kInprocClsid);
     if (!app || !bench_application("in-process", app.get(), 100000)) {
       std::printf("in-process: the stand-in DLL could not be loaded\n");
       status = 1;
@@ -146,7 +117,7 @@ int main(int argc, char **argv) {
   if (!inproc_only) {
     Ref<IDispatch> app;
     if (FAILED(disp::CreateObject(L"TarvoTest.LocalApplication", nullptr, app.put()))) {
-      import_registration();
+      bench::import_registration(L"test_automation.reg");
       disp::CreateObject(L"TarvoTest.LocalApplication", nullptr, app.put());
     }
     if (!app || !bench_application("cross-process", app.get(), 200)) {

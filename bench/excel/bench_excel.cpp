@@ -4,6 +4,7 @@
 // into a string of its own and released), in the same run, in-process and
 // across the process boundary.
 #include "com_ref.hpp"
+#include "standin_server.hpp"
 #include "excel_standin.hpp"
 #include "xcore.h"
 #include "xexcel.h"
@@ -118,7 +119,7 @@ void compare(const char *label, int cells, Row by_row, Hand by_hand) {
               check_row == check_hand ? "" : "  (results differ!)");
 }
 
-bool bench(const char *where, IDispatch *app, int cells) {
+bool bench_sheet(const char *where, IDispatch *app, int cells) {
   const xComObject book = Excel_NewBook(reinterpret_cast<xComObject>(app));
   const xComObject sheet_handle = Excel_Book_GetSheet_Index(book, 1);
   if (!sheet_handle) return false;
@@ -136,43 +137,14 @@ bool bench(const char *where, IDispatch *app, int cells) {
   return true;
 }
 
-// The in-process server straight from its DLL, no registration needed.
-Ref<IDispatch> load_inproc() {
-  HMODULE module = LoadLibraryW(L"tarvo_excel_standin.dll");
-  if (!module) return {};
-  using GetClassObject = HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, void **);
-  auto get = reinterpret_cast<GetClassObject>(GetProcAddress(module, "DllGetClassObject"));
-  Ref<IClassFactory> factory;
-  Ref<IDispatch> app;
-  if (get && SUCCEEDED(get(standin::excel::kExcelClsid, IID_IClassFactory, factory.put_void())))
-    factory->CreateInstance(nullptr, IID_IDispatch, app.put_void());
-  return app;
-}
-
-void import_registration() {
-  wchar_t exe[MAX_PATH];
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring dir(exe);
-  dir.resize(dir.find_last_of(L'\\'));
-  std::wstring command = L"reg.exe import \"" + dir + L"\\..\\standins\\excel_standin.reg\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    WaitForSingleObject(pi.hProcess, 30000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
   const bool inproc_only = argc > 1 && std::string(argv[1]) == "--in-process";
   int status = 0;
   {
-    Ref<IDispatch> app = load_inproc();
-    if (!app || !bench("in-process", app.get(), 10000)) {
+    Ref<IDispatch> app = bench::load_inproc_server(L"tarvo_excel_standin.dll", standin::excel::kExcelClsid);
+    if (!app || !bench_sheet("in-process", app.get(), 10000)) {
       std::printf("in-process: the stand-in DLL could not be loaded\n");
       status = 1;
     }
@@ -181,10 +153,10 @@ int main(int argc, char **argv) {
     Ref<IDispatch> app;
     if (FAILED(CoCreateInstance(standin::excel::kExcelClsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
                                 app.put_void()))) {
-      import_registration();
+      bench::import_registration(L"excel_standin.reg");
       CoCreateInstance(standin::excel::kExcelClsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void());
     }
-    if (!app || !bench("cross-process", app.get(), 50)) {
+    if (!app || !bench_sheet("cross-process", app.get(), 50)) {
       std::printf("cross-process: the local server is not registered or did not start\n");
       status = 1;
     }

@@ -281,7 +281,9 @@ TEST_F(ExcelMembers, EveryRowSendsItsExpressionInEveryForm) {
     SCOPED_TRACE(row.name);
     std::wstring journal;
     const std::string w = run_form(row, row.w, journal);
-    if (std::string(row.result) != "*") EXPECT_EQ(w, row.result) << "W result";
+    if (std::string(row.result) != "*") {
+      EXPECT_EQ(w, row.result) << "W result";
+    }
     EXPECT_EQ(utf8(journal), utf8(row.journal)) << "W journal";
     if (row.a) {
       EXPECT_EQ(run_form(row, row.a, journal), w) << "A result";
@@ -289,7 +291,9 @@ TEST_F(ExcelMembers, EveryRowSendsItsExpressionInEveryForm) {
     }
     if (row.lua) {
       const std::string lua = run_lua(row, journal, w.rfind("o:", 0) == 0);
-      if (lua != "none") EXPECT_EQ(lua, w) << "Lua result of " << row.lua;
+      if (lua != "none") {
+        EXPECT_EQ(lua, w) << "Lua result of " << row.lua;
+      }
       EXPECT_EQ(utf8(journal), utf8(row.journal)) << "Lua journal of " << row.lua;
     }
   }
@@ -323,7 +327,9 @@ TEST_F(ExcelMembers, NullHandlesGiveTheFailureValueAndSendNothing) {
       Registers registers;
       EXPECT_TRUE(is_failure_value(row.w(none))) << "W";
     }
-    if (row.a) EXPECT_TRUE(is_failure_value(row.a(none))) << "A";
+    if (row.a) {
+      EXPECT_TRUE(is_failure_value(row.a(none))) << "A";
+    }
     if (row.lua) {
       for (const char *name : {"app", "book", "sheet", "range"}) script_.set(name, 0);
       EXPECT_TRUE(is_failure_value(script_.run(std::string("return T.") + row.lua))) << row.lua;
