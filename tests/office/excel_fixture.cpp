@@ -10,45 +10,28 @@ namespace exceltest {
 
 using namespace tarvo::lua;
 
-HRESULT Control::invoke(const wchar_t *name, WORD kind, VARIANT *args, UINT count, VARIANT *result) {
-  DISPID id;
-  LPOLESTR n = const_cast<LPOLESTR>(name);
-  HRESULT hr = app_->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(hr)) return hr;
-  DISPPARAMS params{args, nullptr, count, 0};
-  return app_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result, nullptr, nullptr);
-}
-
 std::wstring Control::journal() {
-  tarvo::com::Variant v;
-  EXPECT_EQ(invoke(L"_Journal", DISPATCH_PROPERTYGET, nullptr, 0, v.get()), S_OK);
-  std::wstring text = v->vt == VT_BSTR && v->bstrVal ? v->bstrVal : L"";
+  tarvo::com::Bstr text;
+  EXPECT_EQ(disp::GetValue(L"%S", text.put(), app_, L"._Journal"), S_OK);
   clear();
-  return text;
+  return text.c_str();
 }
 
-void Control::clear() { EXPECT_EQ(invoke(L"_ClearJournal", DISPATCH_METHOD, nullptr, 0, nullptr), S_OK); }
+void Control::clear() { EXPECT_EQ(disp::CallMethod(app_, L"._ClearJournal()"), S_OK); }
 
+// Without a code the mode's own is taken (the code argument is left out).
 void Control::fault(const wchar_t *member, const wchar_t *mode, int32_t code, int32_t nth) {
-  VARIANT args[4];
-  args[3].vt = args[2].vt = VT_BSTR;
-  args[3].bstrVal = SysAllocString(member);
-  args[2].bstrVal = SysAllocString(mode);
-  args[1].vt = code ? VT_I4 : VT_ERROR;  // no code: the mode's own
-  args[1].lVal = code ? code : DISP_E_PARAMNOTFOUND;
-  args[0].vt = VT_I4;
-  args[0].lVal = nth;
-  EXPECT_EQ(invoke(L"_Fault", DISPATCH_METHOD, args, 4, nullptr), S_OK);
-  SysFreeString(args[3].bstrVal);
-  SysFreeString(args[2].bstrVal);
+  EXPECT_EQ(code ? disp::CallMethod(app_, L"._Fault(%S, %S, %d, %d)", member, mode, code, nth)
+                 : disp::CallMethod(app_, L"._Fault(%S, %S, %m, %d)", member, mode, nth),
+            S_OK);
 }
 
-void Control::clear_faults() { EXPECT_EQ(invoke(L"_ClearFaults", DISPATCH_METHOD, nullptr, 0, nullptr), S_OK); }
+void Control::clear_faults() { EXPECT_EQ(disp::CallMethod(app_, L"._ClearFaults()"), S_OK); }
 
 int32_t Control::live() {
-  tarvo::com::Variant v;
-  EXPECT_EQ(invoke(L"LiveObjects", DISPATCH_PROPERTYGET, nullptr, 0, v.get()), S_OK);
-  return v->vt == VT_I4 ? v->lVal : -1;
+  int32_t n = -1;
+  EXPECT_EQ(disp::GetValue(L"%d", &n, app_, L".LiveObjects"), S_OK);
+  return n;
 }
 
 Script::Script() {

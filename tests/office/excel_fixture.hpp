@@ -6,6 +6,7 @@
 
 #include "alloc_counter.hpp"
 #include "com_ref.hpp"
+#include "disphelper.h"
 #include "lua_api.hpp"
 #include "xexcel.h"
 
@@ -16,9 +17,10 @@
 namespace exceltest {
 
 using tarvo::com::Ref;
+namespace disp = tarvo::disp;
 
-// Control members of a stand-in application, called through the raw
-// interface (never through the code under test).
+// Control members of a stand-in application, called through the test's own
+// copy of the dispatch layer.
 class Control {
  public:
   explicit Control(xComObject app) : app_(reinterpret_cast<IDispatch *>(app)) {}
@@ -29,7 +31,6 @@ class Control {
   int32_t live();
 
  private:
-  HRESULT invoke(const wchar_t *name, WORD kind, VARIANT *args, UINT count, VARIANT *result);
   IDispatch *app_;
 };
 
