@@ -273,17 +273,11 @@ struct Text {
 // The definitions of one row: XFAMILY_MEMBERS(TARVO_MEMBER_DEFINE).
 #define TARVO_MEMBER_DEFINE(form, name, kind, expression, lua, ...) \
   XM_CAT(XM_DEFINE_, form)(name, kind, expression, __VA_ARGS__)
-#define XM_DEFINE_One(name, kind, expression, ...)                                             \
-  XM_RESULT_W(kind) name(XM_PARAMS_W(__VA_ARGS__)) {                                            \
-    using namespace ::tarvo::members;                                                          \
-    return XM_KIND(kind)::template run<wchar_t>(expression XM_MAP(XM_VALUE_W, __VA_ARGS__)); \
-  }
-#define XM_DEFINE_WA(name, kind, expression, ...)                                              \
-  XM_RESULT_W(kind) name##W(XM_PARAMS_W(__VA_ARGS__)) {                                         \
-    using namespace ::tarvo::members;                                                          \
-    return XM_KIND(kind)::template run<wchar_t>(expression XM_MAP(XM_VALUE_W, __VA_ARGS__)); \
-  }                                                                                            \
-  XM_RESULT_A(kind) name##A(XM_PARAMS_A(__VA_ARGS__)) {                                         \
-    using namespace ::tarvo::members;                                                          \
-    return XM_KIND(kind)::template run<char>(expression XM_MAP(XM_VALUE_A, __VA_ARGS__));    \
+#define XM_DEFINE_One(name, ...) XM_BODY(name, W, wchar_t, __VA_ARGS__)
+#define XM_DEFINE_W(name, ...) XM_BODY(name##W, W, wchar_t, __VA_ARGS__)
+#define XM_DEFINE_WA(name, ...) XM_DEFINE_W(name, __VA_ARGS__) XM_BODY(name##A, A, char, __VA_ARGS__)
+#define XM_BODY(function, form, C, kind, expression, ...)                                       \
+  XM_RESULT_##form(kind) function(XM_PARAMS_##form(__VA_ARGS__)) {                              \
+    using namespace ::tarvo::members;                                                           \
+    return XM_KIND(kind)::template run<C>(expression XM_MAP(XM_VALUE_##form, __VA_ARGS__));   \
   }

@@ -16,7 +16,8 @@
  *
  *   form        One: one export named as the row; WA: a W export (UTF-16
  *               text) and an A export (ANSI text, converted with xCore_A2W,
- *               the same expression, the copies freed after the call).
+ *               the same expression, the copies freed after the call); W: the
+ *               W export alone.
  *   name        the export name without W/A; also the Lua name.
  *   kind        the C result and failure value:
  *                 create   CreateObject of the expression (a ProgID) -> handle, 0
@@ -146,6 +147,7 @@ typedef intptr_t xComObject;
 #define TARVO_MEMBER_DECLARE(form, name, kind, expression, lua, ...) \
   XM_CAT(XM_DECLARE_, form)(name, kind, __VA_ARGS__)
 #define XM_DECLARE_One(name, kind, ...) TARVO_API XM_RESULT_W(kind) name(XM_PARAMS_W(__VA_ARGS__));
+#define XM_DECLARE_W(name, kind, ...) TARVO_API XM_RESULT_W(kind) name##W(XM_PARAMS_W(__VA_ARGS__));
 #define XM_DECLARE_WA(name, kind, ...)                                   \
   TARVO_API XM_RESULT_W(kind) name##W(XM_PARAMS_W(__VA_ARGS__)); \
   TARVO_API XM_RESULT_A(kind) name##A(XM_PARAMS_A(__VA_ARGS__));

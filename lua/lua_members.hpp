@@ -127,6 +127,7 @@ int wrap_spare(lua_State *L) {
 #define XM_W_FUNCTION(form, name) XM_CAT(XM_WF_, form)(name)
 #define XM_WF_One(name) name
 #define XM_WF_WA(name) name##W
+#define XM_WF_W(name) name##W
 
 // The table line of one row (none for NoLua).
 #define TARVO_MEMBER_LUA(form, name, kind, expression, lua, ...) \
