@@ -27,39 +27,30 @@ struct Apartment {
   }
 };
 
-std::wstring text(IDispatch *o, const wchar_t *expression, ...) {
-  va_list args;
-  va_start(args, expression);
+// GetValue with a text, integer or object result: "<failed>", INT32_MIN or
+// null on failure; `failure` gives the code of an object get.
+template <class... A>
+std::wstring text(IDispatch *o, const wchar_t *expression, A... args) {
   Bstr value;
-  HRESULT hr = disp::GetValueV(L"%S", value.put(), o, expression, args);
-  va_end(args);
-  return SUCCEEDED(hr) ? std::wstring(value.c_str()) : L"<failed>";
+  return SUCCEEDED(disp::GetValue(L"%S", value.put(), o, expression, args...)) ? value.c_str() : L"<failed>";
 }
 
-int32_t number(IDispatch *o, const wchar_t *expression, ...) {
-  va_list args;
-  va_start(args, expression);
+template <class... A>
+int32_t number(IDispatch *o, const wchar_t *expression, A... args) {
   int32_t value = INT32_MIN;
-  HRESULT hr = disp::GetValueV(L"%d", &value, o, expression, args);
-  va_end(args);
-  return SUCCEEDED(hr) ? value : INT32_MIN;
+  return SUCCEEDED(disp::GetValue(L"%d", &value, o, expression, args...)) ? value : INT32_MIN;
 }
 
-HRESULT failure(IDispatch *o, const wchar_t *expression, ...) {
-  va_list args;
-  va_start(args, expression);
+template <class... A>
+HRESULT failure(IDispatch *o, const wchar_t *expression, A... args) {
   Ref<IDispatch> value;
-  HRESULT hr = disp::GetValueV(L"%o", value.put(), o, expression, args);
-  va_end(args);
-  return hr;
+  return disp::GetValue(L"%o", value.put(), o, expression, args...);
 }
 
-Ref<IDispatch> object(IDispatch *o, const wchar_t *expression, ...) {
-  va_list args;
-  va_start(args, expression);
+template <class... A>
+Ref<IDispatch> object(IDispatch *o, const wchar_t *expression, A... args) {
   Ref<IDispatch> value;
-  disp::GetValueV(L"%o", value.put(), o, expression, args);
-  va_end(args);
+  disp::GetValue(L"%o", value.put(), o, expression, args...);
   return value;
 }
 
