@@ -124,7 +124,7 @@ bool store(Sheet &sheet, int r, int c, const VARIANT &v) {
     case VT_UNKNOWN:
       return false;
     default:
-      if (auto d = real_of(v)) {
+      if (auto d = real_of(v); d && std::isfinite(*d)) {
         sheet.set_value(r, c, Value::of_number(*d));
         return true;
       }

@@ -166,12 +166,16 @@ TEST_P(ExcelStandin, TextsOfNumberFormats) {
       {L"2.5", L"\"$\"0.0", L"$2.5"},       {L"123456789012", L"General", L"1.23457E+11"},
       {L"0123", L"@", L"0123"},             {L"=1/0", L"General", L"#DIV/0!"},
       {L"true", L"General", L"TRUE"},       {L"'12", L"0.00", L"12"},
+      {L"=SUM(B1:XFD1048576)", L"0", L"0"}, {L"-1", L"yyyy", L"########"},
   };
   for (const auto &row : rows) {
     ASSERT_EQ(disp::PutValue(sheet_.get(), L".Cells(%d, %d).NumberFormatlocal = %S", 1, 1, row.format), S_OK);
     ASSERT_EQ(put(1, 1, row.input), S_OK);
     EXPECT_EQ(cell(1, 1), row.shown) << tarvo::test::utf8(row.input) << " in " << tarvo::test::utf8(row.format);
   }
+  // Nesting deeper than a sane formula is an error, not a stack overflow.
+  ASSERT_EQ(put(1, 1, (L"=" + std::wstring(100000, L'(') + L"1").c_str()), S_OK);
+  EXPECT_EQ(cell(1, 1), L"#VALUE!");
 }
 
 TEST_P(ExcelStandin, BookFileRoundTrip) {
