@@ -275,12 +275,14 @@ TEST_P(ExcelStandin, SheetsCopyMoveDelete) {
 INSTANTIATE_TEST_SUITE_P(Excel, ExcelStandin, ::testing::Values(Where::in_process, Where::local_server),
                          [](const auto &info) { return info.param == Where::in_process ? "InProcess" : "LocalServer"; });
 
-// The local server's application is in the running-object table until Quit.
+// The local server's application is in the running-object table under the
+// application's class until Quit, also when started through its local-only
+// class, as a script would.
 TEST(ExcelStandinServer, RunningObjectTable) {
   Apartment apartment;
   disp::SetErrorDisplay(false);
   Ref<IDispatch> app, attached;
-  ASSERT_EQ(CoCreateInstance(standin::excel::kWpsClsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void()), S_OK);
+  ASSERT_EQ(disp::CreateObject(L"TarvoStandin.KET.Local", nullptr, app.put()), S_OK);
   ASSERT_EQ(disp::GetObject(nullptr, L"KET.Application", attached.put()), S_OK);
   EXPECT_EQ(text(attached.get(), L".Name"), L"WPS Spreadsheets");
   ASSERT_EQ(disp::CallMethod(attached.get(), L".Workbooks.Add()"), S_OK);
