@@ -561,6 +561,11 @@ int Book::index_of(const Sheet *sheet) const {
   return 0;
 }
 
+std::shared_ptr<Sheet> Book::shared(const Sheet *sheet) const {
+  const int i = index_of(sheet);
+  return i ? sheets[i - 1] : nullptr;
+}
+
 std::shared_ptr<Sheet> Book::find(const std::wstring &n) const {
   for (const auto &s : sheets)
     if (_wcsicmp(s->name.c_str(), n.c_str()) == 0) return s;
@@ -624,6 +629,11 @@ int App::index_of(const Book *book) const {
   for (size_t i = 0; i < books.size(); ++i)
     if (books[i].get() == book) return static_cast<int>(i + 1);
   return 0;
+}
+
+std::shared_ptr<Book> App::shared(const Book *book) const {
+  const int i = index_of(book);
+  return i ? books[i - 1] : nullptr;
 }
 
 std::shared_ptr<Book> App::new_book(int sheet_count) {
