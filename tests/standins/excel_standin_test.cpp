@@ -290,6 +290,12 @@ TEST(ExcelStandinServer, RunningObjectTable) {
   ASSERT_EQ(disp::CallMethod(app.get(), L".Quit()"), S_OK);
   attached.reset();
   EXPECT_NE(disp::GetObject(nullptr, L"KET.Application", attached.put()), S_OK);
+  // The server stays for the next creation (one shutting down would fail it).
+  app.reset();
+  ASSERT_EQ(disp::CreateObject(L"TarvoStandin.KET.Local", nullptr, app.put()), S_OK);
+  EXPECT_EQ(number(app.get(), L".Workbooks.Count"), 0);
+  ASSERT_EQ(disp::GetObject(nullptr, L"KET.Application", attached.put()), S_OK);
+  EXPECT_EQ(disp::CallMethod(attached.get(), L".Quit()"), S_OK);
 }
 
 }  // namespace
