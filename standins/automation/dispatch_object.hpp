@@ -180,6 +180,13 @@ Ref<T> make(A &&...args) {
   return Ref<T>::adopt(new T(std::forward<A>(args)...));
 }
 
+// A new object handed out as `iid` (a class factory's CreateInstance).
+template <class T, class... A>
+HRESULT make_as(REFIID iid, void **out, A &&...args) {
+  auto object = make<T>(std::forward<A>(args)...);
+  return static_cast<IDispatch *>(object.get())->QueryInterface(iid, out);
+}
+
 // ---- Member declarations ----
 
 template <class T>

@@ -14,6 +14,12 @@ void quit_server() {
   if (g_server_thread) PostThreadMessageW(g_server_thread, WM_QUIT, 0, 0);
 }
 
+// A multiple-use server stays for the next client when its last object goes
+// (a creation arriving while it shut down would fail); only idleness ends it.
+void quit_single_use_server() {
+  if (g_regcls == REGCLS_SINGLEUSE) quit_server();
+}
+
 }  // namespace
 
 HRESULT ClassFactory::QueryInterface(REFIID iid, void **out) {
@@ -37,7 +43,7 @@ HRESULT ClassFactory::LockServer(BOOL lock) {
   if (lock) {
     ++g_locks;
   } else if (--g_locks == 0 && live_objects() == 0) {
-    quit_server();
+    quit_single_use_server();
   }
   return S_OK;
 }
@@ -59,7 +65,7 @@ int run_local_server(const CLSID &clsid, ClassFactory &factory) {
   g_server_thread = GetCurrentThreadId();
   MSG msg;
   PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from now on
-  on_last_object_gone(quit_server);
+  on_last_object_gone(quit_single_use_server);
   complete_deferred_in_server(true);
   DWORD cookie = 0;
   HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, g_regcls, &cookie);

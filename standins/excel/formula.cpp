@@ -154,6 +154,13 @@ class Evaluator {
     }
   }
 
+  // Nesting deeper than any sane formula is refused before the stack is.
+  struct Nesting {
+    explicit Nesting(int &depth) : depth_(depth) { ++depth_; }
+    ~Nesting() { --depth_; }
+    int &depth_;
+  };
+
   Operand expression() {
     Operand left = concat();
     for (;;) {
@@ -223,6 +230,8 @@ class Evaluator {
   Operand term() { return arithmetic(&Evaluator::power, L"*/"); }
   Operand power() { return arithmetic(&Evaluator::unary, L"^"); }
   Operand unary() {
+    const Nesting nested(depth_);
+    if (depth_ > 100) return fail(L"#VALUE!");
     if (eat(L"-")) {
       const Value v = scalar(unary());
       if (v.kind == Kind::error) return {v};
@@ -319,19 +328,21 @@ class Evaluator {
     return Operand(target, box);
   }
 
-  // The values of the arguments, ranges flattened (their empty cells left out).
-  std::vector<Value> values_of(const std::vector<Operand> &args, bool with_empty = false) {
+  // The values of the arguments, ranges flattened (their empty cells left
+  // out, so only the cells that exist are visited).
+  std::vector<Value> values_of(const std::vector<Operand> &args) {
     std::vector<Value> out;
     for (const Operand &a : args) {
       if (!a.is_range()) {
         out.push_back(a.value);
         continue;
       }
-      for (int r = a.box.r1; r <= a.box.r2; ++r)
-        for (int c = a.box.c1; c <= a.box.c2; ++c) {
-          Value v = cell_value(*a.sheet, r, c);
-          if (v.kind != Kind::empty || with_empty) out.push_back(std::move(v));
-        }
+      const auto &cells = a.sheet->cells;
+      for (auto it = cells.lower_bound({a.box.r1, a.box.c1}); it != cells.end() && it->first.first <= a.box.r2; ++it) {
+        if (!a.box.contains(it->first.first, it->first.second)) continue;
+        Value v = cell_value(*a.sheet, it->first.first, it->first.second);
+        if (v.kind != Kind::empty) out.push_back(std::move(v));
+      }
     }
     return out;
   }
@@ -399,6 +410,7 @@ class Evaluator {
   const std::wstring &s_;
   size_t i_;
   const wchar_t *failed_ = nullptr;
+  int depth_ = 0;
 };
 
 }  // namespace

@@ -71,6 +71,7 @@ bool is_date_format(const std::wstring &f) {
 }
 
 std::wstring format_date(double serial, const std::wstring &f) {
+  if (!(serial >= 0 && serial < 2958466)) return L"########";  // before 1900 or after 9999
   const DateParts p = date_parts(serial);
   std::wstring out;
   bool after_hour = false;
@@ -136,15 +137,15 @@ std::wstring format_digits(double d, const std::wstring &f) {
   const std::wstring mantissa = pattern.substr(0, e);
   const size_t dot = mantissa.find(L'.');
   const std::wstring int_part = mantissa.substr(0, dot);
-  const int decimals = dot == std::wstring::npos ? 0 : static_cast<int>(
-      std::count_if(mantissa.begin() + dot, mantissa.end(), [](wchar_t c) { return c == L'0' || c == L'#'; }));
+  const int decimals = dot == std::wstring::npos ? 0 : std::min<int>(30, static_cast<int>(
+      std::count_if(mantissa.begin() + dot, mantissa.end(), [](wchar_t c) { return c == L'0' || c == L'#'; })));
   const int min_int = static_cast<int>(std::count(int_part.begin(), int_part.end(), L'0'));
   const bool thousands = int_part.find(L',') != std::wstring::npos;
   const bool negative = d < 0;
   double a = std::fabs(d);
 
   std::wstring body;
-  wchar_t buf[400];
+  wchar_t buf[400];  // 309 integer digits and 30 decimals at the most
   if (e != std::wstring::npos) {
     swprintf(buf, 400, L"%.*E", decimals, a);
     std::wstring s = buf;  // 1.23E+004 style on some runtimes: normalise the exponent
@@ -560,6 +561,11 @@ int Book::index_of(const Sheet *sheet) const {
   return 0;
 }
 
+std::shared_ptr<Sheet> Book::shared(const Sheet *sheet) const {
+  const int i = index_of(sheet);
+  return i ? sheets[i - 1] : nullptr;
+}
+
 std::shared_ptr<Sheet> Book::find(const std::wstring &n) const {
   for (const auto &s : sheets)
     if (_wcsicmp(s->name.c_str(), n.c_str()) == 0) return s;
@@ -623,6 +629,11 @@ int App::index_of(const Book *book) const {
   for (size_t i = 0; i < books.size(); ++i)
     if (books[i].get() == book) return static_cast<int>(i + 1);
   return 0;
+}
+
+std::shared_ptr<Book> App::shared(const Book *book) const {
+  const int i = index_of(book);
+  return i ? books[i - 1] : nullptr;
 }
 
 std::shared_ptr<Book> App::new_book(int sheet_count) {

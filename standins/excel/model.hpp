@@ -188,6 +188,7 @@ class Book {
 
   std::wstring path() const;  // the folder, "" before the first save
   int index_of(const Sheet *sheet) const;  // 1-based, 0 when absent
+  std::shared_ptr<Sheet> shared(const Sheet *sheet) const;  // null when absent
   std::shared_ptr<Sheet> find(const std::wstring &name) const;
   // A new sheet named "Sheet<n>" (the next free number).
   std::shared_ptr<Sheet> new_sheet();
@@ -215,6 +216,7 @@ class App {
   int next_book = 1;
 
   int index_of(const Book *book) const;
+  std::shared_ptr<Book> shared(const Book *book) const;  // null when absent
   std::shared_ptr<Book> new_book(int sheets);
   void close(Book *book);
 };

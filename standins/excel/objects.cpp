@@ -124,7 +124,7 @@ bool store(Sheet &sheet, int r, int c, const VARIANT &v) {
     case VT_UNKNOWN:
       return false;
     default:
-      if (auto d = real_of(v)) {
+      if (auto d = real_of(v); d && std::isfinite(*d)) {
         sheet.set_value(r, c, Value::of_number(*d));
         return true;
       }
@@ -144,6 +144,23 @@ class View : public Object {
   explicit View(AppPtr app) : app_(std::move(app)) {}
 
  protected:
+  // A view answers while what it looks at is still part of a running
+  // application: not closed, deleted or quit.
+  HRESULT alive() const { return app_->quit ? RPC_E_DISCONNECTED : S_OK; }
+  HRESULT alive(const Book &book) const { return book.app ? alive() : RPC_E_DISCONNECTED; }
+  HRESULT alive(const Sheet &sheet) const { return sheet.book ? alive(*sheet.book) : RPC_E_DISCONNECTED; }
+  // A sheet or book as a new view, or Nothing.
+  template <class T, class P>
+  HRESULT answer_or_nothing(Invocation &call, const P &shared) {
+    if (!shared) {
+      call.set_object(nullptr);
+      return S_OK;
+    }
+    auto object = make<T>(app_, shared);
+    call.set_object(object.get());
+    return S_OK;
+  }
+
   AppPtr app_;
 };
 
@@ -166,7 +183,7 @@ class Cells : public View {
  public:
   Cells(AppPtr app, SheetPtr sheet, Box box) : View(std::move(app)), sheet_(std::move(sheet)), box_(box) {}
   HRESULT usable() const override {
-    return sheet_->book && sheet_->book->app && !app_->quit ? S_OK : RPC_E_DISCONNECTED;
+    return alive(*sheet_);
   }
   long long area() const { return static_cast<long long>(box_.rows()) * box_.cols(); }
 
@@ -270,23 +287,18 @@ class Font final : public Cells {
   }
 };
 
-class Interior final : public Cells {
+// Interior and Borders: one colour of the cells.
+template <int32_t Style::*Field>
+class ColorView final : public Cells {
  public:
   using Cells::Cells;
   const Members &members() const override {
-    static const Members m{style_member(L"Color", VT_I4, &Style::interior_color)};
+    static const Members m{style_member(L"Color", VT_I4, Field)};
     return m;
   }
 };
-
-class Borders final : public Cells {
- public:
-  using Cells::Cells;
-  const Members &members() const override {
-    static const Members m{style_member(L"Color", VT_I4, &Style::border_color)};
-    return m;
-  }
-};
+using Interior = ColorView<&Style::interior_color>;
+using Borders = ColorView<&Style::border_color>;
 
 // ---- Comment ----
 
@@ -330,7 +342,7 @@ class PageSetupView final : public View {
  public:
   PageSetupView(AppPtr app, SheetPtr sheet) : View(std::move(app)), sheet_(std::move(sheet)) {}
   HRESULT usable() const override {
-    return sheet_->book && sheet_->book->app && !app_->quit ? S_OK : RPC_E_DISCONNECTED;
+    return alive(*sheet_);
   }
   const Members &members() const override {
     static const Members m{
@@ -772,7 +784,7 @@ class Worksheet final : public View {
   const Members &members() const override;
   std::wstring journal_name() const override { return L"Worksheet(" + sheet_->name + L")"; }
   HRESULT usable() const override {
-    return sheet_->book && sheet_->book->app && !app_->quit ? S_OK : RPC_E_DISCONNECTED;
+    return alive(*sheet_);
   }
   const SheetPtr &sheet() const { return sheet_; }
 
@@ -964,7 +976,7 @@ HRESULT Range::worksheet(Invocation &call) { return answer<Worksheet>(call, app_
 class Sheets final : public View {
  public:
   Sheets(AppPtr app, BookPtr book) : View(std::move(app)), book_(std::move(book)) {}
-  HRESULT usable() const override { return book_->app && !app_->quit ? S_OK : RPC_E_DISCONNECTED; }
+  HRESULT usable() const override { return alive(*book_); }
   const Members &members() const override {
     static const Members m{
         getter<Sheets>(L"Count", &Sheets::count),
@@ -1023,7 +1035,7 @@ class Workbook final : public View {
  public:
   Workbook(AppPtr app, BookPtr book) : View(std::move(app)), book_(std::move(book)) {}
   std::wstring journal_name() const override { return L"Workbook(" + book_->name + L")"; }
-  HRESULT usable() const override { return book_->app && !app_->quit ? S_OK : RPC_E_DISCONNECTED; }
+  HRESULT usable() const override { return alive(*book_); }
   const Members &members() const override {
     static const Members m{
         getter<Workbook>(L"Name", &Workbook::name),
@@ -1055,12 +1067,7 @@ class Workbook final : public View {
     return S_OK;
   }
   HRESULT sheets(Invocation &call) { return answer<Sheets>(call, app_, book_); }
-  HRESULT active_sheet(Invocation &call) {
-    for (const auto &s : book_->sheets)
-      if (s.get() == book_->active) return answer<Worksheet>(call, app_, s);
-    call.set_object(nullptr);
-    return S_OK;
-  }
+  HRESULT active_sheet(Invocation &call) { return answer_or_nothing<Worksheet>(call, book_->shared(book_->active)); }
   HRESULT activate(Invocation &) {
     book_->app->active = book_.get();
     return S_OK;
@@ -1123,11 +1130,7 @@ class Workbook final : public View {
   BookPtr book_;
 };
 
-HRESULT Worksheet::parent(Invocation &call) {
-  for (const auto &b : app_->books)
-    if (b.get() == sheet_->book) return answer<Workbook>(call, app_, b);
-  return E_UNEXPECTED;
-}
+HRESULT Worksheet::parent(Invocation &call) { return answer_or_nothing<Workbook>(call, app_->shared(sheet_->book)); }
 
 // Close's Filename is SaveAs's first argument.
 HRESULT Workbook::save_as_from(Invocation &call) {
@@ -1146,7 +1149,7 @@ HRESULT Workbook::save_as_from(Invocation &call) {
 class Workbooks final : public View {
  public:
   using View::View;
-  HRESULT usable() const override { return app_->quit ? RPC_E_DISCONNECTED : S_OK; }
+  HRESULT usable() const override { return alive(); }
   const Members &members() const override {
     static const Members m{
         getter<Workbooks>(L"Count", &Workbooks::count),
@@ -1217,7 +1220,7 @@ class Application final : public View {
     set(L"SheetsInNewWorkbook", Value::of_number(3));
     if (g_active_clsid) active_.add(static_cast<IDispatch *>(this), *g_active_clsid);
   }
-  HRESULT usable() const override { return app_->quit ? RPC_E_DISCONNECTED : S_OK; }
+  HRESULT usable() const override { return alive(); }
   const Members &members() const override {
     static const Members m(
         {
@@ -1258,19 +1261,9 @@ class Application final : public View {
     return S_OK;
   }
   HRESULT workbooks(Invocation &call);
-  HRESULT active_workbook(Invocation &call) {
-    for (const auto &b : app_->books)
-      if (b.get() == app_->active) return answer<Workbook>(call, app_, b);
-    call.set_object(nullptr);
-    return S_OK;
-  }
+  HRESULT active_workbook(Invocation &call) { return answer_or_nothing<Workbook>(call, app_->shared(app_->active)); }
   HRESULT active_sheet(Invocation &call) {
-    for (const auto &b : app_->books)
-      if (b.get() == app_->active)
-        for (const auto &s : b->sheets)
-          if (s.get() == b->active) return answer<Worksheet>(call, app_, s);
-    call.set_object(nullptr);
-    return S_OK;
+    return answer_or_nothing<Worksheet>(call, app_->active ? app_->active->shared(app_->active->active) : SheetPtr());
   }
   // Quit: every workbook closes unsaved and the application leaves the
   // running-object table; the objects a client still holds answer no more.
@@ -1302,10 +1295,7 @@ HRESULT Workbooks::add(Invocation &call) {
 
 }  // namespace
 
-HRESULT create_application(bool wps, REFIID iid, void **out) {
-  auto app = make<Application>(wps);
-  return static_cast<IDispatch *>(app.get())->QueryInterface(iid, out);
-}
+HRESULT create_application(bool wps, REFIID iid, void **out) { return make_as<Application>(iid, out, wps); }
 
 void register_active_as(const CLSID &clsid) { g_active_clsid = &clsid; }
 

@@ -27,39 +27,30 @@ struct Apartment {
   }
 };
 
-std::wstring text(IDispatch *o, const wchar_t *expression, ...) {
-  va_list args;
-  va_start(args, expression);
+// GetValue with a text, integer or object result: "<failed>", INT32_MIN or
+// null on failure; `failure` gives the code of an object get.
+template <class... A>
+std::wstring text(IDispatch *o, const wchar_t *expression, A... args) {
   Bstr value;
-  HRESULT hr = disp::GetValueV(L"%S", value.put(), o, expression, args);
-  va_end(args);
-  return SUCCEEDED(hr) ? std::wstring(value.c_str()) : L"<failed>";
+  return SUCCEEDED(disp::GetValue(L"%S", value.put(), o, expression, args...)) ? value.c_str() : L"<failed>";
 }
 
-int32_t number(IDispatch *o, const wchar_t *expression, ...) {
-  va_list args;
-  va_start(args, expression);
+template <class... A>
+int32_t number(IDispatch *o, const wchar_t *expression, A... args) {
   int32_t value = INT32_MIN;
-  HRESULT hr = disp::GetValueV(L"%d", &value, o, expression, args);
-  va_end(args);
-  return SUCCEEDED(hr) ? value : INT32_MIN;
+  return SUCCEEDED(disp::GetValue(L"%d", &value, o, expression, args...)) ? value : INT32_MIN;
 }
 
-HRESULT failure(IDispatch *o, const wchar_t *expression, ...) {
-  va_list args;
-  va_start(args, expression);
+template <class... A>
+HRESULT failure(IDispatch *o, const wchar_t *expression, A... args) {
   Ref<IDispatch> value;
-  HRESULT hr = disp::GetValueV(L"%o", value.put(), o, expression, args);
-  va_end(args);
-  return hr;
+  return disp::GetValue(L"%o", value.put(), o, expression, args...);
 }
 
-Ref<IDispatch> object(IDispatch *o, const wchar_t *expression, ...) {
-  va_list args;
-  va_start(args, expression);
+template <class... A>
+Ref<IDispatch> object(IDispatch *o, const wchar_t *expression, A... args) {
   Ref<IDispatch> value;
-  disp::GetValueV(L"%o", value.put(), o, expression, args);
-  va_end(args);
+  disp::GetValue(L"%o", value.put(), o, expression, args...);
   return value;
 }
 
@@ -175,12 +166,16 @@ TEST_P(ExcelStandin, TextsOfNumberFormats) {
       {L"2.5", L"\"$\"0.0", L"$2.5"},       {L"123456789012", L"General", L"1.23457E+11"},
       {L"0123", L"@", L"0123"},             {L"=1/0", L"General", L"#DIV/0!"},
       {L"true", L"General", L"TRUE"},       {L"'12", L"0.00", L"12"},
+      {L"=SUM(B1:XFD1048576)", L"0", L"0"}, {L"-1", L"yyyy", L"########"},
   };
   for (const auto &row : rows) {
     ASSERT_EQ(disp::PutValue(sheet_.get(), L".Cells(%d, %d).NumberFormatlocal = %S", 1, 1, row.format), S_OK);
     ASSERT_EQ(put(1, 1, row.input), S_OK);
     EXPECT_EQ(cell(1, 1), row.shown) << tarvo::test::utf8(row.input) << " in " << tarvo::test::utf8(row.format);
   }
+  // Nesting deeper than a sane formula is an error, not a stack overflow.
+  ASSERT_EQ(put(1, 1, (L"=" + std::wstring(100000, L'(') + L"1").c_str()), S_OK);
+  EXPECT_EQ(cell(1, 1), L"#VALUE!");
 }
 
 TEST_P(ExcelStandin, BookFileRoundTrip) {
@@ -280,12 +275,14 @@ TEST_P(ExcelStandin, SheetsCopyMoveDelete) {
 INSTANTIATE_TEST_SUITE_P(Excel, ExcelStandin, ::testing::Values(Where::in_process, Where::local_server),
                          [](const auto &info) { return info.param == Where::in_process ? "InProcess" : "LocalServer"; });
 
-// The local server's application is in the running-object table until Quit.
+// The local server's application is in the running-object table under the
+// application's class until Quit, also when started through its local-only
+// class, as a script would.
 TEST(ExcelStandinServer, RunningObjectTable) {
   Apartment apartment;
   disp::SetErrorDisplay(false);
   Ref<IDispatch> app, attached;
-  ASSERT_EQ(CoCreateInstance(standin::excel::kWpsClsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void()), S_OK);
+  ASSERT_EQ(disp::CreateObject(L"TarvoStandin.KET.Local", nullptr, app.put()), S_OK);
   ASSERT_EQ(disp::GetObject(nullptr, L"KET.Application", attached.put()), S_OK);
   EXPECT_EQ(text(attached.get(), L".Name"), L"WPS Spreadsheets");
   ASSERT_EQ(disp::CallMethod(attached.get(), L".Workbooks.Add()"), S_OK);
@@ -293,6 +290,12 @@ TEST(ExcelStandinServer, RunningObjectTable) {
   ASSERT_EQ(disp::CallMethod(app.get(), L".Quit()"), S_OK);
   attached.reset();
   EXPECT_NE(disp::GetObject(nullptr, L"KET.Application", attached.put()), S_OK);
+  // The server stays for the next creation (one shutting down would fail it).
+  app.reset();
+  ASSERT_EQ(disp::CreateObject(L"TarvoStandin.KET.Local", nullptr, app.put()), S_OK);
+  EXPECT_EQ(number(app.get(), L".Workbooks.Count"), 0);
+  ASSERT_EQ(disp::GetObject(nullptr, L"KET.Application", attached.put()), S_OK);
+  EXPECT_EQ(disp::CallMethod(attached.get(), L".Quit()"), S_OK);
 }
 
 }  // namespace
