@@ -2,6 +2,7 @@
 // the two GetIDsOfNames + Invoke pairs a caller would write by hand, measured
 // in the same run, in-process and across the process boundary.
 #include "com_ref.hpp"
+#include "compare.hpp"
 #include "standin_server.hpp"
 #include "disphelper.h"
 #include "test_model.hpp"
@@ -16,13 +17,6 @@ namespace {
 using tarvo::com::Ref;
 using tarvo::com::Variant;
 namespace disp = tarvo::disp;
-
-double now_seconds() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return double(c.QuadPart) / double(f.QuadPart);
-}
 
 int by_expression(IDispatch *sheet, int row, int column) {
   int32_t value = 0;
@@ -58,36 +52,6 @@ int by_hand(IDispatch *sheet, int row, int column) {
   return result->lVal;
 }
 
-// The two ways alternate in short chunks so that both see the same machine
-// state (the machine is shared); the ratio is the median over the rounds.
-void compare(const char *label, IDispatch *sheet, int calls) {
-  constexpr int kRounds = 7, kChunks = 20;
-  const int per_chunk = std::max(1, calls / kChunks);
-  std::vector<double> ratios;
-  double best_expr = 1e9, best_hand = 1e9;
-  long long check_expr = 0, check_hand = 0;
-  for (int round = 0; round < kRounds; ++round) {
-    double expr = 0, hand = 0;
-    for (int chunk = 0; chunk < kChunks; ++chunk) {
-      double t0 = now_seconds();
-      for (int i = 0; i < per_chunk; ++i) check_expr += by_expression(sheet, 1 + i % 8, 1 + i % 4);
-      double t1 = now_seconds();
-      for (int i = 0; i < per_chunk; ++i) check_hand += by_hand(sheet, 1 + i % 8, 1 + i % 4);
-      double t2 = now_seconds();
-      expr += t1 - t0;
-      hand += t2 - t1;
-    }
-    ratios.push_back(expr / hand);
-    best_expr = std::min(best_expr, expr);
-    best_hand = std::min(best_hand, hand);
-  }
-  std::sort(ratios.begin(), ratios.end());
-  const double n = double(per_chunk) * kChunks;
-  std::printf("%-14s %7d calls/round  expression %9.3f us/call  by hand %9.3f us/call  ratio %.3fx%s\n", label,
-              int(n), best_expr / n * 1e6, best_hand / n * 1e6, ratios[kRounds / 2],
-              check_expr == check_hand ? "" : "  (results differ!)");
-}
-
 void fill(IDispatch *sheet) {
   for (int r = 1; r <= 8; ++r)
     for (int c = 1; c <= 4; ++c) disp::PutValue(sheet, L".Cells(%d, %d).Value = %d", r, c, r * 10 + c);
@@ -97,7 +61,10 @@ bool bench_application(const char *label, IDispatch *app, int calls) {
   Ref<IDispatch> sheet;
   if (FAILED(disp::GetValue(L"%o", sheet.put(), app, L".Workbooks(%d).Sheets(%d)", 1, 1))) return false;
   fill(sheet.get());
-  compare(label, sheet.get(), calls);
+  IDispatch *cells = sheet.get();
+  bench::compare(
+      label, "call", calls, 7, 20, "expression", [&](int i) { return by_expression(cells, 1 + i % 8, 1 + i % 4); },
+      [&](int i) { return by_hand(cells, 1 + i % 8, 1 + i % 4); });
   return true;
 }
 

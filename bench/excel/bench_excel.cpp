@@ -4,6 +4,7 @@
 // into a string of its own and released), in the same run, in-process and
 // across the process boundary.
 #include "com_ref.hpp"
+#include "compare.hpp"
 #include "standin_server.hpp"
 #include "excel_standin.hpp"
 #include "xcore.h"
@@ -21,14 +22,9 @@ namespace {
 using tarvo::com::Ref;
 using tarvo::com::Variant;
 
-double now_seconds() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return double(c.QuadPart) / double(f.QuadPart);
-}
-
 constexpr int kColumns = 100;
+int row(int i) { return 1 + i / kColumns; }
+int col(int i) { return 1 + i % kColumns; }
 
 HRESULT invoke(IDispatch *object, const wchar_t *name, WORD kind, VARIANT *args, UINT count, VARIANT *result) {
   DISPID id, put = DISPID_PROPERTYPUT;
@@ -87,38 +83,6 @@ size_t set_by_row(IDispatch *sheet, int row, int column, const wchar_t *value) {
   return static_cast<size_t>(Excel_Sheet_SetCellTextW(reinterpret_cast<xComObject>(sheet), row, column, value));
 }
 
-// The two ways alternate in chunks so that both see the same machine state;
-// the ratio is the median over the rounds (and that of the best rounds).
-template <class Row, class Hand>
-void compare(const char *label, int cells, Row by_row, Hand by_hand) {
-  constexpr int kRounds = 9, kChunks = 10;
-  const int per_chunk = std::max(1, cells / kChunks);
-  std::vector<double> ratios;
-  double best_row = 1e9, best_hand = 1e9;
-  size_t check_row = 0, check_hand = 0;
-  for (int round = 0; round < kRounds; ++round) {
-    double row_time = 0, hand_time = 0;
-    for (int chunk = 0; chunk < kChunks; ++chunk) {
-      const int first = chunk * per_chunk;
-      double t0 = now_seconds();
-      for (int i = first; i < first + per_chunk; ++i) check_row += by_row(1 + i / kColumns, 1 + i % kColumns);
-      double t1 = now_seconds();
-      for (int i = first; i < first + per_chunk; ++i) check_hand += by_hand(1 + i / kColumns, 1 + i % kColumns);
-      double t2 = now_seconds();
-      row_time += t1 - t0;
-      hand_time += t2 - t1;
-    }
-    ratios.push_back(row_time / hand_time);
-    best_row = std::min(best_row, row_time);
-    best_hand = std::min(best_hand, hand_time);
-  }
-  std::sort(ratios.begin(), ratios.end());
-  const double n = double(per_chunk) * kChunks;
-  std::printf("%-28s %6d cells  member %9.3f us/cell  by hand %9.3f us/cell  ratio %.3fx (best %.3fx)%s\n", label,
-              int(n), best_row / n * 1e6, best_hand / n * 1e6, ratios[kRounds / 2], best_row / best_hand,
-              check_row == check_hand ? "" : "  (results differ!)");
-}
-
 bool bench_sheet(const char *where, IDispatch *app, int cells) {
   // The stand-in's call journal would weigh on both ways alike.
   VARIANT off;
@@ -129,13 +93,16 @@ bool bench_sheet(const char *where, IDispatch *app, int cells) {
   const xComObject sheet_handle = Excel_Book_GetSheet_Index(book, 1);
   if (!sheet_handle) return false;
   IDispatch *sheet = reinterpret_cast<IDispatch *>(sheet_handle);
-  for (int i = 0; i < cells; ++i) set_by_hand(sheet, 1 + i / kColumns, 1 + i % kColumns, L"cell text \u00e9");
+  for (int i = 0; i < cells; ++i) set_by_hand(sheet, row(i), col(i), L"cell text \u00e9");
   std::string label = std::string(where) + " SetCellTextW";
-  compare(label.c_str(), cells, [&](int r, int c) { return set_by_row(sheet, r, c, L"written \u00e9"); },
-          [&](int r, int c) { return set_by_hand(sheet, r, c, L"written \u00e9"); });
+  bench::compare(
+      label.c_str(), "cell", cells, 9, 10, "member",
+      [&](int i) { return set_by_row(sheet, row(i), col(i), L"written \u00e9"); },
+      [&](int i) { return set_by_hand(sheet, row(i), col(i), L"written \u00e9"); });
   label = std::string(where) + " GetCellTextW";
-  compare(label.c_str(), cells, [&](int r, int c) { return get_by_row(sheet, r, c); },
-          [&](int r, int c) { return get_by_hand(sheet, r, c); });
+  bench::compare(
+      label.c_str(), "cell", cells, 9, 10, "member", [&](int i) { return get_by_row(sheet, row(i), col(i)); },
+      [&](int i) { return get_by_hand(sheet, row(i), col(i)); });
   sheet->Release();
   Excel_Book_Close(book, 0);
   reinterpret_cast<IDispatch *>(book)->Release();
