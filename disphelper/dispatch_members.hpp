@@ -86,21 +86,29 @@ HRESULT invoke(const Target &t, IDispatch *object, const wchar_t *expression, A.
   }
 }
 
-template <class E>
-struct Corners {
-  const wchar_t *cell;
+// An expression that gets objects (`first`), then the inner expression; the
+// tag tells how the objects are got and handed on.
+template <class Tag, class E>
+struct Then {
+  const wchar_t *first;
   E inner;
 };
+struct CornersTag;
+struct OnTag;
 template <class E>
-Corners<E> corners(const wchar_t *cell, E inner) {
+Then<CornersTag, E> corners(const wchar_t *cell, E inner) {
   return {cell, inner};
+}
+template <class E>
+Then<OnTag, E> on(const wchar_t *object, E inner) {
+  return {object, inner};
 }
 
 template <class E, class... A>
-HRESULT invoke(const Target &t, IDispatch *object, const Corners<E> &e, Cells cells, A... values) {
+HRESULT invoke(const Target &t, IDispatch *object, const Then<CornersTag, E> &e, Cells cells, A... values) {
   com::Ref<IDispatch> first, second;
-  HRESULT hr = disp::GetValue(L"%o", first.put(), object, e.cell, cells.r1, cells.c1);
-  if (SUCCEEDED(hr)) hr = disp::GetValue(L"%o", second.put(), object, e.cell, cells.r2, cells.c2);
+  HRESULT hr = disp::GetValue(L"%o", first.put(), object, e.first, cells.r1, cells.c1);
+  if (SUCCEEDED(hr)) hr = disp::GetValue(L"%o", second.put(), object, e.first, cells.r2, cells.c2);
   if (FAILED(hr)) return hr;
   return invoke(t, object, e.inner, first.get(), second.get(), values...);
 }
@@ -144,20 +152,10 @@ HRESULT invoke(const Target &t, IDispatch *object, const InARow<N> &e, A... valu
   return hr;
 }
 
-template <class E>
-struct On {
-  const wchar_t *object;
-  E inner;
-};
-template <class E>
-On<E> on(const wchar_t *object, E inner) {
-  return {object, inner};
-}
-
 template <class E, class... A>
-HRESULT invoke(const Target &t, IDispatch *object, const On<E> &e, A... values) {
+HRESULT invoke(const Target &t, IDispatch *object, const Then<OnTag, E> &e, A... values) {
   com::Ref<IDispatch> sub;
-  HRESULT hr = disp::GetValue(L"%o", sub.put(), object, e.object);
+  HRESULT hr = disp::GetValue(L"%o", sub.put(), object, e.first);
   if (FAILED(hr)) return hr;
   return invoke(t, sub.get(), e.inner, values...);
 }

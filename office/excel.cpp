@@ -15,7 +15,7 @@ constexpr const wchar_t *kSheetAt = L".Sheets.Item(%d)";
 
 // Two cells of a sheet as the corners of a range.
 template <class E>
-Corners<E> cells(E e) {
+auto cells(E e) {
   return corners(L".Cells(%d, %d)", e);
 }
 
