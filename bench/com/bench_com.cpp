@@ -2,15 +2,13 @@
 // the two GetIDsOfNames + Invoke pairs a caller would write by hand, measured
 // in the same run, in-process and across the process boundary.
 #include "com_ref.hpp"
-#include "compare.hpp"
 #include "standin_server.hpp"
 #include "disphelper.h"
 #include "test_model.hpp"
+#include "timing.hpp"
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -62,9 +60,9 @@ bool bench_application(const char *label, IDispatch *app, int calls) {
   if (FAILED(disp::GetValue(L"%o", sheet.put(), app, L".Workbooks(%d).Sheets(%d)", 1, 1))) return false;
   fill(sheet.get());
   IDispatch *cells = sheet.get();
-  bench::compare(
-      label, "call", calls, 7, 20, "expression", [&](int i) { return by_expression(cells, 1 + i % 8, 1 + i % 4); },
-      [&](int i) { return by_hand(cells, 1 + i % 8, 1 + i % 4); });
+  int i = 0, j = 0;
+  tarvo::bench::compare(label, 7, calls, [&] { by_expression(cells, 1 + i % 8, 1 + i % 4), ++i; },
+                        [&] { by_hand(cells, 1 + j % 8, 1 + j % 4), ++j; });
   return true;
 }
 
@@ -75,7 +73,7 @@ int main(int argc, char **argv) {
   if (FAILED(CoInitialize(nullptr))) return 1;
   int status = 0;
   {
-    Ref<IDispatch> app = bench::load_inproc_server(L"tarvo_test_automation.dll", standin::test_model::kInprocClsid);
+    Ref<IDispatch> app = tarvo::bench::load_inproc_server(L"tarvo_test_automation.dll", standin::test_model::kInprocClsid);
     if (!app || !bench_application("in-process", app.get(), 100000)) {
       std::printf("in-process: the stand-in DLL could not be loaded\n");
       status = 1;
@@ -84,7 +82,7 @@ int main(int argc, char **argv) {
   if (!inproc_only) {
     Ref<IDispatch> app;
     if (FAILED(disp::CreateObject(L"TarvoTest.LocalApplication", nullptr, app.put()))) {
-      bench::import_registration(L"test_automation.reg");
+      tarvo::bench::import_registration(L"test_automation.reg");
       disp::CreateObject(L"TarvoTest.LocalApplication", nullptr, app.put());
     }
     if (!app || !bench_application("cross-process", app.get(), 200)) {

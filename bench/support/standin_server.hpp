@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace bench {
+namespace tarvo::bench {
 
 inline tarvo::com::Ref<IDispatch> load_inproc_server(const wchar_t *dll, const CLSID &clsid) {
   tarvo::com::Ref<IDispatch> object;
@@ -37,4 +37,4 @@ inline void import_registration(const wchar_t *reg_file) {
   }
 }
 
-}  // namespace bench
+}  // namespace tarvo::bench
