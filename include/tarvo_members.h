@@ -9,10 +9,13 @@
  *     M(WA,  Excel_OpenBook, object, L".Workbooks.Open(%S, %d, %b)", Lint, Obj, Text, Fixed(0), FlagOr(0)) \
  *     M(One, Excel_Quit,     call,   L".Quit()",                     Lnone, Obj)
  *
- * and the row is expanded three times: here into the C declarations, by
- * disphelper/members.hpp into the export bodies, by lua/members.hpp into the
- * Lua function. A new member is one row (and its name in the family's
- * exports.def fragment). The fields:
+ * and the row is expanded three times: here into the C declarations
+ * (XFAMILY_MEMBERS(TARVO_MEMBER_DECLARE) in the header), by
+ * disphelper/dispatch_members.hpp into the export bodies (in the family's
+ * source), by lua/lua_members.hpp into the Lua function (in lua/<family>.cpp).
+ * A new member is one row (and its name in the family's exports.def
+ * fragment); what no row can express is a hand-written export or Lua
+ * function beside the rows. The fields:
  *
  *   form        One: one export named as the row; WA: a W export (UTF-16
  *               text) and an A export (ANSI text, converted with xCore_A2W,
@@ -31,9 +34,10 @@
  *                 flag     GetValue "%b"                            -> -1 true, 0
  *                 text     GetValue "%S", copied (W: xCore_CopyStringW,
  *                          A: xCore_W2A)   -> library text, EmptyString
- *   expression  a wide literal, or a helper of disphelper/members.hpp for what
- *               one expression cannot say (two corners, a position object,
- *               puts in a row, puts on a sub-object).
+ *   expression  a wide literal, or a helper of disphelper/dispatch_members.hpp
+ *               for what one expression cannot say (two corners, a position
+ *               object, puts in a row, puts on a sub-object); a family may add
+ *               helpers of its own there.
  *   lua         what the Lua function pushes: Lbool, Lint, Lnum, Ltext,
  *               Ltrunc (a double cut toward zero), Lnone (nothing), Lint_spare
  *               (an integer; one surplus argument is tolerated), or NoLua (no
@@ -53,7 +57,8 @@
  *                 Void       no parameter at all (create and attach)
  *
  * Handles are IDispatch pointers carried as pointer-sized integers; the caller
- * owns the reference a member returns. */
+ * owns the reference a member returns. A family whose handle is something
+ * else adds an argument letter that turns it into the object, beside Obj. */
 #ifndef TARVO_MEMBERS_H
 #define TARVO_MEMBERS_H
 
