@@ -424,27 +424,34 @@ class Range final : public Cells {
   // n-th cell (row by row) of a cell range.
   HRESULT item(Invocation &call) {
     if (!call.given(0)) return DISP_E_PARAMNOTFOUND;
-    Box b;
+    // In 64 bits: any 32-bit index stays countable before the bounds check.
+    long long r1 = box_.r1, c1 = box_.c1, r2 = box_.r2, c2 = box_.c2;
     if (call.given(1)) {
       auto r = int_of(call.arg(0)), c = int_of(call.arg(1));
       if (!r || !c) return DISP_E_TYPEMISMATCH;
-      b = {box_.r1 + *r - 1, box_.c1 + *c - 1, box_.r1 + *r - 1, box_.c1 + *c - 1};
+      r1 = r2 = box_.r1 + static_cast<long long>(*r) - 1;
+      c1 = c2 = box_.c1 + static_cast<long long>(*c) - 1;
     } else if (mode_ == RangeMode::columns && is_text(call.arg(0))) {
       auto col = parse_address(std::wstring(call.text(0)) + L":" + call.text(0));
       if (!col || !col->whole_cols()) return refuse(call, L"Unable to get the Item property");
-      b = {box_.r1, box_.c1 + col->c1 - 1, box_.r2, box_.c1 + col->c2 - 1};
+      c1 = box_.c1 + col->c1 - 1;
+      c2 = box_.c1 + col->c2 - 1;
     } else {
       auto n = int_of(call.arg(0));
       if (!n) return DISP_E_TYPEMISMATCH;
-      if (mode_ == RangeMode::rows) b = {box_.r1 + *n - 1, box_.c1, box_.r1 + *n - 1, box_.c2};
-      else if (mode_ == RangeMode::columns) b = {box_.r1, box_.c1 + *n - 1, box_.r2, box_.c1 + *n - 1};
-      else {
-        const int w = box_.cols(), i = *n - 1;
-        const int r = box_.r1 + (i >= 0 ? i / w : -((-i + w - 1) / w)), c = box_.c1 + ((i % w) + w) % w;
-        b = {r, c, r, c};
+      const long long i = static_cast<long long>(*n) - 1;
+      if (mode_ == RangeMode::rows) {
+        r1 = r2 = box_.r1 + i;
+      } else if (mode_ == RangeMode::columns) {
+        c1 = c2 = box_.c1 + i;
+      } else {
+        const long long w = box_.cols();
+        r1 = r2 = box_.r1 + (i >= 0 ? i / w : -((-i + w - 1) / w));
+        c1 = c2 = box_.c1 + ((i % w) + w) % w;
       }
     }
-    if (b.r1 < 1 || b.c1 < 1 || b.r2 > kMaxRows || b.c2 > kMaxCols) return refuse(call, L"Unable to get the Item property");
+    if (r1 < 1 || c1 < 1 || r2 > kMaxRows || c2 > kMaxCols) return refuse(call, L"Unable to get the Item property");
+    const Box b{static_cast<int>(r1), static_cast<int>(c1), static_cast<int>(r2), static_cast<int>(c2)};
     return same(call, mode_, b);
   }
 
