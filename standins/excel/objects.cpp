@@ -6,6 +6,7 @@
 #include "model.hpp"
 #include "server.hpp"
 
+#include <atomic>
 #include <cmath>
 #include <optional>
 
@@ -17,6 +18,7 @@ using BookPtr = std::shared_ptr<Book>;
 using SheetPtr = std::shared_ptr<Sheet>;
 
 const CLSID *g_active_clsid = nullptr;
+std::atomic<int> g_applications{0};
 
 // Most cells one call fills or returns; whole columns of a sheet are more
 // than a stand-in needs to materialise.
@@ -1220,6 +1222,7 @@ class Workbooks final : public View {
 class Application final : public View {
  public:
   explicit Application(bool wps) : View(std::make_shared<App>(wps)) {
+    if (g_applications++ == 0) reset_observations();
     set(L"Visible", Value::of_bool(false));
     set(L"DisplayAlerts", Value::of_bool(true));
     set(L"ScreenUpdating", Value::of_bool(true));
@@ -1227,6 +1230,7 @@ class Application final : public View {
     set(L"SheetsInNewWorkbook", Value::of_number(3));
     if (g_active_clsid) active_.add(static_cast<IDispatch *>(this), *g_active_clsid);
   }
+  ~Application() override { --g_applications; }
   HRESULT usable() const override { return alive(); }
   const Members &members() const override {
     static const Members m(
