@@ -141,6 +141,15 @@ const Cell &blank_cell() {
 
 // ---- Base of the views ----
 
+// A new object as the call's result.
+template <class T, class... A>
+HRESULT answer(Invocation &call, A &&...args) {
+  auto object = make<T>(std::forward<A>(args)...);
+  call.set_object(object.get());
+  return S_OK;
+}
+
+
 class View : public Object {
  public:
   explicit View(AppPtr app) : app_(std::move(app)) {}
@@ -154,12 +163,8 @@ class View : public Object {
   // A sheet or book as a new view, or Nothing.
   template <class T, class P>
   HRESULT answer_or_nothing(Invocation &call, const P &shared) {
-    if (!shared) {
-      call.set_object(nullptr);
-      return S_OK;
-    }
-    auto object = make<T>(app_, shared);
-    call.set_object(object.get());
+    if (shared) return answer<T>(call, app_, shared);
+    call.set_object(nullptr);
     return S_OK;
   }
 
@@ -170,13 +175,6 @@ class Workbook;
 class Worksheet;
 class Range;
 
-template <class T, class... A>
-HRESULT answer(Invocation &call, A &&...args) {
-  auto object = make<T>(std::forward<A>(args)...);
-  call.set_object(object.get());
-  return S_OK;
-}
-
 // ---- Style views: Font, Interior, Borders ----
 
 enum class RangeMode { cells, rows, columns };
@@ -184,9 +182,7 @@ enum class RangeMode { cells, rows, columns };
 class Cells : public View {
  public:
   Cells(AppPtr app, SheetPtr sheet, Box box) : View(std::move(app)), sheet_(std::move(sheet)), box_(box) {}
-  HRESULT usable() const override {
-    return alive(*sheet_);
-  }
+  HRESULT usable() const override { return alive(*sheet_); }
   long long area() const { return static_cast<long long>(box_.rows()) * box_.cols(); }
 
   // The common value of a cell property over the box, or Null when cells differ.
@@ -343,9 +339,7 @@ class Comment final : public Cells {
 class PageSetupView final : public View {
  public:
   PageSetupView(AppPtr app, SheetPtr sheet) : View(std::move(app)), sheet_(std::move(sheet)) {}
-  HRESULT usable() const override {
-    return alive(*sheet_);
-  }
+  HRESULT usable() const override { return alive(*sheet_); }
   const Members &members() const override {
     static const Members m{
         page(L"TopMargin"), page(L"BottomMargin"), page(L"LeftMargin"), page(L"RightMargin"),
@@ -792,9 +786,7 @@ class Worksheet final : public View {
   Worksheet(AppPtr app, SheetPtr sheet) : View(std::move(app)), sheet_(std::move(sheet)) {}
   const Members &members() const override;
   std::wstring journal_name() const override { return L"Worksheet(" + sheet_->name + L")"; }
-  HRESULT usable() const override {
-    return alive(*sheet_);
-  }
+  HRESULT usable() const override { return alive(*sheet_); }
   const SheetPtr &sheet() const { return sheet_; }
 
  private:
