@@ -202,6 +202,16 @@ Member control_member(const wchar_t *name, std::vector<Param> params, Handler ge
 
 }  // namespace
 
+void reset_observations() {
+  Observer &o = observer();
+  std::lock_guard<std::mutex> hold(o.lock);
+  o.lines.clear();
+  o.counts.clear();
+  o.total = 0;
+  o.faults.clear();
+  o.journaling = true;
+}
+
 const Members &control_members() {
   static const Members m{
       control_member(L"LiveObjects", {}, live),

@@ -69,6 +69,12 @@ namespace standin {
 // member table: Members({...own members...}, &control_members()).
 const Members &control_members();
 
+// Empties the journal and the counters and disarms every fault. A server
+// calls it when an application object is made while no other is alive, so
+// that a long-lived server starts each client afresh (a test that died
+// leaves nothing armed behind).
+void reset_observations();
+
 // Marks a member as a control member.
 inline Member control(Member m) {
   m.control = true;

@@ -417,7 +417,7 @@ class Evaluator {
 
 Value evaluate(const Sheet &sheet, const std::wstring &formula) {
   if (formula.empty() || formula[0] != L'=') return Value::of_text(formula);
-  if (t_evaluating.size() > 200) return Value::of_error(L"#VALUE!");
+  if (t_evaluating.size() > 100) return Value::of_error(L"#VALUE!");
   return Evaluator(sheet, formula).run();
 }
 

@@ -228,7 +228,8 @@ class App {
 // 'Other name'!A1), + - * / ^ & % and comparisons, parentheses, and the
 // functions SUM, AVERAGE, MIN, MAX, COUNT, COUNTA, IF, ROUND, ABS, LEN,
 // CONCATENATE over values and ranges. Errors: #DIV/0!, #VALUE!, #NAME?,
-// #REF!; a circular reference gives #VALUE!.
+// #REF!; a circular reference, or a chain of more than 100 formulas each
+// reading the next, gives #VALUE!.
 Value evaluate(const Sheet &sheet, const std::wstring &formula);
 
 // One cell reference in a formula.

@@ -6,6 +6,7 @@
 #include "model.hpp"
 #include "server.hpp"
 
+#include <atomic>
 #include <cmath>
 #include <optional>
 
@@ -17,6 +18,7 @@ using BookPtr = std::shared_ptr<Book>;
 using SheetPtr = std::shared_ptr<Sheet>;
 
 const CLSID *g_active_clsid = nullptr;
+std::atomic<int> g_applications{0};
 
 // Most cells one call fills or returns; whole columns of a sheet are more
 // than a stand-in needs to materialise.
@@ -139,6 +141,15 @@ const Cell &blank_cell() {
 
 // ---- Base of the views ----
 
+// A new object as the call's result.
+template <class T, class... A>
+HRESULT answer(Invocation &call, A &&...args) {
+  auto object = make<T>(std::forward<A>(args)...);
+  call.set_object(object.get());
+  return S_OK;
+}
+
+
 class View : public Object {
  public:
   explicit View(AppPtr app) : app_(std::move(app)) {}
@@ -152,12 +163,8 @@ class View : public Object {
   // A sheet or book as a new view, or Nothing.
   template <class T, class P>
   HRESULT answer_or_nothing(Invocation &call, const P &shared) {
-    if (!shared) {
-      call.set_object(nullptr);
-      return S_OK;
-    }
-    auto object = make<T>(app_, shared);
-    call.set_object(object.get());
+    if (shared) return answer<T>(call, app_, shared);
+    call.set_object(nullptr);
     return S_OK;
   }
 
@@ -168,13 +175,6 @@ class Workbook;
 class Worksheet;
 class Range;
 
-template <class T, class... A>
-HRESULT answer(Invocation &call, A &&...args) {
-  auto object = make<T>(std::forward<A>(args)...);
-  call.set_object(object.get());
-  return S_OK;
-}
-
 // ---- Style views: Font, Interior, Borders ----
 
 enum class RangeMode { cells, rows, columns };
@@ -182,9 +182,7 @@ enum class RangeMode { cells, rows, columns };
 class Cells : public View {
  public:
   Cells(AppPtr app, SheetPtr sheet, Box box) : View(std::move(app)), sheet_(std::move(sheet)), box_(box) {}
-  HRESULT usable() const override {
-    return alive(*sheet_);
-  }
+  HRESULT usable() const override { return alive(*sheet_); }
   long long area() const { return static_cast<long long>(box_.rows()) * box_.cols(); }
 
   // The common value of a cell property over the box, or Null when cells differ.
@@ -341,9 +339,7 @@ class Comment final : public Cells {
 class PageSetupView final : public View {
  public:
   PageSetupView(AppPtr app, SheetPtr sheet) : View(std::move(app)), sheet_(std::move(sheet)) {}
-  HRESULT usable() const override {
-    return alive(*sheet_);
-  }
+  HRESULT usable() const override { return alive(*sheet_); }
   const Members &members() const override {
     static const Members m{
         page(L"TopMargin"), page(L"BottomMargin"), page(L"LeftMargin"), page(L"RightMargin"),
@@ -424,27 +420,34 @@ class Range final : public Cells {
   // n-th cell (row by row) of a cell range.
   HRESULT item(Invocation &call) {
     if (!call.given(0)) return DISP_E_PARAMNOTFOUND;
-    Box b;
+    // In 64 bits: any 32-bit index stays countable before the bounds check.
+    long long r1 = box_.r1, c1 = box_.c1, r2 = box_.r2, c2 = box_.c2;
     if (call.given(1)) {
       auto r = int_of(call.arg(0)), c = int_of(call.arg(1));
       if (!r || !c) return DISP_E_TYPEMISMATCH;
-      b = {box_.r1 + *r - 1, box_.c1 + *c - 1, box_.r1 + *r - 1, box_.c1 + *c - 1};
+      r1 = r2 = box_.r1 + static_cast<long long>(*r) - 1;
+      c1 = c2 = box_.c1 + static_cast<long long>(*c) - 1;
     } else if (mode_ == RangeMode::columns && is_text(call.arg(0))) {
       auto col = parse_address(std::wstring(call.text(0)) + L":" + call.text(0));
       if (!col || !col->whole_cols()) return refuse(call, L"Unable to get the Item property");
-      b = {box_.r1, box_.c1 + col->c1 - 1, box_.r2, box_.c1 + col->c2 - 1};
+      c1 = box_.c1 + col->c1 - 1;
+      c2 = box_.c1 + col->c2 - 1;
     } else {
       auto n = int_of(call.arg(0));
       if (!n) return DISP_E_TYPEMISMATCH;
-      if (mode_ == RangeMode::rows) b = {box_.r1 + *n - 1, box_.c1, box_.r1 + *n - 1, box_.c2};
-      else if (mode_ == RangeMode::columns) b = {box_.r1, box_.c1 + *n - 1, box_.r2, box_.c1 + *n - 1};
-      else {
-        const int w = box_.cols(), i = *n - 1;
-        const int r = box_.r1 + (i >= 0 ? i / w : -((-i + w - 1) / w)), c = box_.c1 + ((i % w) + w) % w;
-        b = {r, c, r, c};
+      const long long i = static_cast<long long>(*n) - 1;
+      if (mode_ == RangeMode::rows) {
+        r1 = r2 = box_.r1 + i;
+      } else if (mode_ == RangeMode::columns) {
+        c1 = c2 = box_.c1 + i;
+      } else {
+        const long long w = box_.cols();
+        r1 = r2 = box_.r1 + (i >= 0 ? i / w : -((-i + w - 1) / w));
+        c1 = c2 = box_.c1 + ((i % w) + w) % w;
       }
     }
-    if (b.r1 < 1 || b.c1 < 1 || b.r2 > kMaxRows || b.c2 > kMaxCols) return refuse(call, L"Unable to get the Item property");
+    if (r1 < 1 || c1 < 1 || r2 > kMaxRows || c2 > kMaxCols) return refuse(call, L"Unable to get the Item property");
+    const Box b{static_cast<int>(r1), static_cast<int>(c1), static_cast<int>(r2), static_cast<int>(c2)};
     return same(call, mode_, b);
   }
 
@@ -783,9 +786,7 @@ class Worksheet final : public View {
   Worksheet(AppPtr app, SheetPtr sheet) : View(std::move(app)), sheet_(std::move(sheet)) {}
   const Members &members() const override;
   std::wstring journal_name() const override { return L"Worksheet(" + sheet_->name + L")"; }
-  HRESULT usable() const override {
-    return alive(*sheet_);
-  }
+  HRESULT usable() const override { return alive(*sheet_); }
   const SheetPtr &sheet() const { return sheet_; }
 
  private:
@@ -1213,6 +1214,7 @@ class Workbooks final : public View {
 class Application final : public View {
  public:
   explicit Application(bool wps) : View(std::make_shared<App>(wps)) {
+    if (g_applications++ == 0) reset_observations();
     set(L"Visible", Value::of_bool(false));
     set(L"DisplayAlerts", Value::of_bool(true));
     set(L"ScreenUpdating", Value::of_bool(true));
@@ -1220,6 +1222,7 @@ class Application final : public View {
     set(L"SheetsInNewWorkbook", Value::of_number(3));
     if (g_active_clsid) active_.add(static_cast<IDispatch *>(this), *g_active_clsid);
   }
+  ~Application() override { --g_applications; }
   HRESULT usable() const override { return alive(); }
   const Members &members() const override {
     static const Members m(

@@ -249,6 +249,9 @@ TEST_P(ExcelStandin, ValuesOfARangeAndBadArguments) {
   EXPECT_EQ(failure(book_.get(), L".Sheets.Add(%o)", nullptr), DISP_E_EXCEPTION);
   EXPECT_EQ(failure(book_.get(), L".Sheets.Add(%o)", app_.get()), DISP_E_EXCEPTION);
   EXPECT_EQ(failure(book_.get(), L".Sheets.Item(%d)", 4), DISP_E_BADINDEX);
+  EXPECT_EQ(failure(sheet_.get(), L".Range(%S).Cells(%d, %d)", L"C3", INT32_MAX, 1), DISP_E_EXCEPTION);
+  EXPECT_EQ(failure(sheet_.get(), L".Range(%S).Cells(%d)", L"C3", INT32_MIN), DISP_E_EXCEPTION);
+  EXPECT_EQ(text(sheet_.get(), L".Range(%S).Cells(%d).Address", L"B2:C3", 3), L"$B$3");
   EXPECT_EQ(disp::PutValue(book_.get(), L".Sheets(%d).Name = %S", 2, L"Sheet3"), DISP_E_EXCEPTION);
   EXPECT_EQ(number(book_.get(), L".Sheets.Count"), 3);
 }
