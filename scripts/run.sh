@@ -3,8 +3,16 @@
 # script run by the script engine (lunrun.exe), which loads the library as
 # the module TARVO. Without an argument the bundled demo script (demo/main.lua)
 # runs; otherwise the given script, with any further arguments passed to it.
+# The job has a Wine prefix of its own (build/wineprefix-run): the test suite
+# may run at the same time.
 set -euo pipefail
-here="$(dirname "${BASH_SOURCE[0]}")"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+mkdir -p "$here/../build"
+export WINEPREFIX="$(cd "$here/.." && pwd)/build/wineprefix-run"
+# The lock is held by flock itself: no Wine process started below inherits it.
+if [ -z "${TARVO_RUN_LOCKED:-}" ]; then
+  TARVO_RUN_LOCKED=1 exec flock -o "$WINEPREFIX.lock" bash "$here/$(basename "${BASH_SOURCE[0]}")" "$@"
+fi
 "$here/setup.sh" >/dev/null
 "$here/build.sh" >/dev/null
 source "$here/env.sh"

@@ -1,14 +1,27 @@
 #!/usr/bin/env bash
 # Sets up a fresh machine if needed, builds everything and runs the whole test
-# suite under Wine. Fails when any test fails.
+# suite under Wine. Fails when any test fails. The tests have a Wine prefix of
+# their own (build/wineprefix-test), so run.sh or a developer's Wine session
+# running at the same time is never stopped under them; a second test run
+# waits for the first.
 set -euo pipefail
-here="$(dirname "${BASH_SOURCE[0]}")"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+mkdir -p "$here/../build"
+export WINEPREFIX="$(cd "$here/.." && pwd)/build/wineprefix-test"
+# The lock is held by flock itself: no Wine process started below inherits it.
+if [ -z "${TARVO_TEST_LOCKED:-}" ]; then
+  TARVO_TEST_LOCKED=1 exec flock -o "$WINEPREFIX.lock" bash "$here/$(basename "${BASH_SOURCE[0]}")" "$@"
+fi
 "$here/setup.sh"
 "$here/build.sh"
 source "$here/env.sh"
 cd "$tarvo_root/build/x64"
-# A persistent wineserver: without it every test waits for Wine's services.
-wineserver -p 2>/dev/null || true  # already running is fine
+# A server left by an interrupted run may not be persistent: start afresh.
+wineserver -k 2>/dev/null || true
+wineserver -w
+# A persistent wineserver: without it every test waits for Wine's services,
+# and Wine's services would stop and start again between tests.
+wineserver -p
 wine cmd /c exit >/dev/null 2>&1 || true
 status=0
 ctest --output-on-failure -j "$(nproc)" --timeout 300 "$@" || status=$?
