@@ -29,61 +29,15 @@ using TablePtr = std::unique_ptr<xTable, TableDeleter>;
 // Every key copy must be released by Remove and Destroy.
 class Table : public tarvo::test::LeakCheckedTest {};
 
-TEST_F(Table, EmptyTableAndAbsentKeys) {
-  TablePtr t(xTable_Create());
-  ASSERT_TRUE(t);
-  EXPECT_EQ(t->root, nullptr);
-  EXPECT_EQ(xTable_GetValA(t.get(), "a"), 0u);
-  EXPECT_EQ(xTable_SearchA(t.get(), "a"), nullptr);
-  EXPECT_EQ(xTable_RemoveA(t.get(), "a"), 0);
-  ASSERT_TRUE(xTable_InsertA(t.get(), "a", 1));
-  EXPECT_EQ(xTable_RemoveA(t.get(), "b"), 0);
-  EXPECT_EQ(xTable_GetValA(t.get(), "b"), 0u);
-}
-
-TEST_F(Table, DuplicateInsertFailsAndSetValOverwrites) {
-  TablePtr t(xTable_Create());
-  xTableEntry *e = xTable_InsertA(t.get(), "key", 7);
-  ASSERT_TRUE(e);
-  EXPECT_STREQ(static_cast<char *>(e->key), "key");
-  EXPECT_EQ(e->height, 1);
-  EXPECT_EQ(xTable_InsertA(t.get(), "key", 8), nullptr);
-  EXPECT_EQ(xTable_GetValA(t.get(), "key"), 7u);
-  EXPECT_EQ(xTable_SetValA(t.get(), "key", 9), e);
-  EXPECT_EQ(xTable_GetValA(t.get(), "key"), 9u);
-  xTableEntry *added = xTable_SetValA(t.get(), "other", 10);
-  ASSERT_TRUE(added);
-  EXPECT_EQ(xTable_SearchA(t.get(), "other"), added);
-  EXPECT_EQ(checked_size<char>(t.get()), 2u);
-}
-
-TEST_F(Table, KeysAreCopiedAndValuesAre64Bit) {
+TEST_F(Table, KeysAreCopiedAndSetValKeepsTheEntry) {
   TablePtr t(xTable_Create());
   char key[] = "mutable";
-  ASSERT_TRUE(xTable_InsertA(t.get(), key, 0xFEDCBA9876543210ull));
+  xTableEntry *e = xTable_InsertA(t.get(), key, 0xFEDCBA9876543210ull);
+  ASSERT_TRUE(e);
   key[0] = 'M';
   EXPECT_EQ(xTable_GetValA(t.get(), "mutable"), 0xFEDCBA9876543210ull);
   EXPECT_EQ(xTable_SearchA(t.get(), key), nullptr);
-  ASSERT_TRUE(xTable_InsertA(t.get(), "", 5)) << "the empty key is a key";
-  EXPECT_EQ(xTable_GetValA(t.get(), ""), 5u);
-  EXPECT_EQ(xTable_RemoveA(t.get(), ""), TARVO_TRUE);
-}
-
-TEST_F(Table, WideKeysThroughEveryWideExport) {
-  TablePtr t(xTable_Create());
-  const wchar_t *key = L"\u0436\u00e9\U0001F600 wide";
-  xTableEntry *e = xTable_InsertW(t.get(), key, 42);
-  ASSERT_TRUE(e);
-  EXPECT_STREQ(static_cast<wchar_t *>(e->key), key);
-  EXPECT_EQ(t->form, static_cast<uint32_t>(XTABLE_FORM_W));
-  EXPECT_EQ(xTable_SearchW(t.get(), key), e);
-  EXPECT_EQ(xTable_GetValW(t.get(), key), 42u);
-  EXPECT_EQ(xTable_InsertW(t.get(), key, 1), nullptr);
-  EXPECT_EQ(xTable_SetValW(t.get(), key, 43), e);
-  EXPECT_EQ(xTable_GetValW(t.get(), key), 43u);
-  EXPECT_EQ(xTable_RemoveW(t.get(), key), TARVO_TRUE);
-  EXPECT_EQ(xTable_RemoveW(t.get(), key), 0);
-  EXPECT_EQ(t->root, nullptr);
+  EXPECT_EQ(xTable_SetValA(t.get(), "mutable", 9), e);
 }
 
 TEST_F(Table, KeysOfTheOtherFormFindAndInsertNothing) {
@@ -98,6 +52,7 @@ TEST_F(Table, KeysOfTheOtherFormFindAndInsertNothing) {
   EXPECT_EQ(xTable_GetValA(t.get(), "ab"), 1u);
   EXPECT_EQ(xTable_RemoveA(t.get(), "ab"), TARVO_TRUE);
   ASSERT_TRUE(xTable_InsertW(t.get(), L"w", 2)) << "an emptied table takes either form";
+  EXPECT_EQ(t->form, static_cast<uint32_t>(XTABLE_FORM_W));
   EXPECT_EQ(xTable_SearchA(t.get(), "w"), nullptr);
 }
 
@@ -225,8 +180,10 @@ void run_against_model(uint32_t seed) {
   for (const auto &[k, v] : model) ASSERT_EQ(Ops::get(t.get(), k.c_str()), v);
 }
 
-TEST_F(Table, RandomOperationsMatchAMapWithNarrowKeys) { run_against_model<char, NarrowOps>(1); }
-TEST_F(Table, RandomOperationsMatchAMapWithWideKeys) { run_against_model<wchar_t, WideOps>(2); }
+TEST_F(Table, RandomOperationsMatchAMap) {
+  run_against_model<char, NarrowOps>(1);
+  run_against_model<wchar_t, WideOps>(2);
+}
 
 TEST_F(Table, ThousandKeysRemovedInAnotherOrderLeaveItEmpty) {
   TablePtr t(xTable_Create());
