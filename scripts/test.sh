@@ -20,9 +20,22 @@ cd "$tarvo_root/build/x64"
 wineserver -k 2>/dev/null || true
 wineserver -w
 # A persistent wineserver: without it every test waits for Wine's services,
-# and Wine's services would stop and start again between tests.
+# and Wine's services would stop and start again between tests. Then the
+# desktop, before tests start in parallel (see tests/support/wine_ready.c);
+# output to a file, since Wine's services keep any pipe open.
+ready() { wine bin/wine_ready.exe >"$tarvo_root/build/wine_ready.log" 2>&1; }
 wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
+if ! ready; then
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  wineserver -p
+  if ! ready; then
+    cat "$tarvo_root/build/wine_ready.log"
+    echo "test.sh: the Wine desktop of $WINEPREFIX cannot be started" >&2
+    wineserver -k 2>/dev/null || true
+    exit 1
+  fi
+fi
 status=0
 ctest --output-on-failure -j "$(nproc)" --timeout 300 "$@" || status=$?
 wineserver -k || true

@@ -81,16 +81,10 @@ int32_t visit(xTableEntry *e) {
 
 TEST_F(Table, ScanVisitsChildrenBeforeTheirParentOncePerEntry) {
   TablePtr t(xTable_Create());
-  xTableEntry *only = xTable_InsertA(t.get(), "one", 1);
-  g_visited.clear();
-  EXPECT_EQ(xTable_Scan(t.get(), visit), 0);
-  ASSERT_EQ(g_visited.size(), 1u);
-  EXPECT_EQ(g_visited[0], only);
-
   for (int i = 0; i < 200; ++i) xTable_InsertA(t.get(), numbered("k", i).c_str(), i);
   g_visited.clear();
-  xTable_Scan(t.get(), visit);
-  ASSERT_EQ(g_visited.size(), 201u);
+  EXPECT_EQ(xTable_Scan(t.get(), visit), 0);
+  ASSERT_EQ(g_visited.size(), 200u);
   std::set<xTableEntry *> seen;
   for (xTableEntry *e : g_visited) {
     EXPECT_TRUE(!e->left || seen.count(e->left));
@@ -135,7 +129,7 @@ struct WideOps {
 // Every operation on a pool of keys small enough to hit present and absent
 // keys alike; after each step the tree matches the model exactly.
 template <class Char, class Ops>
-void run_against_model(uint32_t seed) {
+void run_against_model(tarvo::test::AllocationLedger &counter, uint32_t seed) {
   using Text = std::basic_string<Char>;
   TablePtr t(xTable_Create());
   std::map<Text, uint64_t> model;
@@ -178,37 +172,14 @@ void run_against_model(uint32_t seed) {
     }
   }
   for (const auto &[k, v] : model) ASSERT_EQ(Ops::get(t.get(), k.c_str()), v);
+  // Every key is a copy of the library's: the fixture then proves Destroy
+  // released them all.
+  EXPECT_EQ(counter.live(), model.size());
 }
 
 TEST_F(Table, RandomOperationsMatchAMap) {
-  run_against_model<char, NarrowOps>(1);
-  run_against_model<wchar_t, WideOps>(2);
-}
-
-TEST_F(Table, ThousandKeysRemovedInAnotherOrderLeaveItEmpty) {
-  TablePtr t(xTable_Create());
-  std::vector<std::string> keys;
-  for (int i = 0; i < 1000; ++i) keys.push_back(numbered("n", i));
-  for (size_t i = 0; i < keys.size(); ++i) {
-    ASSERT_TRUE(xTable_InsertA(t.get(), keys[i].c_str(), i));
-    ASSERT_EQ(checked_size<char>(t.get()), i + 1);
-  }
-  // An AVL tree of 1000 entries is at most 1.44 log2(1002) < 15 levels high.
-  EXPECT_LE(t->root->height, 14);
-  std::shuffle(keys.begin(), keys.end(), std::mt19937(3));
-  for (size_t i = 0; i < keys.size(); ++i) {
-    ASSERT_EQ(xTable_RemoveA(t.get(), keys[i].c_str()), TARVO_TRUE);
-    ASSERT_EQ(checked_size<char>(t.get()), keys.size() - i - 1);
-  }
-  EXPECT_EQ(t->root, nullptr);
-}
-
-TEST_F(Table, DestroyReleasesEveryKeyCopy) {
-  xTable *t = xTable_Create();
-  for (int i = 0; i < 300; ++i) xTable_InsertW(t, std::to_wstring(i).c_str(), i);
-  EXPECT_EQ(counter().live(), 300u);
-  xTable_Destroy(t);
-  // The fixture checks that nothing is left.
+  run_against_model<char, NarrowOps>(counter(), 1);
+  run_against_model<wchar_t, WideOps>(counter(), 2);
 }
 
 }  // namespace
