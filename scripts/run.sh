@@ -7,15 +7,10 @@
 # may run at the same time.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-mkdir -p "$here/../build"
-export WINEPREFIX="$(cd "$here/.." && pwd)/build/wineprefix-run"
-# The lock is held by flock itself: no Wine process started below inherits it.
-if [ -z "${TARVO_RUN_LOCKED:-}" ]; then
-  TARVO_RUN_LOCKED=1 exec flock -o "$WINEPREFIX.lock" bash "$here/$(basename "${BASH_SOURCE[0]}")" "$@"
-fi
+source "$here/env.sh"
+tarvo_own_prefix run "$@"
 "$here/setup.sh" >/dev/null
 "$here/build.sh" >/dev/null
-source "$here/env.sh"
 script="main.lua"
 if [ $# -gt 0 ]; then
   script="$(winepath -w "$(realpath "$1")" 2>/dev/null)"

@@ -6,15 +6,10 @@
 # waits for the first.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-mkdir -p "$here/../build"
-export WINEPREFIX="$(cd "$here/.." && pwd)/build/wineprefix-test"
-# The lock is held by flock itself: no Wine process started below inherits it.
-if [ -z "${TARVO_TEST_LOCKED:-}" ]; then
-  TARVO_TEST_LOCKED=1 exec flock -o "$WINEPREFIX.lock" bash "$here/$(basename "${BASH_SOURCE[0]}")" "$@"
-fi
+source "$here/env.sh"
+tarvo_own_prefix test "$@"
 "$here/setup.sh"
 "$here/build.sh"
-source "$here/env.sh"
 cd "$tarvo_root/build/x64"
 # A server left by an interrupted run may not be persistent: start afresh.
 wineserver -k 2>/dev/null || true
