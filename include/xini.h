@@ -1,7 +1,9 @@
 /* Single values of INI files through the platform's private-profile calls,
  * which own the format, create missing files and sections and resolve a
- * path without a folder in the Windows folder (pass full paths). The A forms
- * use the ANSI code page, the U forms UTF-8. */
+ * path without a folder in the Windows folder (pass full paths). A file name
+ * of MAX_PATH characters or more, which they cannot take, is refused: the
+ * failure value, nothing read or written. The A forms use the ANSI code page,
+ * the U forms UTF-8. */
 #ifndef TARVO_XINI_H
 #define TARVO_XINI_H
 
