@@ -166,7 +166,7 @@ int32_t Path_SafeCheckW(wchar_t *path, int32_t repair) {
 }
 
 // Repaired on a copy of its own; the text goes back into the caller's
-// buffer, never beyond the length it had.
+// buffer, never beyond the length it had, and only when it changed.
 int32_t Path_SafeCheckA(char *path, int32_t repair) {
   if (!path) return 1;
   return tarvo::guarded([&] {
@@ -174,9 +174,11 @@ int32_t Path_SafeCheckA(char *path, int32_t repair) {
     int32_t unsafe = Path_SafeCheckW(copy.data(), repair);
     if (repair) {
       tarvo::Sized<char> back = tarvo::w2m(copy.c_str(), A, 0);
-      size_t n = std::min(back.size, std::strlen(path));
-      std::memcpy(path, back.p, n);
-      path[n] = 0;
+      size_t room = std::strlen(path), n = std::min(back.size, room);
+      if (n != room || std::memcmp(path, back.p, n) != 0) {
+        std::memcpy(path, back.p, n);
+        path[n] = 0;
+      }
       tarvo::release(back.p);
     }
     return unsafe;
