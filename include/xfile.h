@@ -150,7 +150,8 @@ TARVO_API void xFile_CreateDirA(const char *path);
 /* Folder trees. The source root may be given with or without a trailing
  * separator; names always land below the destination with one separator.
  * CopyDir and MoveDir recreate every subfolder and copy (move) the files that
- * match the pattern; the source folders stay. DeleteDir deletes the matching
+ * match the pattern; the source folders stay; a destination within the
+ * source is refused (0, nothing done). DeleteDir deletes the matching
  * files, then removes every folder below the root that is empty by then
  * (deepest first); the root stays. The result is the count of the walk over
  * the source (files and folders). */

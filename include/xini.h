@@ -25,7 +25,7 @@ TARVO_API int32_t Ini_ReadIntA(const char *file, const char *section, const char
 TARVO_API int32_t Ini_ReadIntW(const wchar_t *file, const wchar_t *section, const wchar_t *key);
 TARVO_API int32_t Ini_ReadIntU(const char *file, const char *section, const char *key);
 /* The platform's success flag. A null key removes the whole section, a null
- * value removes the key. */
+ * value removes the key; a null section is refused (0). */
 TARVO_API int32_t Ini_WriteA(const char *file, const char *section, const char *key, const char *value);
 TARVO_API int32_t Ini_WriteW(const wchar_t *file, const wchar_t *section, const wchar_t *key, const wchar_t *value);
 TARVO_API int32_t Ini_WriteU(const char *file, const char *section, const char *key, const char *value);

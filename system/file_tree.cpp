@@ -26,12 +26,29 @@ uint32_t scan(const C *folder, const C *pattern, uint32_t exclude, uint32_t flag
   return count;
 }
 
+std::wstring full_path(const wchar_t *path) {
+  DWORD n = GetFullPathNameW(path, 0, nullptr, nullptr);
+  std::wstring full(n, L'\0');
+  full.resize(n ? GetFullPathNameW(path, n, full.data(), nullptr) : 0);
+  return with_separator(full);
+}
+
+// A destination inside the source would be walked while it is filled: the
+// tree would grow into itself until the paths give out.
+bool lies_within(const wchar_t *destination, const wchar_t *source) {
+  std::wstring d = full_path(destination), s = full_path(source);
+  return d.size() >= s.size() && CompareStringOrdinal(d.c_str(), static_cast<int>(s.size()), s.c_str(),
+                                                      static_cast<int>(s.size()), TRUE) == CSTR_EQUAL;
+}
+
 // Files (copied or moved) and folders (created) of the source tree land at
 // the same place below the destination. Both roots are taken with a trailing
-// separator, so "C:\src" and "C:\src\" give the same result.
+// separator, so "C:\src" and "C:\src\" give the same result. A destination
+// within the source is refused.
 template <class Transfer>
 int32_t transfer_tree(const wchar_t *source, const wchar_t *destination, const wchar_t *pattern, Transfer file_op) {
-  if (!source || !destination || !*destination) return 0;
+  if (!source || !*source || !destination || !*destination) return 0;
+  if (tarvo::guarded([&] { return lies_within(destination, source); }, true)) return 0;
   xFile_CreateDirW(destination);
   return tarvo::guarded([&] {
     const std::wstring from = with_separator<wchar_t>(source);

@@ -70,7 +70,9 @@ int32_t Ini_ReadIntU(const char *file, const char *section, const char *key) {
 }
 
 int32_t Ini_WriteW(const wchar_t *file, const wchar_t *section, const wchar_t *key, const wchar_t *value) {
-  if (!takes_file(file)) return 0;
+  // A null section has no meaning here (the platform's profile writer fails
+  // on it outright).
+  if (!takes_file(file) || !section) return 0;
   return WritePrivateProfileStringW(section, key, value, file) ? 1 : 0;
 }
 int32_t Ini_WriteA(const char *file, const char *section, const char *key, const char *value) {

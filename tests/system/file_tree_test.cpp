@@ -103,6 +103,10 @@ TEST_F(FileTree, CopyAndMoveRecreateFoldersAndTransferMatchingFiles) {
   EXPECT_FALSE(exists(src + L"\\sub2\\e.log"));
   EXPECT_TRUE(exists(src + L"\\sub2")) << "source folders stay";
   EXPECT_TRUE(exists(src + L"\\a.txt"));
+  // Into itself the tree would grow until the paths give out: refused.
+  EXPECT_EQ(xFile_CopyDirW(src.c_str(), (src + L"\\SUB2\\inner").c_str(), L"*", 1), 0);
+  EXPECT_EQ(xFile_MoveDirA(utf8(src).c_str(), utf8(src + L"\\x").c_str(), "*", 1), 0);
+  EXPECT_FALSE(exists(src + L"\\sub2\\inner") || exists(src + L"\\x"));
 }
 
 TEST_F(FileTree, DeleteRemovesMatchingFilesAndEmptiedFolders) {
