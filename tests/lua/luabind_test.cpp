@@ -38,7 +38,9 @@ TEST(LuaApiResolution, WithoutHostLeavesEverySlotEmpty) {
   EXPECT_FALSE(resolve_lua_api());
   const LuaApiName *names = lua_api_names();
   for (int i = 0; i < kLuaApiNameCount; ++i)
-    if (names[i].kept) EXPECT_EQ(*names[i].slot, nullptr) << names[i].name;
+    if (names[i].kept) {
+      EXPECT_EQ(*names[i].slot, nullptr) << names[i].name;
+    }
 }
 
 TEST(LuaApiResolution, AsksForTheNamesInOrderAndKeepsAllButTwo) {
@@ -91,5 +93,25 @@ TEST(LuaOpenWithHost, ReturnsTheModuleTable) {
   }
   EXPECT_GE(functions, 43);
   EXPECT_EQ(api.lua_getfield(L, -1, "DaysInMonth"), LUA_TFUNCTION);
+  api.lua_close(L);
+}
+
+// A host lacking any function of the table is refused when the module opens,
+// with an error naming the function, not when a call first needs it.
+TEST(LuaOpenWithPartialHost, RefusesNamingTheMissingFunction) {
+  ASSERT_FALSE(host_loaded());
+  wchar_t exe[MAX_PATH];
+  std::wstring folder(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+  folder.resize(folder.rfind(L'\\') + 1);
+  ASSERT_NE(LoadLibraryW((folder + L"partial_host\\Lunhost.dll").c_str()), nullptr);
+  ASSERT_TRUE(resolve_lua_api());
+  EXPECT_STREQ(missing_lua_api(), "lua_upvaluejoin");
+  lua_State *L = api.luaL_newstate();
+  ASSERT_NE(L, nullptr);
+  api.lua_pushcclosure(L, luaopen_TARVO, 0);
+  ASSERT_NE(api.lua_pcallk(L, 0, 1, 0, 0, nullptr), LUA_OK);
+  const char *message = api.lua_tolstring(L, -1, nullptr);
+  ASSERT_NE(message, nullptr);
+  EXPECT_NE(std::string(message).find("lua_upvaluejoin"), std::string::npos) << message;
   api.lua_close(L);
 }
