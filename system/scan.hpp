@@ -2,7 +2,7 @@
 // operations and the public scan exports are built on it.
 #pragma once
 
-#include "xfile.h"
+#include "file_internal.hpp"
 
 #include <windows.h>
 
@@ -45,22 +45,6 @@ std::basic_string<C> with_separator(std::basic_string<C> s) {
 inline bool descends_into(DWORD attributes) {
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
-
-// A find handle closed when the scope ends.
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (ok()) FindClose(h_);
-  }
-  FindHandle(const FindHandle &) = delete;
-  FindHandle &operator=(const FindHandle &) = delete;
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 
 template <class C>
 bool is_dots(const C *name) {

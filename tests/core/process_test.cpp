@@ -1,5 +1,5 @@
 // Paths of the running program and process start.
-#include "alloc_counter.hpp"
+#include "../text/text_fixture.hpp"
 #include "temp_dir.hpp"
 #include "xcore.h"
 
@@ -12,15 +12,7 @@ namespace {
 
 using tarvo::test::utf8;
 
-class CorePaths : public tarvo::test::LeakCheckedTest {
- protected:
-  template <class T>
-  static std::basic_string<T> take(T *r) {
-    std::basic_string<T> s(r);
-    xCore_free(r);
-    return s;
-  }
-};
+class CorePaths : public tarvo::test::TextTest {};
 
 std::wstring own_folder() {
   wchar_t buf[MAX_PATH];

@@ -1,5 +1,5 @@
 // Copies, case mapping, formatting and the classifiers.
-#include "alloc_counter.hpp"
+#include "../text/text_fixture.hpp"
 #include "xcore.h"
 #include "xstring.h"
 
@@ -8,15 +8,7 @@
 
 namespace {
 
-class TextOps : public tarvo::test::LeakCheckedTest {
- protected:
-  template <class T>
-  static std::basic_string<T> take(T *r) {
-    std::basic_string<T> s(r);
-    xCore_free(r);
-    return s;
-  }
-};
+class TextOps : public tarvo::test::TextTest {};
 
 TEST_F(TextOps, CopiesHonourLengthAndLeaveSizeAlone) {
   xCore.iRetSize = 123;
