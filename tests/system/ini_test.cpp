@@ -34,15 +34,6 @@ TEST_F(Ini, WriteCreatesReadFindsOverwriteReplaces) {
   EXPECT_EQ(Ini_WriteW(nullptr, L"app", L"k", L"v"), 0);
 }
 
-// The platform keeps a file in the ANSI code page unless it starts as
-// UTF-16 with its mark; such a file holds any character.
-TEST_F(Ini, AUtf16FileKeepsEveryCharacter) {
-  tarvo::test::raw_write(path, std::string("\xFF\xFE", 2));
-  EXPECT_EQ(Ini_WriteU(path_u.c_str(), "app", "name", "\xE4\xB8\xAD\xF0\x9F\x98\x80"), 1);
-  Owned<char> u(Ini_ReadU(path_u.c_str(), "app", "name"));
-  EXPECT_EQ(u.str(), "\xE4\xB8\xAD\xF0\x9F\x98\x80");
-}
-
 TEST_F(Ini, NullValueRemovesKeyNullKeyRemovesSection) {
   Ini_WriteU(path_u.c_str(), "s1", "a", "1");
   Ini_WriteU(path_u.c_str(), "s1", "b", "2");
