@@ -85,6 +85,7 @@ struct Request {
   const char *error = nullptr;
 };
 
+// An optional argument given as nil takes its default, as an absent one does.
 bool given(lua_State *L, int pos) { return present(L, pos) && api.lua_type(L, pos) != LUA_TNIL; }
 
 // Excel_ReadSheet(book or path, sheet [, key column letters, header row, field names, use the file library])
@@ -98,7 +99,8 @@ Request read_request(lua_State *L, bool book_call) {
     const char *letters = api.lua_type(L, 2 + extra) == LUA_TSTRING ? api.lua_tolstring(L, 2 + extra, &n) : "";
     r.key_column = office::column_number(letters, n);
   }
-  if (given(L, 3 + extra)) r.header_row = integer_at(L, 3 + extra);
+  // Rows beyond the sheet's last read nothing; the bound keeps row + 1 exact.
+  if (given(L, 3 + extra)) r.header_row = std::clamp<int64_t>(integer_at(L, 3 + extra), -1, kMaxRows + 1);
   if (book_call && given(L, 4)) r.by_name = api.lua_toboolean(L, 4);
   r.field_names = given(L, 5) && api.lua_toboolean(L, 5);
   if (given(L, 6)) r.engine = api.lua_toboolean(L, 6) ? Engine::FileLibrary : Engine::Application;

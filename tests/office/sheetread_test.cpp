@@ -101,6 +101,9 @@ TEST_F(SheetReadTest, EveryShapeIsTheSameThroughBothEngines) {
        "R{ColCount=2,Data=L{[1]=R{k=\"2\"}},LastError=\"\",MapField=R{k=2},MapIndex=L{[1]=\"k\",[2]=\"k\"},"
        "RowCount=1,Success=true}"},
       {"Excel_ReadSheet(P, 'Named', 'A', 0, false, E)", "R{ColCount=0,Data=L{},RowCount=4}"},
+      {"Excel_ReadSheet(P, 'Named', 'A', math.maxinteger, false, E)", "R{ColCount=0,Data=L{},RowCount=0}"},
+      {"Excel_ReadSheet(P, 'Named', '', math.mininteger, true, E)", "R{ColCount=0,Data=L{},RowCount=0}"},
+      {"Excel_ReadSheet(P, 'Named', {}, 1, false, E)", "R{ColCount=2,Data=L{},RowCount=0}"},
   };
   for (const auto &shape : kShapes) {
     EXPECT_EQ(both(shape.call), shape.table) << shape.call;
