@@ -8,6 +8,7 @@
 #include "com_ref.hpp"
 #include "disphelper.h"
 #include "lua_api.hpp"
+#include "temp_dir.hpp"
 #include "xexcel.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@ namespace exceltest {
 
 using tarvo::com::Ref;
 namespace disp = tarvo::disp;
+using tarvo::test::utf8;
 
 // Control members of a stand-in application, called through the test's own
 // copy of the dispatch layer.
@@ -25,10 +27,19 @@ class Control {
  public:
   explicit Control(xComObject app) : app_(reinterpret_cast<IDispatch *>(app)) {}
   std::wstring journal();  // the lines since the last clear, then clears them
-  void clear();
-  void fault(const wchar_t *member, const wchar_t *mode, int32_t code = 0, int32_t nth = 0);
-  void clear_faults();
-  int32_t live();
+  void clear() { EXPECT_EQ(disp::CallMethod(app_, L"._ClearJournal()"), S_OK); }
+  // Without a code the mode's own is taken.
+  void fault(const wchar_t *member, const wchar_t *mode, int32_t code = 0, int32_t nth = 0) {
+    EXPECT_EQ(code ? disp::CallMethod(app_, L"._Fault(%S, %S, %d, %d)", member, mode, code, nth)
+                   : disp::CallMethod(app_, L"._Fault(%S, %S, %m, %d)", member, mode, nth),
+              S_OK);
+  }
+  void clear_faults() { EXPECT_EQ(disp::CallMethod(app_, L"._ClearFaults()"), S_OK); }
+  int32_t live() {
+    int32_t n = -1;
+    EXPECT_EQ(disp::GetValue(L"%d", &n, app_, L".LiveObjects"), S_OK);
+    return n;
+  }
 
  private:
   IDispatch *app_;
@@ -59,7 +70,6 @@ std::string describe(double v);
 std::string describe(xComObject object);
 std::string describe(wchar_t *text);
 std::string describe(char *text);
-std::string utf8(const std::wstring &w);
 
 class ExcelTest : public tarvo::test::LeakCheckedTest {
  protected:
