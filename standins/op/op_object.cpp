@@ -122,10 +122,16 @@ HRESULT STDMETHODCALLTYPE invoke(Dual *d, DISPID id, REFIID r, LCID l, WORD f, D
   return d->owner->Invoke(id, r, l, f, p, v, e, a);
 }
 
+Member slot_member(size_t n) {
+  Member m;
+  m.name = L"Slot" + std::to_wstring(n);
+  return m;
+}
+
 // A position no client should call: journaled by number, and failed.
 template <size_t N>
 HRESULT STDMETHODCALLTYPE stray(Dual *) {
-  static const Member slot{L"Slot" + std::to_wstring(N)};
+  static const Member slot = slot_member(N);
   DISPPARAMS none{};
   const HRESULT observed = observe_call(slot, DISPATCH_METHOD, none, nullptr, nullptr);
   return observed == S_FALSE ? E_NOTIMPL : observed;

@@ -23,6 +23,11 @@ inline xComObject object_of(OpObject *h) { return reinterpret_cast<xComObject>(h
 // ("" while it has not been).
 std::string unload_report();
 
+// A script result that is the argument-count error.
+inline bool count_error(const std::string &result) {
+  return result.starts_with("error: ") && result.ends_with("param count error !");
+}
+
 class OpTest : public tarvo::test::LeakCheckedTest {
  protected:
   void SetUp() override;
