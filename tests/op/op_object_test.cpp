@@ -31,9 +31,10 @@ class ProgIdRemoved {
   bool registered_ = false;
 };
 
-TEST(OpCreate, ByProgIdWhenRegisteredAndNotOtherwise) {
+class OpCreate : public tarvo::test::LeakCheckedTest {};
+
+TEST_F(OpCreate, ByProgIdWhenRegisteredAndNotOtherwise) {
   Script script;
-  tarvo::test::AllocationCounter counter;
   OpObject *h = OP_CreateObjectW(nullptr);
   ASSERT_NE(h, nullptr) << "is the stand-in registered as op.opsoft?";
   EXPECT_EQ(h->module, nullptr);
@@ -48,10 +49,9 @@ TEST(OpCreate, ByProgIdWhenRegisteredAndNotOtherwise) {
     EXPECT_EQ(script.run("return T.OP_CreateObject()"), "n:0");
     EXPECT_EQ(script.run("return T.OP_CreateObject(nil)"), "n:0");
   }
-  EXPECT_EQ(counter.live(), 0u);
 }
 
-TEST(OpCreate, FromDllFilesInEveryForm) {
+TEST_F(OpCreate, FromDllFilesInEveryForm) {
   Script script;
   for (int form = 0; form < 3; ++form) {
     SCOPED_TRACE(form);
@@ -78,7 +78,7 @@ TEST(OpCreate, FromDllFilesInEveryForm) {
   EXPECT_TRUE(count_error(script.run("return T.OP_CreateObject('a', 'b')")));
 }
 
-TEST(OpCreate, DllsThatServeNoObjectAreUnloadedAgain) {
+TEST_F(OpCreate, DllsThatServeNoObjectAreUnloadedAgain) {
   EXPECT_EQ(OP_CreateObjectW(L"tarvo_op_standin_bare.dll"), nullptr);
   EXPECT_EQ(GetModuleHandleW(L"tarvo_op_standin_bare.dll"), nullptr);
   EXPECT_EQ(OP_CreateObjectW(L"no such file.dll"), nullptr);
