@@ -5,6 +5,7 @@
 // own and released), and OP_FindColorW against a direct call through the
 // object's function table with the same arguments.
 #include "com_ref.hpp"
+#include "by_hand.hpp"
 #include "timing.hpp"
 #include "xcore.h"
 #include "xop.h"
@@ -17,14 +18,7 @@ namespace {
 
 using tarvo::com::Variant;
 
-HRESULT invoke(IDispatch *object, const wchar_t *name, WORD kind, VARIANT *args, UINT count, VARIANT *result) {
-  DISPID id, put = DISPID_PROPERTYPUT;
-  LPOLESTR n = const_cast<LPOLESTR>(name);
-  HRESULT hr = object->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(hr)) return hr;
-  DISPPARAMS params{args, kind == DISPATCH_PROPERTYPUT ? &put : nullptr, count, kind == DISPATCH_PROPERTYPUT ? 1u : 0u};
-  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result, nullptr, nullptr);
-}
+using tarvo::bench::invoke_by_hand;
 
 constexpr WORD kGet = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 
@@ -34,7 +28,7 @@ int32_t move_to_by_hand(IDispatch *object, int32_t x, int32_t y) {
   args[1].lVal = x;
   args[0].lVal = y;
   Variant result;
-  if (FAILED(invoke(object, L"MoveTo", kGet, args, 2, result.get())) || result->vt != VT_I4) return 0;
+  if (FAILED(invoke_by_hand(object, L"MoveTo", kGet, args, 2, result.get())) || result->vt != VT_I4) return 0;
   return result->lVal;
 }
 
@@ -52,7 +46,7 @@ size_t find_color_ex_by_hand(IDispatch *object, const wchar_t *color) {
   args[0].vt = VT_I4;
   args[0].lVal = 0;
   Variant text;
-  HRESULT hr = invoke(object, L"FindColorEx", kGet, args, 7, text.get());
+  HRESULT hr = invoke_by_hand(object, L"FindColorEx", kGet, args, 7, text.get());
   SysFreeString(args[2].bstrVal);
   if (FAILED(hr) || text->vt != VT_BSTR) return 0;
   const size_t n = SysStringLen(text->bstrVal);
@@ -90,7 +84,7 @@ int main() {
   VARIANT off;
   off.vt = VT_BOOL;
   off.boolVal = VARIANT_FALSE;
-  invoke(object, L"_Journaling", DISPATCH_PROPERTYPUT, &off, 1, nullptr);
+  invoke_by_hand(object, L"_Journaling", DISPATCH_PROPERTYPUT, &off, 1, nullptr);
   IID iid;
   IIDFromString(const_cast<LPOLESTR>(XOP_INTERFACE), &iid);
   tarvo::com::Ref<IUnknown> dual;

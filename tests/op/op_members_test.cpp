@@ -12,14 +12,9 @@
 namespace optest {
 namespace {
 
-// A text argument in both forms: UTF-16 for W, code page 1252 for A.
-struct Text {
-  const wchar_t *w;
-  const char *a;
-  operator const wchar_t *() const { return w; }
-  operator const char *() const { return a; }
-};
-const Text kE1{L"\u00e91", "\xe9" "1"}, kE2{L"\u00e92", "\xe9" "2"}, kE3{L"\u00e93", "\xe9" "3"};
+using exceltest::kE1;
+using exceltest::kE2;
+using exceltest::kE3;
 
 struct Row {
   const char *name;
