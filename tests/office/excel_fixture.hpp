@@ -21,6 +21,17 @@ using tarvo::com::Ref;
 namespace disp = tarvo::disp;
 using tarvo::test::utf8;
 
+// A text argument in both forms: UTF-16 for W, the ANSI code page (1252
+// here) for A.
+struct Text {
+  const wchar_t *w;
+  const char *a;
+  operator const wchar_t *() const { return w; }
+  operator const char *() const { return a; }
+};
+inline const Text kE1{L"\u00e91", "\xe9" "1"}, kE2{L"\u00e92", "\xe9" "2"}, kE3{L"\u00e93", "\xe9" "3"},
+    kE4{L"\u00e94", "\xe9" "4"};
+
 // Control members of a stand-in application, called through the test's own
 // copy of the dispatch layer.
 class Control {
