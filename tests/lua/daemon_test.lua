@@ -148,18 +148,19 @@ test("unusable delays fall back to the default", function()
 end)
 
 test("a hung window does not stall the other rules", function()
-  host("--class TvHungDaemon --title Hung --hang 6000")
+  host("--class TvHungDaemon --title Hung --hang 15000")
   host("--title TvDaemonAfterHung")
   wait_until(function() return T.Window_Find(0x10000, "TvDaemonAfterHung", "") ~= 0 end, "the windows")
   wait_until(function() return T.Window_Find(0x40000, "", "TvHungDaemon") ~= 0 end, "the hung window")
   with_daemon([[
 closewindow = {
-  {flag = TZ_FULLCLASS, class = "TvHungDaemon"},
+  {flag = TZ_FULLCLASS, class = "TvHungDaemon", OnFinish = function() mark("hung handled") end},
   {flag = TZ_FULLTITLE, title = "TvDaemonAfterHung"},
 }
-]], function(h)
+]], function(h, marked)
     wait_until(gone("TvDaemonAfterHung"), "the second rule's close")
+    ok(marked("hung handled"), "the hung window came first and was given up")
   end)
-  -- The hung window takes its queued close once it pumps again.
+  -- The hung program ends by itself.
   wait_until(function() return T.Window_Find(0x40000, "", "TvHungDaemon") == 0 end, "the hung window's end")
 end)

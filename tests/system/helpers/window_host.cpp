@@ -68,7 +68,10 @@ int main() {
   if (!popup.empty())
     CreateWindowExW(0, cls.c_str(), popup.c_str(), WS_POPUP | WS_VISIBLE, 50, 50, 100, 100, main_window, nullptr,
                     wc.hInstance, nullptr);
-  if (hang) Sleep(hang);
+  if (hang) {
+    Sleep(hang);
+    return 0;
+  }
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
