@@ -1,6 +1,7 @@
 // Processes: the snapshot walks, liveness and bitness, pause and resume, and
 // ending processes one by one or by executable name. Every PID_ form opens
 // the process, calls its Process_ form and closes the handle again.
+#include "file_internal.hpp"
 #include "forms.hpp"
 #include "xprocess.h"
 
@@ -19,20 +20,7 @@ constexpr DWORD kAllAccess = 0x1F0FFF;
 constexpr DWORD kQueryRead = 0x410;
 constexpr DWORD kQuery = 0x400;
 
-class OwnedHandle {
- public:
-  explicit OwnedHandle(HANDLE h) : h_(h) {}
-  ~OwnedHandle() {
-    if (h_ && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  OwnedHandle(const OwnedHandle &) = delete;
-  OwnedHandle &operator=(const OwnedHandle &) = delete;
-  bool ok() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
+using OwnedHandle = tarvo::files::ScopedHandle;
 
 // Opens the process, hands the handle to the Process_ form with the further
 // arguments, closes it; 0 (or null) when it cannot be opened.

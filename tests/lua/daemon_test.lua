@@ -4,14 +4,6 @@ local T = require "TARVO"
 local bin = T.AppPath()
 local exit_with = '"' .. bin .. 'exit_with.exe"'
 
-local function wait_until(done, what)
-  local deadline = os.time() + 40
-  while not done() do
-    if os.time() > deadline then error("never happened: " .. what, 2) end
-    T.Chain(exit_with .. " 0")
-  end
-end
-
 local function exists(path)
   local f = io.open(path, "rb")
   if f then f:close() end

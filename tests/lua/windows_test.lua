@@ -3,17 +3,6 @@
 -- as UTF-8.
 local T = require "TARVO"
 local bin = T.AppPath()
-local exit_with = '"' .. bin .. 'exit_with.exe"'
-
--- Polls with a generous deadline; each round starts a short process, which
--- is the pause.
-function wait_until(done, what)
-  local deadline = os.time() + 40
-  while not done() do
-    if os.time() > deadline then error("never happened: " .. what, 2) end
-    T.Chain(exit_with .. " 0")
-  end
-end
 
 local function host(options)
   T.Run('"' .. bin .. 'window_host.exe" ' .. options)
