@@ -80,29 +80,26 @@ test("messages: texts for sends, numbers only for posts", function()
   wait_until(function() return T.Window_Find(0x40000, "", "TvLuaC") == 0 end, "the close")
 end)
 
-test("handles that are not windows", function()
-  for _, bad in ipairs{0, -1, 0xFFFF, "text", 1.5} do
-    eq(T.Window_GetTitle(bad), "")
-    eq(T.Window_GetClass(bad), "")
-    eq(T.Window_IsHung(bad), false)
-    eq(T.Window_GetRoot(bad), 0)
-    eq(T.Window_Close(bad), 0)
-    eq(T.Window_Send(bad, 16, 0, 0), 0)
-    eq(T.Window_Post(bad, 16, 0, 0), false)
-    eq(T.Window_Move(bad, 1, 1), false)
-    eq(#T.Window_ListChild(bad, 0, "", ""), 0)
-    eq(T.Window_CloseMessageBox(bad, 1, 2), 0)
-  end
-end)
+-- The calls and their answers for anything that is not a window.
+local refusals = {
+  {"Window_GetTitle", ""}, {"Window_GetClass", ""}, {"Window_IsHung", false}, {"Window_GetRoot", 0},
+  {"Window_GetPID", 0}, {"Window_GetTID", 0}, {"Window_Close", 0}, {"Button_Click", 0},
+  {"Window_Send", 0, 16, 0, 0}, {"Window_Post", false, 16, 0, 0}, {"Window_Move", false, 1, 1},
+  {"Window_SetSize", false, 9, 9}, {"Window_TopMost", false, true}, {"Window_GetDlgItem", 0, 1},
+  {"Window_E2H", 0, "", 1}, {"Window_H2E", 0, "", 1}, {"Window_FindChild", 0, 0, "", ""},
+  {"Window_EasyFindChild", 0, "", ""}, {"Window_CloseMessageBox", 0, 1, 2},
+}
 
-test("message boxes are found and answered", function()
-  host("--msgbox TvLuaBox")
-  local box = 0
-  wait_until(function() box = T.Window_GetMessageBox(0); return box ~= 0 end, "the message box")
-  eq(T.Window_GetTitle(box), "TvLuaBox")
-  ok(T.Window_GetDlgItem(box, 65535) ~= 0, "the text control")
-  eq(T.Window_CloseMessageBox(box, 1, 0), 0)
-  wait_until(function() return T.Window_GetMessageBox(0) == 0 end, "the answer")
+test("handles that are not windows", function()
+  host("--class TvLuaGone")
+  local destroyed = window_of("TvLuaGone")
+  T.Window_Close(destroyed)
+  wait_until(function() return T.Window_Find(0x40000, "", "TvLuaGone") == 0 end, "the close")
+  for _, bad in ipairs{0, -1, 0xFFFF, "text", 1.5, destroyed} do
+    for _, r in ipairs(refusals) do eq(T[r[1]](bad, table.unpack(r, 3)), r[2], r[1]) end
+    eq(#T.Window_ListChild(bad, 0, "", ""), 0)
+  end
+  eq(T.Window_GetMessageBox(-1), 0)
 end)
 
 test("Process_KillName ends copies of our sleeper only", function()

@@ -33,27 +33,4 @@ long Child::exit_code(DWORD wait_ms) const {
   return static_cast<long>(code);
 }
 
-HWND wait_for_window(DWORD pid, const wchar_t *cls) {
-  struct Search {
-    DWORD pid;
-    const wchar_t *cls;
-    HWND found;
-  } s{pid, cls, nullptr};
-  eventually([&] {
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-          auto &s = *reinterpret_cast<Search *>(p);
-          DWORD owner = 0;
-          wchar_t name[260];
-          GetWindowThreadProcessId(w, &owner);
-          if (owner != s.pid || !GetClassNameW(w, name, 260) || wcscmp(name, s.cls) != 0) return TRUE;
-          s.found = w;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found != nullptr;
-  });
-  return s.found;
-}
-
 }  // namespace tarvo::test

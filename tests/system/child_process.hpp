@@ -35,7 +35,4 @@ bool eventually(F done, DWORD deadline_ms = 30000) {
   return true;
 }
 
-// The top-level window of the process with that class, once it exists.
-HWND wait_for_window(DWORD pid, const wchar_t *cls);
-
 }  // namespace tarvo::test

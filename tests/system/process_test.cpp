@@ -60,7 +60,7 @@ TEST_F(Processes, KillByNameEndsEveryCopyIgnoringCase) {
   EXPECT_EQ(Process_KillNameW(nullptr), 0u);
 }
 
-TEST_F(Processes, StatusOfLiveDeadAndMissingProcesses) {
+TEST_F(Processes, StatusBitnessAndIdentifiers) {
   Child live(helper(L"sleeper.exe"));
   EXPECT_EQ(Process_Status(live.handle()), TARVO_TRUE);
   EXPECT_EQ(PID_Status(live.pid()), TARVO_TRUE);
@@ -70,6 +70,12 @@ TEST_F(Processes, StatusOfLiveDeadAndMissingProcesses) {
   EXPECT_EQ(Process_Status(dead.handle()), 0);
   EXPECT_EQ(PID_Status(kNoSuchPid), 0);
   EXPECT_EQ(Process_Status(nullptr), 0);
+  // Bitness and identifiers of the live one.
+  EXPECT_EQ(Process_Is64(live.handle()), TARVO_TRUE);
+  EXPECT_EQ(PID_Is64(live.pid()), TARVO_TRUE);
+  EXPECT_EQ(PID_Is64(kNoSuchPid) | Process_Is64(nullptr), 0);
+  EXPECT_EQ(Process_PID(live.handle()), live.pid());
+  EXPECT_EQ(Process_PID(nullptr), 0u);
 }
 
 TEST_F(Processes, KillWaitsForTheEndAndRefusalReturnsAtOnce) {
@@ -154,16 +160,6 @@ TEST_F(Processes, PauseAndResumeGoThroughTheRecordSlots) {
     EXPECT_EQ(g_calls.pid, c.pid());
     *slot = nullptr;
   }
-}
-
-TEST_F(Processes, BitnessAndIdentifiers) {
-  Child c(helper(L"sleeper.exe"));
-  EXPECT_EQ(Process_Is64(c.handle()), TARVO_TRUE);
-  EXPECT_EQ(PID_Is64(c.pid()), TARVO_TRUE);
-  EXPECT_EQ(PID_Is64(kNoSuchPid), 0);
-  EXPECT_EQ(Process_Is64(nullptr), 0);
-  EXPECT_EQ(Process_PID(c.handle()), c.pid());
-  EXPECT_EQ(Process_PID(nullptr), 0u);
 }
 
 TEST_F(Processes, FixedQueriesAnswerTheirFixedValues) {
