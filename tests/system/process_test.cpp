@@ -167,20 +167,14 @@ TEST_F(Processes, FixedQueriesAnswerTheirFixedValues) {
   const void *empty = xCore.EmptyString;
   for (auto *f : {Process_CmdLineW, Process_CurPathW, Process_ImageNameW, Process_GetPathW}) EXPECT_EQ(f(c.handle()), empty);
   for (auto *f : {Process_CmdLineA, Process_CurPathA, Process_ImageNameA, Process_GetPathA}) EXPECT_EQ(f(c.handle()), empty);
-  for (auto *f : {PID_CmdLineW, PID_CurPathW, PID_ImageNameW, PID_GetPathW}) {
-    EXPECT_EQ(f(c.pid()), empty);
-    EXPECT_EQ(f(kNoSuchPid), nullptr);
-  }
-  for (auto *f : {PID_CmdLineA, PID_CurPathA, PID_ImageNameA, PID_GetPathA}) {
-    EXPECT_EQ(f(c.pid()), empty);
-    EXPECT_EQ(f(kNoSuchPid), nullptr);
-  }
-  for (auto *f : {Proecss_MenoryCount, Proecss_PageMemoryCount}) EXPECT_EQ(f(c.handle()), 0u);
-  for (auto *f : {PID_MenoryCount, PID_PageMemoryCount}) EXPECT_EQ(f(c.pid()), 0u);
-  EXPECT_EQ(Process_ParentPID(c.handle()), 0u);
-  EXPECT_EQ(PID_ParentPID(c.pid()), 0u);
-  EXPECT_EQ(Process_InjectDll(c.handle(), L"x.dll"), 0);
-  EXPECT_EQ(PID_InjectDll(c.pid(), L"x.dll"), 0);
+  for (auto *f : {PID_CmdLineW, PID_CurPathW, PID_ImageNameW, PID_GetPathW})
+    EXPECT_TRUE(f(c.pid()) == empty && f(kNoSuchPid) == nullptr);
+  for (auto *f : {PID_CmdLineA, PID_CurPathA, PID_ImageNameA, PID_GetPathA})
+    EXPECT_TRUE(f(c.pid()) == empty && f(kNoSuchPid) == nullptr);
+  EXPECT_EQ(Proecss_MenoryCount(c.handle()) + Proecss_PageMemoryCount(c.handle()) + PID_MenoryCount(c.pid()) +
+                PID_PageMemoryCount(c.pid()) + Process_ParentPID(c.handle()) + PID_ParentPID(c.pid()) +
+                Process_InjectDll(c.handle(), L"x.dll") + PID_InjectDll(c.pid(), L"x.dll"),
+            0u);
 }
 
 }  // namespace
