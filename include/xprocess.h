@@ -35,9 +35,10 @@ TARVO_API int32_t PID_Is64(uint32_t pid);
  * it has not ended (a process that exited with code 259 is not running). */
 TARVO_API int32_t Process_Status(HANDLE process);
 TARVO_API int32_t PID_Status(uint32_t pid);
-/* Ends the process with exit code 0 and waits for it to end: 0 once it has
- * ended (and for a null handle or a process that cannot be opened);
- * PROCESS_KILL_REFUSED at once when the platform refuses to end it. */
+/* Ends the process with exit code 0 and waits for it to end: the wait's
+ * result, 0 once it has ended (and for a null handle or a process that cannot
+ * be opened); PROCESS_KILL_REFUSED at once when the platform refuses to end
+ * it (or when the handle cannot be waited on). */
 TARVO_API uint32_t Process_Kill(HANDLE process);
 TARVO_API uint32_t PID_Kill(uint32_t pid);
 /* Ends every process whose executable name equals one of the names of the

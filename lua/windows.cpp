@@ -24,11 +24,14 @@ struct MessageArg {
           value(text.get() ? reinterpret_cast<P>(text.get())
                            : api.lua_type(L, pos) == LUA_TNUMBER ? to_param<P>(number_at(L, pos)) : P{}) {}
     P get() const { return value; }
-    // An integer, or a fraction cut to its integer part.
+    // An integer, or a fraction cut to its integer part; 0 for a number no
+    // integer can hold (a NaN, an infinity, beyond 2^63).
     static lua_Integer number_at(lua_State *L, int pos) {
       int exact = 0;
       lua_Integer v = api.lua_tointegerx(L, pos, &exact);
-      return exact ? v : static_cast<lua_Integer>(api.lua_tonumberx(L, pos, nullptr));
+      if (exact) return v;
+      lua_Number d = api.lua_tonumberx(L, pos, nullptr);
+      return d > -9.2e18 && d < 9.2e18 ? static_cast<lua_Integer>(d) : 0;
     }
   };
 };

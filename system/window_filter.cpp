@@ -96,7 +96,7 @@ Title::Title(HWND window) {
   if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTitleTimeoutMs, &length) ||
       length == 0)
     return;
-  size_t capacity = static_cast<size_t>(length) + 1;
+  size_t capacity = (length < kLongestTitle ? static_cast<size_t>(length) : kLongestTitle) + 1;
   if (capacity > sizeof inline_ / sizeof inline_[0]) {
     heap_.reset(new (std::nothrow) wchar_t[capacity]);
     if (!heap_) return;

@@ -57,6 +57,8 @@ struct WindowFilter {
 
 // How long the title read waits for each of its two sends.
 inline constexpr UINT kTitleTimeoutMs = 60;
+// The most of a title that is read: a window may claim any length.
+inline constexpr size_t kLongestTitle = size_t{1} << 24;
 
 bool matches(HWND window, const WindowFilter &filter);
 
