@@ -117,6 +117,19 @@ function OnUnit() mark("unit") end
   end)
 end)
 
+test("a daemon ends with the thread that started it", function()
+  with_daemon([[
+local inner = io.open(dir .. "inner.lua", "wb")
+inner:write("function OnUnit() local f = io.open(" .. string.format("%q", dir .. "inner unit") .. ", 'wb'); f:close() end")
+inner:close()
+mark(zanmod.DaemonThread_Start(dir .. "inner.lua") ~= 0 and "inner started" or "inner failed")
+function OnLoop() dt_exit() end
+]], function(h, marked)
+    wait_until(function() return marked("inner unit") end, "the inner daemon's end")
+    ok(marked("inner started"), "a daemon starts a daemon")
+  end)
+end)
+
 test("a stop cuts the daemon off without OnUnit", function()
   with_daemon([[
 function OnLoop() count("loops") end
