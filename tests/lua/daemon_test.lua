@@ -153,7 +153,7 @@ test("unusable delays fall back to the default", function()
 end)
 
 test("a hung window does not stall the other rules", function()
-  host("--class TvHungDaemon --title Hung --hang 15000")
+  host("--class TvHungDaemon --title Hung --hang 20000")
   host("--title TvDaemonAfterHung")
   wait_until(function() return T.Window_Find(0x10000, "TvDaemonAfterHung", "") ~= 0 end, "the windows")
   wait_until(function() return T.Window_Find(0x40000, "", "TvHungDaemon") ~= 0 end, "the hung window")
