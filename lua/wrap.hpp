@@ -145,25 +145,15 @@ struct ValueKind {
   };
 };
 
-// A text kind; `Read::get` gives the UTF-8 text (or null).
-template <class Read, bool Required = true>
+// A text kind; `Read::get` gives the UTF-8 text (or null), `Hold` keeps it
+// (as is or converted) for the parameter.
+template <class Read, bool Required = true, template <class> class Hold = detail::TextHolder>
 struct TextKind {
   static constexpr int kLuaArgs = 1;
   static constexpr bool kRequired = Required;
   template <class P>
-  struct Holder : detail::TextHolder<P> {
-    Holder(lua_State *L, int pos) : detail::TextHolder<P>(Read::get(L, pos)) {}
-  };
-};
-
-// A text kind handed on in the ANSI code page (for char parameters).
-template <class Read, bool Required = true>
-struct AnsiTextKind {
-  static constexpr int kLuaArgs = 1;
-  static constexpr bool kRequired = Required;
-  template <class P>
-  struct Holder : detail::AnsiText<P> {
-    Holder(lua_State *L, int pos) : detail::AnsiText<P>(Read::get(L, pos)) {}
+  struct Holder : Hold<P> {
+    Holder(lua_State *L, int pos) : Hold<P>(Read::get(L, pos)) {}
   };
 };
 
@@ -271,7 +261,7 @@ struct Fixed {
 
 using Text = TextKind<read::Text>;
 using TextOrEmpty = TextKind<read::TextOrEmpty>;
-using AnsiText = AnsiTextKind<read::Text>;
+using AnsiText = TextKind<read::Text, true, detail::AnsiText>;
 template <Literal Default>
 using TextOr = TextKind<read::TextOr<Default>, false>;
 using Int = ValueKind<read::Int>;
