@@ -180,32 +180,55 @@ int32_t PID_Pause(uint32_t pid) { return by_pid<Process_Pause, kAllAccess>(pid);
 int32_t Process_Resume(HANDLE process) { return xCore.ResumeProcess ? xCore.ResumeProcess(process) : 0; }
 int32_t PID_Resume(uint32_t pid) { return by_pid<Process_Resume, kAllAccess>(pid); }
 
-// The queries below answer fixed values: the text ones EmptyString (the
-// PID_ forms null when the process cannot be opened for querying), the
-// counts, the parent and the injection 0.
+// The queries below are kept for callers of the interface and answer fixed
+// values.
+// The command line is not read: EmptyString.
 wchar_t *Process_CmdLineW(HANDLE process) { return empty_text<wchar_t>(process); }
+// The command line is not read: EmptyString.
 char *Process_CmdLineA(HANDLE process) { return empty_text<char>(process); }
+// The current folder is not read: EmptyString.
 wchar_t *Process_CurPathW(HANDLE process) { return empty_text<wchar_t>(process); }
+// The current folder is not read: EmptyString.
 char *Process_CurPathA(HANDLE process) { return empty_text<char>(process); }
+// The image name is not read: EmptyString.
 wchar_t *Process_ImageNameW(HANDLE process) { return empty_text<wchar_t>(process); }
+// The image name is not read: EmptyString.
 char *Process_ImageNameA(HANDLE process) { return empty_text<char>(process); }
+// The executable path is not read: EmptyString.
 wchar_t *Process_GetPathW(HANDLE process) { return empty_text<wchar_t>(process); }
+// The executable path is not read: EmptyString.
 char *Process_GetPathA(HANDLE process) { return empty_text<char>(process); }
+// The command line is not read: EmptyString, null when the process cannot be opened.
 wchar_t *PID_CmdLineW(uint32_t pid) { return by_pid<Process_CmdLineW, kQueryRead>(pid); }
+// The command line is not read: EmptyString, null when the process cannot be opened.
 char *PID_CmdLineA(uint32_t pid) { return by_pid<Process_CmdLineA, kQueryRead>(pid); }
+// The current folder is not read: EmptyString, null when the process cannot be opened.
 wchar_t *PID_CurPathW(uint32_t pid) { return by_pid<Process_CurPathW, kQueryRead>(pid); }
+// The current folder is not read: EmptyString, null when the process cannot be opened.
 char *PID_CurPathA(uint32_t pid) { return by_pid<Process_CurPathA, kQueryRead>(pid); }
+// The image name is not read: EmptyString, null when the process cannot be opened.
 wchar_t *PID_ImageNameW(uint32_t pid) { return by_pid<Process_ImageNameW, kQueryRead>(pid); }
+// The image name is not read: EmptyString, null when the process cannot be opened.
 char *PID_ImageNameA(uint32_t pid) { return by_pid<Process_ImageNameA, kQueryRead>(pid); }
+// The executable path is not read: EmptyString, null when the process cannot be opened.
 wchar_t *PID_GetPathW(uint32_t pid) { return by_pid<Process_GetPathW, kQueryRead>(pid); }
+// The executable path is not read: EmptyString, null when the process cannot be opened.
 char *PID_GetPathA(uint32_t pid) { return by_pid<Process_GetPathA, kQueryRead>(pid); }
+// Memory in use is not counted: 0.
 uint64_t Proecss_MenoryCount(HANDLE) { return 0; }
+// Memory in use is not counted: 0 (the process is opened and closed).
 uint64_t PID_MenoryCount(uint32_t pid) { return by_pid<Proecss_MenoryCount, kQueryRead>(pid); }
+// Paged memory is not counted: 0.
 uint64_t Proecss_PageMemoryCount(HANDLE) { return 0; }
+// Paged memory is not counted: 0 (the process is opened and closed).
 uint64_t PID_PageMemoryCount(uint32_t pid) { return by_pid<Proecss_PageMemoryCount, kQueryRead>(pid); }
+// The parent is not looked up: 0.
 uint32_t Process_ParentPID(HANDLE) { return 0; }
+// The parent is not looked up: 0 (the process is opened and closed).
 uint32_t PID_ParentPID(uint32_t pid) { return by_pid<Process_ParentPID, kQuery>(pid); }
+// Nothing is injected: 0.
 int32_t Process_InjectDll(HANDLE, const wchar_t *) { return 0; }
+// Nothing is injected: 0 (the process is opened and closed).
 int32_t PID_InjectDll(uint32_t pid, const wchar_t *library) {
   return by_pid<Process_InjectDll, kAllAccess>(pid, library);
 }
