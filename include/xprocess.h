@@ -43,7 +43,7 @@ TARVO_API uint32_t Process_Kill(HANDLE process);
 TARVO_API uint32_t PID_Kill(uint32_t pid);
 /* Ends every process whose executable name equals one of the names of the
  * "|"-separated list, ignoring case; the number of matches (a process that
- * matches two entries counts twice). */
+ * matches two entries counts twice). Empty entries match nothing. */
 TARVO_API uint32_t Process_KillNameW(const wchar_t *names);
 TARVO_API uint32_t Process_KillNameA(const char *names);
 /* Walks all processes (callback may be null); the number of entries visited,

@@ -73,7 +73,9 @@ uint32_t scan_children(uint32_t parent, Callback callback, intptr_t user) {
   return walk<Entry>(callback, user, [parent](const Entry &e) { return e.th32ParentProcessID == parent; });
 }
 
-// The list split at "|", empty entries kept, compared ignoring case.
+// The list split at "|", compared ignoring case. An empty entry names no
+// process: a process the snapshot shows without a name (one still starting)
+// must not be ended for it.
 template <class C>
 struct NameList {
   std::basic_string_view<C> names;
@@ -83,7 +85,8 @@ struct NameList {
     for (;;) {
       size_t bar = rest.find(C('|'));
       std::basic_string_view<C> entry = rest.substr(0, bar);
-      if (entry.size() == name.size() && equal_ignoring_case(entry.data(), name.data(), entry.size())) ++n;
+      if (!entry.empty() && entry.size() == name.size() && equal_ignoring_case(entry.data(), name.data(), entry.size()))
+        ++n;
       if (bar == rest.npos) return n;
       rest.remove_prefix(bar + 1);
     }
