@@ -118,7 +118,7 @@ using TextHolder = std::conditional_t<is_wide_text_v<P>, WideText<P>, Utf8Text<P
 template <class P>
 struct AnsiText {
   char *a;
-  explicit AnsiText(const char *s) : a(s ? xCore_U2A(s, 0) : nullptr) {}
+  explicit AnsiText(const char *s) : a(s ? recode(s, kCodePageU, kCodePageA, 0).p : nullptr) {}
   ~AnsiText() { xCore_free(a); }
   AnsiText(const AnsiText &) = delete;
   AnsiText &operator=(const AnsiText &) = delete;
