@@ -6,22 +6,7 @@ namespace exceltest {
 
 void ExcelTest::SetUp() {
   LeakCheckedTest::SetUp();
-  probe_ = Excel_Create();
-  ASSERT_NE(probe_, 0) << "is the stand-in spreadsheet server registered?";
-  Control c = control();
-  c.clear_faults();
-  baseline_ = c.live();
-  c.clear();
-}
-
-void ExcelTest::TearDown() {
-  if (probe_) {
-    Control c = control();
-    c.clear_faults();
-    EXPECT_EQ(c.live(), baseline_) << "an automation object was left behind";
-    reinterpret_cast<IDispatch *>(probe_)->Release();
-  }
-  LeakCheckedTest::TearDown();
+  ASSERT_TRUE(take_probe(Excel_Create())) << "is the stand-in spreadsheet server registered?";
 }
 
 Objects Objects::make() {

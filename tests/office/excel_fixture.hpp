@@ -1,6 +1,4 @@
-// What the Excel tests share: beside tests/support/member_test.hpp, a
-// fixture that proves at the end of every test that no library
-// result and no automation object was left behind.
+// What the Excel tests share beside tests/support/member_test.hpp.
 #pragma once
 
 #include "alloc_counter.hpp"
@@ -15,14 +13,9 @@ namespace exceltest {
 
 using namespace membertest;
 
-class ExcelTest : public tarvo::test::LeakCheckedTest {
+class ExcelTest : public ProbedTest {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-  Control control() { return Control(probe_); }
-
-  xComObject probe_ = 0;  // an application that reads the process's journal
-  int32_t baseline_ = 0;
+  void SetUp() override;  // the probe is an application
 };
 
 // A fresh application with one book of three sheets (Sheet1 to Sheet3) and

@@ -183,23 +183,7 @@ TEST_F(ExcelMembers, EveryRowSendsItsExpressionInEveryForm) {
 }
 
 TEST_F(ExcelMembers, NullHandlesGiveTheFailureValueAndSendNothing) {
-  const Objects none;
-  for (const Row &row : kRows) {
-    if (!*row.journal) continue;  // creation takes no handle
-    SCOPED_TRACE(row.name);
-    {
-      Registers registers;
-      EXPECT_TRUE(is_failure_value(row.w(none))) << "W";
-    }
-    if (row.a) {
-      EXPECT_TRUE(is_failure_value(row.a(none))) << "A";
-    }
-    if (!row.lua.empty()) {
-      for (const char *name : {"app", "book", "sheet", "range"}) script_.set(name, 0);
-      EXPECT_TRUE(is_failure_value(script_.run("return T." + row.lua))) << row.lua;
-    }
-    EXPECT_EQ(control().journal(), L"");
-  }
+  check_null_handles(kRows, Objects{}, script_, control(), {"app", "book", "sheet", "range"});
   wchar_t *text = Excel_Book_NameW(0);
   EXPECT_EQ(static_cast<const void *>(text), xCore.EmptyString);
   xCore_free(text);

@@ -23,23 +23,9 @@ void Objects::release() {
 void SapTest::SetUp() {
   LeakCheckedTest::SetUp();
   engine_ = SAP_Create();
-  ASSERT_NE(engine_, 0) << "is the stand-in scripting engine registered?";
+  ASSERT_TRUE(take_probe(engine_)) << "is the stand-in scripting engine registered?";
   ASSERT_EQ(disp::CallMethod(reinterpret_cast<IDispatch *>(engine_), L"._LoadScreen(%S)", L"" SAP_SCREEN_FILE), S_OK);
-  Control c = control();
-  c.clear_faults();
-  baseline_ = c.live();
-  c.clear();
   events();
-}
-
-void SapTest::TearDown() {
-  if (engine_) {
-    Control c = control();
-    c.clear_faults();
-    EXPECT_EQ(c.live(), baseline_) << "an automation object was left behind";
-    reinterpret_cast<IDispatch *>(engine_)->Release();
-  }
-  LeakCheckedTest::TearDown();
 }
 
 std::wstring SapTest::events() {

@@ -1,10 +1,7 @@
-// What the SAP tests share: beside tests/support/member_test.hpp, a fixture
-// holding an engine of the stand-in with the test screen (screen.txt) that
-// proves at the end of every test that no library result and no automation
-// object was left behind.
+// What the SAP tests share beside tests/support/member_test.hpp: a fixture
+// holding an engine of the stand-in with the test screen (screen.txt).
 #pragma once
 
-#include "alloc_counter.hpp"
 #include "member_test.hpp"
 #include "xsap.h"
 
@@ -21,16 +18,14 @@ struct Objects {
   void release();  // closes the connection
 };
 
-class SapTest : public tarvo::test::LeakCheckedTest {
+// The probe is an engine with the test screen.
+class SapTest : public ProbedTest {
  protected:
   void SetUp() override;
-  void TearDown() override;
-  Control control() { return Control(engine_); }
   // What the GUI was made to do since the last call, one line each.
   std::wstring events();
 
   xComObject engine_ = 0;
-  int32_t baseline_ = 0;
 };
 
 }  // namespace saptest

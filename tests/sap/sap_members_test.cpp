@@ -82,21 +82,7 @@ TEST_F(SapMembers, EveryRowSendsItsExpressionInEveryForm) {
 }
 
 TEST_F(SapMembers, NullHandlesGiveTheFailureValueAndSendNothing) {
-  const Objects none;
-  for (const Row &row : kRows) {
-    if (!*row.journal) continue;  // creation takes no handle
-    SCOPED_TRACE(row.name);
-    {
-      Registers registers;
-      EXPECT_TRUE(is_failure_value(row.w(none))) << "W";
-    }
-    if (row.a) {
-      EXPECT_TRUE(is_failure_value(row.a(none))) << "A";
-    }
-    for (const char *name : {"engine", "connection", "session"}) script_.set(name, 0);
-    EXPECT_TRUE(is_failure_value(script_.run("return T." + row.lua))) << row.lua;
-    EXPECT_EQ(control().journal(), L"");
-  }
+  check_null_handles(kRows, Objects{}, script_, control(), {"engine", "connection", "session"});
 }
 
 TEST_F(SapMembers, AFailingLastCallGivesTheFailureValue) {

@@ -120,4 +120,24 @@ std::string describe(char *text) {
   return "t:" + utf8(w);
 }
 
+bool ProbedTest::take_probe(xComObject probe) {
+  probe_ = probe;
+  if (!probe_) return false;
+  Control c = control();
+  c.clear_faults();
+  baseline_ = c.live();
+  c.clear();
+  return true;
+}
+
+void ProbedTest::TearDown() {
+  if (probe_) {
+    Control c = control();
+    c.clear_faults();
+    EXPECT_EQ(c.live(), baseline_) << "an automation object was left behind";
+    reinterpret_cast<IDispatch *>(probe_)->Release();
+  }
+  LeakCheckedTest::TearDown();
+}
+
 }  // namespace membertest

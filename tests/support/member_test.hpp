@@ -4,6 +4,7 @@
 // and Lua forms of a member compare as equals.
 #pragma once
 
+#include "alloc_counter.hpp"
 #include "com_ref.hpp"
 #include "disphelper.h"
 #include "lua_api.hpp"
@@ -35,6 +36,22 @@ class Control {
 
  private:
   IDispatch *app_;
+};
+
+// A fixture holding a probe: an object of a stand-in server that reads the
+// server's journal. Proves at the end of every test that no library result
+// and no automation object was left behind (the server's live objects are
+// back to what they were when the probe was taken).
+class ProbedTest : public tarvo::test::LeakCheckedTest {
+ protected:
+  // Takes the probe (its reference is the fixture's), disarms the faults,
+  // clears the journal and notes the live objects; false without a probe.
+  bool take_probe(xComObject probe);
+  void TearDown() override;
+  Control control() { return Control(probe_); }
+
+  xComObject probe_ = 0;
+  int32_t baseline_ = 0;
 };
 
 // A script state with the module as the global T.
@@ -151,6 +168,12 @@ void check_every_form(const Row (&rows)[N], RunForm run_form, RunLua run_lua) {
   }
 }
 
+// Calls every row with null handles (the globals `names` set to 0 for
+// the Lua form): the failure value, and nothing reaches the server.
+template <class Row, size_t N, class Objects>
+void check_null_handles(const Row (&rows)[N], const Objects &none, Script &script, Control control,
+                        std::initializer_list<const char *> names);
+
 // Registers the W forms leave alone (the conversions of the A forms and the
 // script functions report their sizes as they always do).
 struct Registers {
@@ -173,5 +196,26 @@ inline bool is_failure_value(const std::string &result) {
 
 // The member of a journal line ("put Value()=..." gives "put Value").
 inline std::wstring member_of(const std::wstring &line) { return line.substr(0, line.find(L'(')); }
+
+template <class Row, size_t N, class Objects>
+void check_null_handles(const Row (&rows)[N], const Objects &none, Script &script, Control control,
+                        std::initializer_list<const char *> names) {
+  for (const Row &row : rows) {
+    if (!*row.journal) continue;  // creation takes no handle
+    SCOPED_TRACE(row.name);
+    {
+      Registers registers;
+      EXPECT_TRUE(is_failure_value(row.w(none))) << "W";
+    }
+    if (row.a) {
+      EXPECT_TRUE(is_failure_value(row.a(none))) << "A";
+    }
+    if (!row.lua.empty()) {
+      for (const char *name : names) script.set(name, 0);
+      EXPECT_TRUE(is_failure_value(script.run("return T." + row.lua))) << row.lua;
+    }
+    EXPECT_EQ(control.journal(), L"");
+  }
+}
 
 }  // namespace membertest
