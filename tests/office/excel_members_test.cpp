@@ -149,37 +149,22 @@ const Row kRows[] = {
 
 class ExcelMembers : public ExcelTest {
  protected:
-  // Runs one form of a row on fresh objects; its result, with the journal
-  // of what it sent in `journal`.
-  std::string run_form(const Row &row, const std::function<std::string(const Objects &)> &form,
-                       std::wstring &journal) {
-    Objects o = Objects::make();
-    control().clear();
-    std::string result = form(o);
-    journal = control().journal();
-    o.release();
-    return result;
-  }
-
-  std::string run_lua(const Row &row, std::wstring &journal, bool objects) {
-    Objects o = Objects::make();
-    script_.set("app", o.app);
-    script_.set("book", o.book);
-    script_.set("sheet", o.sheet);
-    script_.set("range", o.range);
-    control().clear();
-    std::string result = script_.run("return T." + row.lua, objects);
-    journal = control().journal();
-    o.release();
-    return result;
-  }
-
   Script script_;
 };
 
 TEST_F(ExcelMembers, EveryRowSendsItsExpressionInEveryForm) {
-  check_every_form(kRows, [&](const Row &row, const auto &form, std::wstring &journal) { return run_form(row, form, journal); },
-                   [&](const Row &row, std::wstring &journal, bool objects) { return run_lua(row, journal, objects); });
+  check_every_form(
+      kRows, [&](const Row &, const auto &form, std::wstring &journal) { return journaled(Objects::make, form, journal); },
+      [&](const Row &row, std::wstring &journal, bool objects) {
+        return journaled(
+            Objects::make,
+            [&](const Objects &o) {
+              for (auto [name, handle] : {std::pair{"app", o.app}, {"book", o.book}, {"sheet", o.sheet}, {"range", o.range}})
+                script_.set(name, handle);
+              return script_.run("return T." + row.lua, objects);
+            },
+            journal);
+      });
 }
 
 TEST_F(ExcelMembers, NullHandlesGiveTheFailureValueAndSendNothing) {

@@ -52,33 +52,25 @@ const Row kRows[] = {
 
 class SapMembers : public SapTest {
  protected:
-  // Runs one form of a row on a connection of its own; its result, with the
-  // journal of what it sent in `journal`.
-  template <class Form>
-  std::string run(Form form, std::wstring &journal) {
-    Objects o = Objects::open(engine_);
-    control().clear();
-    std::string result = form(o);
-    journal = control().journal();
-    o.release();
-    return result;
-  }
-  std::string run_lua(const Row &row, std::wstring &journal, bool objects) {
-    return run(
-        [&](const Objects &o) {
-          for (auto [name, handle] : {std::pair{"engine", o.engine}, {"connection", o.connection}, {"session", o.session}})
-            script_.set(name, handle);
-          return script_.run("return T." + row.lua, objects);
-        },
-        journal);
-  }
-
+  // A connection of its own for each form of a row.
+  Objects open() { return Objects::open(engine_); }
   Script script_;
 };
 
 TEST_F(SapMembers, EveryRowSendsItsExpressionInEveryForm) {
-  check_every_form(kRows, [&](const Row &, const auto &form, std::wstring &journal) { return run(form, journal); },
-                   [&](const Row &row, std::wstring &journal, bool objects) { return run_lua(row, journal, objects); });
+  auto open = [&] { return this->open(); };
+  check_every_form(
+      kRows, [&](const Row &, const auto &form, std::wstring &journal) { return journaled(open, form, journal); },
+      [&](const Row &row, std::wstring &journal, bool objects) {
+        return journaled(
+            open,
+            [&](const Objects &o) {
+              for (auto [name, handle] : {std::pair{"engine", o.engine}, {"connection", o.connection}, {"session", o.session}})
+                script_.set(name, handle);
+              return script_.run("return T." + row.lua, objects);
+            },
+            journal);
+      });
 }
 
 TEST_F(SapMembers, NullHandlesGiveTheFailureValueAndSendNothing) {

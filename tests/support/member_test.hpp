@@ -49,6 +49,17 @@ class ProbedTest : public tarvo::test::LeakCheckedTest {
   bool take_probe(xComObject probe);
   void TearDown() override;
   Control control() { return Control(probe_); }
+  // Runs `form` on fresh objects from `make` (released afterwards); its
+  // result, with the journal of what it sent in `journal`.
+  template <class Make, class Form>
+  std::string journaled(Make make, Form form, std::wstring &journal) {
+    auto o = make();
+    control().clear();
+    std::string result = form(o);
+    journal = control().journal();
+    o.release();
+    return result;
+  }
 
   xComObject probe_ = 0;
   int32_t baseline_ = 0;
