@@ -94,6 +94,17 @@ else
   T.File_Delete(path)
 end
 
+section("Windows and processes")
+local windows = T.Window_List(0, "", "")
+show("top-level windows", #windows)
+if #windows > 0 then
+  local w = windows[1]
+  show("the first one", string.format("%q, class %q, process %d", T.Window_GetTitle(w), T.Window_GetClass(w),
+       T.Window_GetPID(w)))
+end
+show("Window_Find of a missing title", T.Window_Find(0x10000, "no such window", ""))
+show("Process_KillName(no match)", T.Process_KillName("no-such-program.exe"))
+
 section("Argument checks")
 show("Trim() raises", select(2, pcall(T.Trim)))
 

@@ -53,6 +53,11 @@ namespace tarvo::members {
 
 inline IDispatch *dispatch(xComObject handle) { return reinterpret_cast<IDispatch *>(handle); }
 inline xComObject handle(IDispatch *object) { return reinterpret_cast<xComObject>(object); }
+// The interface a family record holds (Rec(T) arguments).
+template <class T>
+IDispatch *record_object(const T *record) {
+  return record ? record->object : nullptr;
+}
 
 // What the last operation of a member does: a method call, a property put,
 // or a get storing into `out` with the result letter `type`.
@@ -208,14 +213,20 @@ using Put = Status<Op::Put>;
 using Call = Status<Op::Call>;
 
 // A get into a variable of type V with the result letter `Letter`, handed
-// out as R; the variable starts at 0 and stays 0 unless the get succeeds.
-template <class V, wchar_t Letter, class R = V>
+// out as R; the variable starts at 0 and is `Failure` (0 unless given)
+// unless the get succeeds.
+template <class V, wchar_t Letter, class R = V, int Failure = 0>
 struct Get {
   template <class C>
   static R run(const auto &e, IDispatch *object, auto... values) {
     static constexpr wchar_t type[] = {Letter, 0};
     V value{};
-    if (FAILED(invoke(Target{Op::Get, type, &value}, object, e, values...))) value = V{};
+    if (FAILED(invoke(Target{Op::Get, type, &value}, object, e, values...))) {
+      if constexpr (std::is_pointer_v<V>)
+        value = nullptr;
+      else
+        value = static_cast<V>(Failure);
+    }
     if constexpr (std::is_pointer_v<V>)
       return handle(value);
     else
@@ -224,6 +235,7 @@ struct Get {
 };
 using Object = Get<IDispatch *, L'o', xComObject>;
 using Int = Get<int32_t, L'd'>;
+using IntElseOne = Get<int32_t, L'd', int32_t, 1>;  // a comparison whose failure reads as "differs"
 using IntAsDouble = Get<int32_t, L'd', double>;  // an integer read, handed out as a double
 using Number = Get<double, L'e'>;
 using Flag = Get<int32_t, L'b'>;
@@ -267,6 +279,7 @@ struct Text {
 #define XM_KIND_call ::tarvo::members::Call
 #define XM_KIND_object ::tarvo::members::Object
 #define XM_KIND_int ::tarvo::members::Int
+#define XM_KIND_int_else_1 ::tarvo::members::IntElseOne
 #define XM_KIND_int_as_double ::tarvo::members::IntAsDouble
 #define XM_KIND_number ::tarvo::members::Number
 #define XM_KIND_flag ::tarvo::members::Flag
@@ -286,6 +299,8 @@ struct Text {
 #define XM_VW_Pos(n) , ::tarvo::members::Position{a##n}
 #define XM_VW_Cells(n) , ::tarvo::members::Cells{a##n##r1, a##n##c1, a##n##r2, a##n##c2}
 #define XM_VW_Void(n)
+#define XM_VW_Rec(T) , ::tarvo::members::record_object XM_REC_VALUE
+#define XM_REC_VALUE(n) (a##n)
 #define XM_VA_Obj XM_VW_Obj
 #define XM_VA_Int XM_VW_Int
 #define XM_VA_IntOr(v) XM_VW_Int
@@ -297,6 +312,7 @@ struct Text {
 #define XM_VA_Pos XM_VW_Pos
 #define XM_VA_Cells XM_VW_Cells
 #define XM_VA_Void XM_VW_Void
+#define XM_VA_Rec XM_VW_Rec
 
 // The definitions of one row: XFAMILY_MEMBERS(TARVO_MEMBER_DEFINE).
 #define TARVO_MEMBER_DEFINE(form, name, kind, expression, lua, ...) \

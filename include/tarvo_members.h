@@ -32,6 +32,7 @@
  *                 call     CallMethod                               -> 1, 0
  *                 object   GetValue "%o" (new reference)            -> handle, 0
  *                 int      GetValue "%d"                            -> int32_t, 0
+ *                 int_else_1  the same, but 1 on failure               -> int32_t, 1
  *                 int_as_double  GetValue "%d"                      -> double, 0.0
  *                 number   GetValue "%e"                            -> double, 0.0
  *                 flag     GetValue "%b"                            -> -1 true, 0
@@ -50,6 +51,9 @@
  *   arguments   the expression's argument values in order:
  *                 Obj        an automation handle (xComObject); the object the
  *                            expression runs on
+ *                 Rec(T)     a handle that is a family record `T *` whose field
+ *                            `object` is the interface the expression runs
+ *                            on (null record or object: the member fails)
  *                 Int        int32_t ("%d"; Lua: low 32 bits of an integer)
  *                 IntOr(v)   the same; Lua default v
  *                 Flag       int32_t ("%b"; Lua: a boolean or a number)
@@ -62,8 +66,8 @@
  *                 Void       no parameter at all (create and attach)
  *
  * Handles are IDispatch pointers carried as pointer-sized integers; the caller
- * owns the reference a member returns. A family whose handle is something
- * else adds an argument letter that turns it into the object, beside Obj. */
+ * owns the reference a member returns. A family whose handle is a record of
+ * its own holding the interface uses Rec(record type) instead of Obj. */
 #ifndef TARVO_MEMBERS_H
 #define TARVO_MEMBERS_H
 
@@ -114,6 +118,8 @@ typedef intptr_t xComObject;
 #define XM_PW_Pos(n) , int32_t a##n
 #define XM_PW_Cells(n) , int32_t a##n##r1, int32_t a##n##c1, int32_t a##n##r2, int32_t a##n##c2
 #define XM_PW_Void(n) , void
+#define XM_PW_Rec(T) , T *XM_REC_NAME
+#define XM_REC_NAME(n) a##n
 #define XM_PA_Obj XM_PW_Obj
 #define XM_PA_Int XM_PW_Int
 #define XM_PA_IntOr(v) XM_PW_Int
@@ -125,6 +131,7 @@ typedef intptr_t xComObject;
 #define XM_PA_Pos XM_PW_Pos
 #define XM_PA_Cells XM_PW_Cells
 #define XM_PA_Void XM_PW_Void
+#define XM_PA_Rec XM_PW_Rec
 
 #define XM_PARAMS_W(...) XM_DROP_COMMA(XM_MAP(XM_PARAM_W, __VA_ARGS__))
 #define XM_PARAMS_A(...) XM_DROP_COMMA(XM_MAP(XM_PARAM_A, __VA_ARGS__))
@@ -140,6 +147,7 @@ typedef intptr_t xComObject;
 #define XM_RW_call int32_t
 #define XM_RW_object xComObject
 #define XM_RW_int int32_t
+#define XM_RW_int_else_1 int32_t
 #define XM_RW_int_as_double double
 #define XM_RW_number double
 #define XM_RW_flag int32_t
@@ -152,6 +160,7 @@ typedef intptr_t xComObject;
 #define XM_RA_call int32_t
 #define XM_RA_object xComObject
 #define XM_RA_int int32_t
+#define XM_RA_int_else_1 int32_t
 #define XM_RA_int_as_double double
 #define XM_RA_number double
 #define XM_RA_flag int32_t

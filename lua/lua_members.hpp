@@ -123,6 +123,7 @@ int wrap_spare(lua_State *L) {
 #define XM_LK_Pos(n) , ::tarvo::lua::Int
 #define XM_LK_Cells(n) , ::tarvo::lua::Int, ::tarvo::lua::Int, ::tarvo::lua::Int, ::tarvo::lua::Int
 #define XM_LK_Void(n)
+#define XM_LK_Rec(T) , ::tarvo::lua::Int XM_EAT
 
 #define XM_W_FUNCTION(form, name) XM_CAT(XM_WF_, form)(name)
 #define XM_WF_One(name) name

@@ -15,6 +15,7 @@
 // Argument kinds (one per parameter of the operation, in order):
 //   Text, TextOr<"d">    UTF-8 string; handed on as is for char parameters,
 //                        converted to UTF-16 for wchar_t parameters
+//   AnsiText             UTF-8 string converted to the ANSI code page
 //   Int, IntOr<d>        integer (non-numbers give 0), cast to the parameter
 //                        (low 32 bits for 32-bit ones, pointers for handles)
 //   Flag, FlagOr<d>      boolean as 1 or 0
@@ -112,6 +113,18 @@ struct WideText {
 template <class P>
 using TextHolder = std::conditional_t<is_wide_text_v<P>, WideText<P>, Utf8Text<P>>;
 
+// A text argument in the ANSI code page: converted for the call, released
+// after it; a value that is neither a string nor a number stays null.
+template <class P>
+struct AnsiText {
+  char *a;
+  explicit AnsiText(const char *s) : a(s ? recode(s, kCodePageU, kCodePageA, 0).p : nullptr) {}
+  ~AnsiText() { xCore_free(a); }
+  AnsiText(const AnsiText &) = delete;
+  AnsiText &operator=(const AnsiText &) = delete;
+  P get() const { return a; }
+};
+
 template <class P>
 struct Value {
   P v;
@@ -132,14 +145,15 @@ struct ValueKind {
   };
 };
 
-// A text kind; `Read::get` gives the UTF-8 text (or null).
-template <class Read, bool Required = true>
+// A text kind; `Read::get` gives the UTF-8 text (or null), `Hold` keeps it
+// (as is or converted) for the parameter.
+template <class Read, bool Required = true, template <class> class Hold = detail::TextHolder>
 struct TextKind {
   static constexpr int kLuaArgs = 1;
   static constexpr bool kRequired = Required;
   template <class P>
-  struct Holder : detail::TextHolder<P> {
-    Holder(lua_State *L, int pos) : detail::TextHolder<P>(Read::get(L, pos)) {}
+  struct Holder : Hold<P> {
+    Holder(lua_State *L, int pos) : Hold<P>(Read::get(L, pos)) {}
   };
 };
 
@@ -247,6 +261,7 @@ struct Fixed {
 
 using Text = TextKind<read::Text>;
 using TextOrEmpty = TextKind<read::TextOrEmpty>;
+using AnsiText = TextKind<read::Text, true, detail::AnsiText>;
 template <Literal Default>
 using TextOr = TextKind<read::TextOr<Default>, false>;
 using Int = ValueKind<read::Int>;
@@ -275,6 +290,15 @@ inline void push_text(lua_State *L, const wchar_t *w) {
   char *u = xCore_W2U(w, 0);
   api.lua_pushstring(L, u);
   xCore_free(u);
+}
+
+// A list item: text as UTF-8, a handle as an integer.
+template <class T>
+void push_item(lua_State *L, T *p) {
+  if constexpr (std::is_same_v<std::remove_cv_t<T>, char> || std::is_same_v<std::remove_cv_t<T>, wchar_t>)
+    push_text(L, p);
+  else
+    api.lua_pushinteger(L, static_cast<lua_Integer>(reinterpret_cast<intptr_t>(p)));
 }
 
 template <class T>
@@ -351,7 +375,8 @@ struct Bytes {
   }
 };
 
-// A split result (pieces up to a null pointer, one block) as a list table.
+// A split result (pieces up to a null pointer, one block) as a list table;
+// likewise a list of handles.
 // The table is made before the call, so a failing BasicLib raises its error
 // while nothing is held.
 struct List {
@@ -361,7 +386,7 @@ struct List {
     if (pieces) {
       for (lua_Integer i = 0; pieces[i]; ++i) {
         api.lua_pushinteger(L, i + 1);
-        detail::push_text(L, pieces[i]);
+        detail::push_item(L, pieces[i]);
         api.lua_settable(L, -3);
       }
     }

@@ -5,6 +5,7 @@
 // across the process boundary.
 #include "com_ref.hpp"
 #include "standin_server.hpp"
+#include "by_hand.hpp"
 #include "timing.hpp"
 #include "excel_standin.hpp"
 #include "xcore.h"
@@ -24,14 +25,7 @@ constexpr int kColumns = 100;
 int row(int i) { return 1 + i / kColumns; }
 int col(int i) { return 1 + i % kColumns; }
 
-HRESULT invoke(IDispatch *object, const wchar_t *name, WORD kind, VARIANT *args, UINT count, VARIANT *result) {
-  DISPID id, put = DISPID_PROPERTYPUT;
-  LPOLESTR n = const_cast<LPOLESTR>(name);
-  HRESULT hr = object->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(hr)) return hr;
-  DISPPARAMS params{args, kind == DISPATCH_PROPERTYPUT ? &put : nullptr, count, kind == DISPATCH_PROPERTYPUT ? 1u : 0u};
-  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result, nullptr, nullptr);
-}
+using tarvo::bench::invoke_by_hand;
 
 Ref<IDispatch> cell_by_hand(IDispatch *sheet, int row, int column) {
   VARIANT args[2];
@@ -39,7 +33,7 @@ Ref<IDispatch> cell_by_hand(IDispatch *sheet, int row, int column) {
   args[1].lVal = row;
   args[0].lVal = column;
   Variant range;
-  if (FAILED(invoke(sheet, L"Cells", DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, 2, range.get())) ||
+  if (FAILED(invoke_by_hand(sheet, L"Cells", DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, 2, range.get())) ||
       range->vt != VT_DISPATCH)
     return {};
   return Ref<IDispatch>::adopt(range.detach().pdispVal);
@@ -49,7 +43,7 @@ size_t get_by_hand(IDispatch *sheet, int row, int column) {
   Ref<IDispatch> range = cell_by_hand(sheet, row, column);
   if (!range) return 0;
   Variant text;
-  if (FAILED(invoke(range.get(), L"Text", DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, text.get())) ||
+  if (FAILED(invoke_by_hand(range.get(), L"Text", DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, text.get())) ||
       text->vt != VT_BSTR)
     return 0;
   const size_t n = SysStringLen(text->bstrVal);
@@ -65,7 +59,7 @@ size_t set_by_hand(IDispatch *sheet, int row, int column, const wchar_t *value) 
   VARIANT arg;
   arg.vt = VT_BSTR;
   arg.bstrVal = SysAllocString(value);
-  HRESULT hr = invoke(range.get(), L"Value", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
+  HRESULT hr = invoke_by_hand(range.get(), L"Value", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
   SysFreeString(arg.bstrVal);
   return SUCCEEDED(hr) ? 1 : 0;
 }
@@ -86,7 +80,7 @@ bool bench_sheet(const char *where, IDispatch *app, int cells) {
   VARIANT off;
   off.vt = VT_BOOL;
   off.boolVal = VARIANT_FALSE;
-  invoke(app, L"_Journaling", DISPATCH_PROPERTYPUT, &off, 1, nullptr);
+  invoke_by_hand(app, L"_Journaling", DISPATCH_PROPERTYPUT, &off, 1, nullptr);
   const xComObject book = Excel_NewBook(reinterpret_cast<xComObject>(app));
   const xComObject sheet_handle = Excel_Book_GetSheet_Index(book, 1);
   if (!sheet_handle) return false;

@@ -51,7 +51,8 @@ T *standin_cast(IUnknown *p) {
 using Handler = std::function<HRESULT(Object &, Invocation &)>;
 
 struct Param {
-  VARTYPE type = VT_VARIANT;  // VT_VARIANT takes any value unconverted
+  VARTYPE type = VT_VARIANT;  // VT_VARIANT takes any value unconverted; VT_BYREF | VT_VARIANT
+                              // is an out parameter (the caller's VARIANT, by reference)
   bool optional = false;
 };
 

@@ -146,7 +146,7 @@ TEST_P(ConversionTest, ObjectAndVariantResults) {
   EXPECT_EQ(empty, nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ConversionTest, ::testing::Values(kInprocProgId, kLocalProgId), param_name);
+AUTOMATION_SERVERS(ConversionTest);
 
 }  // namespace
 }  // namespace disptest

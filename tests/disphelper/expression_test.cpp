@@ -1,4 +1,5 @@
-// Member chains, assignments and the limits of an expression.
+// Member chains, assignments and the limits of an expression; creating
+// automation objects and attaching to running ones.
 #include "automation_fixture.hpp"
 
 namespace disptest {
@@ -6,21 +7,16 @@ namespace {
 
 using ExpressionTest = AutomationTest;
 
-TEST_P(ExpressionTest, ChainsWithAndWithoutLeadingDot) {
+TEST_P(ExpressionTest, ChainsAndArgumentsLeftToRightAcrossSegments) {
   IDispatch *app = app_.get();
   EXPECT_EQ(text_of(app, L".Workbooks(%d).Sheets(%d).Name", 1, 2), L"Sheet2");
-  EXPECT_EQ(text_of(app, L"Workbooks(%d).Sheets(%d).Name", 1, 3), L"Sheet3");
-  EXPECT_EQ(int_of(app, L".Workbooks.Count"), 1);
+  EXPECT_EQ(text_of(app, L"Workbooks(%d).Sheets(%d).Name", 1, 3), L"Sheet3") << "without the leading dot";
   EXPECT_EQ(disp::CallMethod(app, L".Workbooks.Add()"), S_OK);
   // The new book, its sheet collection and three sheets stay with the application.
   EXPECT_EQ(live(), baseline_ + 5);
   baseline_ += 5;
   EXPECT_EQ(text_of(app, L".Workbooks(%d).Name", 2), L"Book2");
   EXPECT_EQ(text_of(app, L".NewNode(%S).Child.Child.Name", L"root"), L"child");
-}
-
-TEST_P(ExpressionTest, ArgumentsAreTakenLeftToRightAcrossSegments) {
-  IDispatch *app = app_.get();
   // Two integers for Cells, the text for Value, passed as the put's named argument.
   ASSERT_EQ(disp::PutValue(app, L".Workbooks(%d).Sheets(%d).Cells(%d, %d).Value = %S", 1, 2, 3, 4, L"cell"), S_OK);
   EXPECT_EQ(text_of(app, L".Workbooks(%d).Sheets(%d).Cells(%d, %d).Value", 1, 2, 3, 4), L"cell");
@@ -77,7 +73,50 @@ TEST_P(ExpressionTest, MalformedExpressionsAreRefused) {
   EXPECT_EQ(disp::PutValue(app_.get(), L".Name = %S", L"x"), DISP_E_MEMBERNOTFOUND);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ExpressionTest, ::testing::Values(kInprocProgId, kLocalProgId), param_name);
+TEST_P(ExpressionTest, CreateByClassIdAttachAndLoadAFile) {
+  Ref<IDispatch> other, running, loaded;
+  HRESULT hr = disp::GetObject(nullptr, GetParam(), running.put());
+  if (local()) {
+    ASSERT_EQ(hr, S_OK);
+    ASSERT_EQ(disp::PutValue(app_.get(), L".Int = %d", 777), S_OK);
+    EXPECT_EQ(int_of(running.get(), L".Int"), 777);
+  } else {
+    // The in-process class never registers itself as running.
+    EXPECT_EQ(hr, MK_E_UNAVAILABLE);
+    EXPECT_STREQ(record().InitialFunction, L"GetObject");
+    EXPECT_STREQ(record().ErrorFunction, L"GetObjectEx");
+  }
+  const wchar_t *clsid = local() ? L"{5F5405E9-2CF4-4B24-81F7-07092F28A788}" : L"{BC2B863E-94DB-401A-A327-BD35BBFE0029}";
+  ASSERT_EQ(disp::CreateObject(clsid, nullptr, other.put()), S_OK);
+  EXPECT_EQ(text_of(other.get(), L".Name"), L"Tarvo Test Application");
+  ASSERT_EQ(disp::GetObject(L"C:\\data\\book.tst", GetParam(), loaded.put()), S_OK);
+  EXPECT_EQ(text_of(loaded.get(), L".FileName"), L"C:\\data\\book.tst");
+  for (IDispatch *o : {other.get(), loaded.get()}) {
+    if (local()) {
+      EXPECT_EQ(disp::CallMethod(o, L".Quit()"), S_OK);
+    }
+  }
+}
+
+TEST(ObjectFailures, BadNamesAndArguments) {
+  Apartment apartment;
+  Ref<IDispatch> out;
+  EXPECT_EQ(disp::CreateObject(L"TarvoTest.NoSuchClass", nullptr, out.put()), CO_E_CLASSSTRING);
+  EXPECT_STREQ(record().InitialFunction, L"CreateObject");
+  EXPECT_STREQ(record().ErrorFunction, L"CreateObjectEx");
+  EXPECT_STREQ(record().CompleteMember, L"TarvoTest.NoSuchClass");
+  EXPECT_EQ(disp::CreateObject(nullptr, nullptr, out.put()), E_INVALIDARG);
+  EXPECT_EQ(disp::CreateObject(kInprocProgId, nullptr, nullptr), E_INVALIDARG);
+  EXPECT_EQ(disp::GetObject(nullptr, nullptr, out.put()), E_INVALIDARG);
+  int reserved = 0;
+  EXPECT_EQ(disp::GetObjectEx(nullptr, kInprocProgId, IID_IDispatch, CLSCTX_ALL, &reserved,
+                              reinterpret_cast<void **>(out.put())),
+            E_INVALIDARG);
+  EXPECT_TRUE(FAILED(disp::GetObject(L"::not a moniker::", nullptr, out.put())));
+  EXPECT_FALSE(out);
+}
+
+AUTOMATION_SERVERS(ExpressionTest);
 
 }  // namespace
 }  // namespace disptest

@@ -48,6 +48,18 @@ function test(name, fn)
   end
 end
 
+-- Polls until done() holds, with a generous deadline; each round starts a
+-- short process of our own, which is the pause between rounds.
+function wait_until(done, what)
+  local T = require "TARVO"
+  local pause = '"' .. T.AppPath() .. 'exit_with.exe" 0'
+  local deadline = os.time() + 40
+  while not done() do
+    if os.time() > deadline then error("never happened: " .. what, 2) end
+    T.Chain(pause)
+  end
+end
+
 -- A fresh folder for the duration of fn, removed with its contents.
 function with_temp_dir(fn)
   local dir = string.format("%s\\tarvo_lua_%d_%d", os.getenv("TEMP") or ".", os.time(), math.random(1, 1 << 30))

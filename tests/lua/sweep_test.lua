@@ -16,7 +16,7 @@ local skipped = {
   {"^OP_CreateObject$", "creates an automation object"}, {"Dialog$", "blocks in a dialog"},
   {"^MsgBox$", "blocks in a message box"}, {"^InputBox$", "blocks in a dialog"}, {"^LoadGUI$", "runs a window loop"},
   {"^DaemonThread_", "runs a script thread"}, {"^Process_Kill", "ends processes"}, {"^PID_", "acts on processes"},
-  {"^Surfpod_", "starts the companion browser"}, {"^Window_", "acts on the desktop's windows"},
+  {"^Surfpod_", "starts the companion browser"}
 }
 
 -- Argument positions that take an object handle (a pointer the library gave

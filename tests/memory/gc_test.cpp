@@ -25,15 +25,12 @@ namespace {
 constexpr uintptr_t kMask = static_cast<uintptr_t>(0x5A5A5A5A5A5A5A5Aull);
 
 xCoreGcState *state() { return static_cast<xCoreGcState *>(xCore.GcHeap); }
-
-// The library's own address of an export (the program's import thunks differ).
-void *exported(const char *name) {
-  return reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"tarvo.dll"), name));
-}
 template <class Slot>
 void *slot(Slot s) {
   return reinterpret_cast<void *>(s);
 }
+// The library's own address of an export (the program's import thunks differ).
+void *exported(const char *name) { return slot(GetProcAddress(GetModuleHandleW(L"tarvo.dll"), name)); }
 
 // Released addresses, masked (the vector lives where the collector never looks
 // anyway; the mask keeps the test honest if that ever changes).
@@ -41,8 +38,9 @@ std::vector<uintptr_t> &released() {
   static std::vector<uintptr_t> list;
   return list;
 }
-void __cdecl note_release(void *p) { released().push_back(reinterpret_cast<uintptr_t>(p) ^ kMask); }
-size_t times_released(uintptr_t masked) { return std::count(released().begin(), released().end(), masked); }
+uintptr_t masked(const void *p) { return reinterpret_cast<uintptr_t>(p) ^ kMask; }
+void __cdecl note_release(void *p) { released().push_back(masked(p)); }
+size_t times_released(uintptr_t m) { return std::count(released().begin(), released().end(), m); }
 
 const xCoreGcItem *item_of(const void *p) {
   const xCoreGcState *s = state();
@@ -50,39 +48,24 @@ const xCoreGcItem *item_of(const void *p) {
     if (s->items[i].hash && s->items[i].ptr == p) return &s->items[i];
   return nullptr;
 }
-NOINLINE bool registered(uintptr_t masked) { return item_of(reinterpret_cast<void *>(masked ^ kMask)) != nullptr; }
+NOINLINE bool registered(uintptr_t m) { return item_of(reinterpret_cast<void *>(m ^ kMask)) != nullptr; }
 
 // A block nothing refers to once this returns.
-NOINLINE uintptr_t dropped_block(uint32_t flags = 0, size_t size = 64) {
-  void *p = std::calloc(1, size);
-  xCore_GC_Add(p, static_cast<uint32_t>(size), flags, note_release);
-  return reinterpret_cast<uintptr_t>(p) ^ kMask;
+NOINLINE uintptr_t dropped_block() {
+  void *p = std::calloc(1, 64);
+  xCore_GC_Add(p, 64, 0, note_release);
+  return masked(p);
 }
-
 // Stores the masked block's address (plus an offset) into a slot.
-NOINLINE void link(void **slot, uintptr_t masked, size_t offset = 0) {
-  *slot = reinterpret_cast<char *>(masked ^ kMask) + offset;
-}
+NOINLINE void link(void **to, uintptr_t m, size_t offset = 0) { *to = reinterpret_cast<char *>(m ^ kMask) + offset; }
 
 NOINLINE void scrub_stack() {
   volatile char junk[64 * 1024];
   for (size_t i = 0; i < sizeof junk; ++i) junk[i] = 0;
 }
-
 void collect_clean() {
   scrub_stack();
   xCore_GC_Run();
-}
-
-// Stale copies of freed addresses in the test runner's frames above a test
-// body can equal a block that the test expects to die. A thread of its own
-// gives the body a stack with nothing above it but the thread's start.
-void on_fresh_stack(void (*body)()) {
-  std::thread([body] {
-    xCore_GC_SetStackTop(nullptr);
-    body();
-  }).join();
-  xCore_GC_SetStackTop(nullptr);
 }
 
 class Gc : public ::testing::Test {
@@ -94,10 +77,18 @@ class Gc : public ::testing::Test {
   void TearDown() override { xCore_GC_Stop(); }
 };
 
-// A collector test whose body runs on a fresh stack.
-#define GC_TEST(name)                                  \
-  void name##_body();                                  \
-  TEST_F(Gc, name) { on_fresh_stack(name##_body); }    \
+// A collector test whose body runs on a thread of its own: stale copies of
+// freed addresses in the test runner's frames above a body could equal a
+// block the test expects to die; a fresh stack has nothing above the body.
+#define GC_TEST(name)                    \
+  void name##_body();                    \
+  TEST_F(Gc, name) {                     \
+    std::thread([] {                     \
+      xCore_GC_SetStackTop(nullptr);     \
+      name##_body();                     \
+    }).join();                           \
+    xCore_GC_SetStackTop(nullptr);       \
+  }                                      \
   void name##_body()
 
 TEST_F(Gc, StartSwitchesTheSlotsAndStopPutsTheRuntimeBack) {
@@ -130,18 +121,8 @@ GC_TEST(BlockHeldByALocalSurvivesTheFirstRegistrationsCollection) {
   collect_clean();
   collect_clean();
   EXPECT_STREQ(p, "alive");
-  EXPECT_TRUE(item_of(p));
-  EXPECT_TRUE(item_of(tracked));
+  EXPECT_TRUE(item_of(p) && item_of(tracked));
   EXPECT_TRUE(released().empty());
-}
-
-GC_TEST(UnreferencedBlockIsReleasedWithItsDtor) {
-  uintptr_t gone = dropped_block();
-  EXPECT_TRUE(registered(gone));
-  collect_clean();
-  EXPECT_EQ(times_released(gone), 1u);
-  EXPECT_FALSE(registered(gone));
-  EXPECT_EQ(state()->nitems, 0u);
 }
 
 GC_TEST(RootsKeepWhatTheyPointAtExactlyAndSurviveStop) {
@@ -163,35 +144,27 @@ GC_TEST(RootsKeepWhatTheyPointAtExactlyAndSurviveStop) {
   EXPECT_EQ(times_released(kept), 0u);
   EXPECT_EQ(times_released(chained), 0u) << "reached through a kept block";
   EXPECT_EQ(times_released(middle), 1u) << "a pointer into the middle keeps nothing";
+  EXPECT_FALSE(registered(middle)) << "a released block is forgotten";
   EXPECT_EQ(times_released(behind_leaf), 1u) << "leaf blocks are not scanned";
   collect_clean();
-  EXPECT_TRUE(item_of(root));
-  EXPECT_TRUE(item_of(leaf));
+  EXPECT_TRUE(item_of(root) && item_of(leaf));
 
   root[0] = nullptr;
   collect_clean();
   EXPECT_EQ(times_released(kept), 1u);
   EXPECT_EQ(times_released(chained), 1u);
+  const uintptr_t leaf_m = masked(leaf);
+  xCore_GC_free(leaf);
+  EXPECT_EQ(times_released(leaf_m), 1u) << "a root is released by GC_free";
+  EXPECT_FALSE(registered(leaf_m));
 
   released().clear();  // addresses of released blocks may come back
   uintptr_t left_over = dropped_block();
   xCore_GC_Stop();
   EXPECT_EQ(times_released(left_over), 1u) << "stop releases every block but the roots";
-  EXPECT_EQ(std::count(released().begin(), released().end(), reinterpret_cast<uintptr_t>(root) ^ kMask), 0);
+  EXPECT_EQ(times_released(masked(root)), 0u);
   EXPECT_EQ(root[2], reinterpret_cast<void *>(uintptr_t{12345})) << "the root is still allocated";
   std::free(root);
-  std::free(leaf);
-}
-
-TEST_F(Gc, RootsAreReleasedOnlyByGcFree) {
-  void *root = xCore_GC_Add(std::malloc(8), 8, XCORE_GC_ROOT, note_release);
-  uintptr_t masked = reinterpret_cast<uintptr_t>(root) ^ kMask;
-  root = nullptr;
-  collect_clean();
-  EXPECT_TRUE(registered(masked));
-  xCore_GC_free(reinterpret_cast<void *>(masked ^ kMask));
-  EXPECT_EQ(times_released(masked), 1u);
-  EXPECT_FALSE(registered(masked));
 }
 
 GC_TEST(LongChainsAreMarkedWithoutRecursion) {
@@ -247,19 +220,7 @@ TEST_F(Gc, AddingAndForgettingKeepEveryBlockFindable) {
   EXPECT_EQ(state()->nitems, 0u);
 }
 
-TEST_F(Gc, FreeOfUnregisteredAddressesIsIgnored) {
-  int local = 0;
-  void *mine = std::malloc(8);
-  for (void *p : {static_cast<void *>(&local), static_cast<void *>(nullptr), mine,
-                  const_cast<void *>(static_cast<const void *>(xCore.EmptyString))})
-    xCore_GC_free(p);
-  std::free(mine);
-  xCore_GC_free(xCore_GC_Add(std::malloc(8), 8, 0, note_release));
-  EXPECT_EQ(released().size(), 1u);
-  EXPECT_EQ(state()->nitems, 0u);
-}
-
-TEST_F(Gc, ReallocInEveryCase) {
+TEST_F(Gc, ReallocAndFreeInEveryCase) {
   xCore_GC_Pause();
   auto *fresh = static_cast<char *>(xCore_GC_realloc(nullptr, 16));
   ASSERT_TRUE(item_of(fresh));
@@ -277,12 +238,10 @@ TEST_F(Gc, ReallocInEveryCase) {
   EXPECT_EQ(slot(item_of(moved)->dtor), slot(&note_release));
   EXPECT_STREQ(moved, "kept across moves");
   EXPECT_EQ(state()->nitems, 2u);
-
   // A failing reallocation leaves the block as it was, still registered.
   EXPECT_EQ(xCore_GC_realloc(moved, SIZE_MAX / 2), nullptr);
   ASSERT_TRUE(item_of(moved));
   EXPECT_STREQ(moved, "kept across moves");
-
   // An unregistered block comes back reallocated and stays unregistered.
   auto *mine = static_cast<char *>(std::malloc(8));
   std::strcpy(mine, "mine");
@@ -290,43 +249,41 @@ TEST_F(Gc, ReallocInEveryCase) {
   ASSERT_TRUE(grown);
   EXPECT_STREQ(grown, "mine");
   EXPECT_FALSE(item_of(grown));
-  std::free(grown);
-
-  // Size 0 releases a registered block.
+  // Size 0 releases a registered block; freeing what is not registered is ignored.
   EXPECT_EQ(xCore_GC_realloc(moved, 0), nullptr);
   EXPECT_FALSE(item_of(moved));
+  int local = 0;
+  for (void *q : {static_cast<void *>(&local), static_cast<void *>(nullptr), static_cast<void *>(grown),
+                  const_cast<void *>(static_cast<const void *>(xCore.EmptyString))})
+    xCore_GC_free(q);
+  std::free(grown);
+  xCore_GC_free(xCore_GC_Add(std::malloc(8), 8, 0, note_release));
+  EXPECT_EQ(released().size(), 1u) << "only the registered block";
   EXPECT_EQ(state()->nitems, 1u);
 }
 
 NOINLINE size_t drop_library_results(int count) {
   size_t peak = 0;
   for (int i = 0; i < count; ++i) {
-    wchar_t *w = xCore_U2W("a library result the caller never releases", 0);
-    w[0] = L'A';
+    xCore_U2W("a library result the caller never releases", 0)[0] = L'A';
     peak = std::max(peak, state()->nitems);
   }
   return peak;
 }
-
-GC_TEST(HundredThousandDroppedResultsAreReclaimed) {
-  size_t peak = drop_library_results(100000);
-  EXPECT_LT(peak, 16u) << "reclaimed while running, not only at the end";
-  collect_clean();
-  EXPECT_EQ(state()->nitems, 0u);
-}
-
 // The U form releases its wide temporary with xCore_free: only the result
 // may stay registered.
 NOINLINE void drop_system_paths(int count) {
   for (int i = 0; i < count; ++i) {
     size_t before = state()->nitems;
-    char *u = xCore_SystemPathU(0x24);  // the Windows folder
+    EXPECT_TRUE(item_of(xCore_SystemPathU(0x24)));  // the Windows folder
     EXPECT_EQ(state()->nitems, before + 1);
-    EXPECT_TRUE(item_of(u));
   }
 }
 
-GC_TEST(ResultsReleasedWithXCoreFreeAreForgotten) {
+GC_TEST(LibraryResultsAreCollectedOrForgottenWhenReleased) {
+  EXPECT_LT(drop_library_results(100000), 16u) << "reclaimed while running, not only at the end";
+  collect_clean();
+  EXPECT_EQ(state()->nitems, 0u);
   xCore_GC_Pause();
   wchar_t *w = xCore_U2W("text", 0);
   ASSERT_TRUE(item_of(w));
@@ -336,9 +293,7 @@ GC_TEST(ResultsReleasedWithXCoreFreeAreForgotten) {
   EXPECT_EQ(state()->nitems, 50u);
   collect_clean();
   EXPECT_EQ(state()->nitems, 0u);
-}
-
-TEST_F(Gc, TableKeysAreNotTheCollectorsToRelease) {
+  // Keys of a table are not the collector's to release.
   xTable *t = xTable_Create();
   for (int i = 0; i < 100; ++i) xTable_InsertA(t, std::string("key ").append(std::to_string(i)).c_str(), i);
   EXPECT_EQ(state()->nitems, 0u);

@@ -17,12 +17,10 @@ namespace {
 using tarvo::test::TempDir;
 
 std::string text_at(xComObject sheet, int r, int c) { return describe(Excel_Sheet_GetCellTextW(sheet, r, c)); }
-std::string sheet_name(xComObject book, int i) { return describe(Excel_Book_GetSheetNameW(book, i)); }
-
 std::string sheet_order(xComObject book) {
   std::string names;
-  const int n = Excel_Book_GetSheetCount(book);
-  for (int i = 1; i <= n; ++i) names += sheet_name(book, i).substr(2) + (i < n ? "," : "");
+  for (int i = 1, n = Excel_Book_GetSheetCount(book); i <= n; ++i)
+    names += describe(Excel_Book_GetSheetNameW(book, i)).substr(2) + (i < n ? "," : "");
   return names;
 }
 
@@ -41,10 +39,6 @@ TEST_F(ExcelScenario, BooksSavedClosedAndOpenedAgain) {
   EXPECT_EQ(describe(Excel_Book_FullNameW(o.book)), "t:" + utf8(path));
   EXPECT_EQ(describe(Excel_Book_NameW(o.book)), "t:caf\u00e9.xlsx");
   EXPECT_EQ(describe(Excel_Book_PathW(o.book)), "t:" + utf8(dir.path().substr(0, dir.path().size() - 1)));
-  xComObject second = Excel_NewBook(o.app);
-  EXPECT_EQ(Excel_GetBookCount(o.app), 2);
-  EXPECT_EQ(Excel_Book_Close(second, 0), 1);
-  release(second);
   EXPECT_EQ(Excel_Book_Close(o.book, 0), 1);
   EXPECT_EQ(Excel_GetBookCount(o.app), 0);
 
@@ -80,14 +74,9 @@ TEST_F(ExcelScenario, SheetsAddedCopiedMovedRenamedAndDeleted) {
   EXPECT_EQ(Excel_Book_DeleteSheetW(o.book, L"Sheet2"), 1);
   EXPECT_EQ(Excel_Book_DeleteSheet_Index(o.book, 4), 1);
   EXPECT_EQ(sheet_order(o.book), "Last,Sheet1,\u6570\u636e");
-  EXPECT_EQ(Excel_Book_GetSheetCount(o.book), 3);
   xComObject copy = Excel_Book_GetSheetW(o.book, L"\u6570\u636e");
   EXPECT_EQ(text_at(copy, 2, 3), "t:3.75") << "the copy took the cells along";
   release(copy);
-  EXPECT_EQ(Excel_Book_ActivateW(o.book, L"Sheet1"), 1);
-  xComObject active = Excel_Book_ActiveSheet(o.book);
-  EXPECT_EQ(describe(Excel_Book_GetSheetNameW(o.book, 2)), "t:Sheet1");
-  release(active);
   o.release();
 }
 
@@ -95,7 +84,7 @@ TEST_F(ExcelScenario, CellsAndRanges) {
   Objects o = Objects::make();
   const wchar_t *kWide = L"\u4e2d\u6587 \U0001F600 caf\u00e9";
   EXPECT_EQ(Excel_Sheet_SetCellTextW(o.sheet, 1, 1, kWide), 1);
-  EXPECT_EQ(text_at(o.sheet, 1, 1), utf8(std::wstring(L"t:") + kWide).substr(0));
+  EXPECT_EQ(text_at(o.sheet, 1, 1), "t:" + utf8(kWide));
   EXPECT_EQ(Excel_Sheet_SetCellTextA(o.sheet, 1, 2, "na\xefve"), 1);
   EXPECT_EQ(describe(Excel_Sheet_GetCellTextA(o.sheet, 1, 2)), "t:na\u00efve");
   EXPECT_EQ(Excel_Sheet_SetCellNumber(o.sheet, 3, 1, 2.5), 1);

@@ -24,17 +24,24 @@ Ledger &ledger() {
   return l;
 }
 
+// The ledger, under its lock for the call of `f`.
+template <class F>
+auto locked(F f) {
+  std::lock_guard<std::mutex> g(ledger().lock);
+  return f(ledger());
+}
+
 // A block handed out (counted, or moved by realloc) or released.
-void note(uintptr_t p, bool handed_out, bool counted = true) {
+void note(void *p, bool handed_out, bool counted = true) {
   if (!p) return;
-  Ledger &l = ledger();
-  std::lock_guard<std::mutex> g(l.lock);
-  if (!handed_out) {
-    l.live.erase(p);
-  } else if (l.active) {
-    l.live.insert(p);
-    l.allocated += counted;
-  }
+  locked([&](Ledger &l) {
+    if (!handed_out) {
+      l.live.erase(reinterpret_cast<uintptr_t>(p));
+    } else if (l.active) {
+      l.live.insert(reinterpret_cast<uintptr_t>(p));
+      l.allocated += counted;
+    }
+  });
 }
 
 using FreeFn = void(__cdecl *)(void *);
@@ -42,23 +49,22 @@ FreeFn g_real_free = nullptr;
 
 void *__cdecl counting_malloc(size_t n) {
   void *p = std::malloc(n);
-  note(reinterpret_cast<uintptr_t>(p), true);
+  note(p, true);
   return p;
 }
 void *__cdecl counting_calloc(size_t c, size_t n) {
   void *p = std::calloc(c, n);
-  note(reinterpret_cast<uintptr_t>(p), true);
+  note(p, true);
   return p;
 }
 void *__cdecl counting_realloc(void *old, size_t n) {
-  const auto was = reinterpret_cast<uintptr_t>(old);
   void *p = std::realloc(old, n);
-  if (p || n == 0) note(was, false);
-  note(reinterpret_cast<uintptr_t>(p), true, false);
+  if (p || n == 0) note(old, false);
+  note(p, true, false);
   return p;
 }
 void __cdecl counting_free(void *p) {
-  note(reinterpret_cast<uintptr_t>(p), false);
+  note(p, false);
   g_real_free(p);
 }
 
@@ -93,18 +99,14 @@ void patch(void **slot, void *value) {
 }  // namespace
 
 AllocationLedger::AllocationLedger(xCoreRecord *record, HMODULE library)
-    : record_(record), free_slot_(find_import(library, "msvcrt.dll", "free")) {
-  saved_[0] = reinterpret_cast<void *>(record->malloc);
-  saved_[1] = reinterpret_cast<void *>(record->calloc);
-  saved_[2] = reinterpret_cast<void *>(record->realloc);
-  saved_[3] = nullptr;
-  {
-    Ledger &l = ledger();
-    std::lock_guard<std::mutex> g(l.lock);
+    : record_(record), free_slot_(find_import(library, "msvcrt.dll", "free")),
+      saved_{reinterpret_cast<void *>(record->malloc), reinterpret_cast<void *>(record->calloc),
+             reinterpret_cast<void *>(record->realloc), nullptr} {
+  locked([](Ledger &l) {
     l.live.clear();
     l.allocated = 0;
     l.active = true;
-  }
+  });
   if (free_slot_) {
     saved_[3] = *free_slot_;
     g_real_free = reinterpret_cast<FreeFn>(*free_slot_);
@@ -120,28 +122,16 @@ AllocationLedger::~AllocationLedger() {
   record_->calloc = reinterpret_cast<xCoreCallocFn>(saved_[1]);
   record_->realloc = reinterpret_cast<xCoreReallocFn>(saved_[2]);
   if (free_slot_) patch(free_slot_, saved_[3]);
-  Ledger &l = ledger();
-  std::lock_guard<std::mutex> g(l.lock);
-  l.active = false;
-  l.live.clear();
+  locked([](Ledger &l) {
+    l.active = false;
+    l.live.clear();
+  });
 }
 
-size_t AllocationLedger::live() const {
-  Ledger &l = ledger();
-  std::lock_guard<std::mutex> g(l.lock);
-  return l.live.size();
-}
-
-size_t AllocationLedger::allocated() const {
-  Ledger &l = ledger();
-  std::lock_guard<std::mutex> g(l.lock);
-  return l.allocated;
-}
-
+size_t AllocationLedger::live() const { return locked([](Ledger &l) { return l.live.size(); }); }
+size_t AllocationLedger::allocated() const { return locked([](Ledger &l) { return l.allocated; }); }
 bool AllocationLedger::tracks(const void *p) const {
-  Ledger &l = ledger();
-  std::lock_guard<std::mutex> g(l.lock);
-  return l.live.count(reinterpret_cast<uintptr_t>(p)) != 0;
+  return locked([p](Ledger &l) { return l.live.count(reinterpret_cast<uintptr_t>(p)) != 0; });
 }
 
 }  // namespace tarvo::test

@@ -1,0 +1,83 @@
+// Window functions: searches with the window filter, titles and classes,
+// placement, messages and message boxes. Filter texts go to the library in
+// the ANSI code page; titles and class names come back as UTF-8.
+#include "registry.hpp"
+#include "window_ops.hpp"
+#include "wrap.hpp"
+
+namespace tarvo::lua {
+namespace {
+
+namespace w = tarvo::window;
+
+// A message parameter: a number as an integer, a string as the address of
+// its ANSI copy (released after the call), anything else 0.
+struct MessageArg {
+  static constexpr int kLuaArgs = 1;
+  static constexpr bool kRequired = true;
+  template <class P>
+  struct Holder {
+    detail::AnsiText<char *> text;
+    P value;
+    Holder(lua_State *L, int pos)
+        : text(api.lua_type(L, pos) == LUA_TSTRING ? api.lua_tolstring(L, pos, nullptr) : nullptr),
+          value(text.get() ? reinterpret_cast<P>(text.get())
+                           : api.lua_type(L, pos) == LUA_TNUMBER ? to_param<P>(number_at(L, pos)) : P{}) {}
+    P get() const { return value; }
+    // An integer, or a fraction cut to its integer part; 0 for a number no
+    // integer can hold (a NaN, an infinity, beyond 2^63).
+    static lua_Integer number_at(lua_State *L, int pos) {
+      int exact = 0;
+      lua_Integer v = api.lua_tointegerx(L, pos, &exact);
+      if (exact) return v;
+      lua_Number d = api.lua_tonumberx(L, pos, nullptr);
+      return d > -9.2e18 && d < 9.2e18 ? static_cast<lua_Integer>(d) : 0;
+    }
+  };
+};
+
+// The receiver of a post reads its parameters after the call has returned,
+// when a converted text would already be released: a post carries numbers
+// only, and one with a text argument is refused (false, nothing posted).
+int window_post(lua_State *L) {
+  if (!count_ok(L, 4, 4)) return param_count_error(L);
+  if (api.lua_type(L, 3) == LUA_TSTRING || api.lua_type(L, 4) == LUA_TSTRING) {
+    api.lua_pushboolean(L, 0);
+    return 1;
+  }
+  return wrap<w::post, Ret::Boolean, Int, Int, MessageArg, MessageArg>(L);
+}
+
+using Style = IntOr<0>;
+
+const luaL_Reg kWindowFunctions[] = {
+    {"Window_Find", wrap<w::find_top, Ret::Integer, Int, AnsiText, AnsiText, Style, Style, IntOr<0>>},
+    {"Window_EasyFind", wrap<w::easy_find, Ret::Integer, AnsiText, AnsiText>},
+    {"Window_List", wrap<w::list_top, Ret::List, Int, AnsiText, AnsiText, Style, Style, IntOr<0>>},
+    {"Window_FindChild", wrap<w::find_child, Ret::Integer, Int, Int, AnsiText, AnsiText, Style, Style>},
+    {"Window_EasyFindChild", wrap<w::easy_find_child, Ret::Integer, Int, AnsiText, AnsiText>},
+    {"Window_ListChild", wrap<w::list_child, Ret::List, Int, Int, AnsiText, AnsiText, Style, Style>},
+    {"Window_E2H", wrap<w::nth_by_class, Ret::Integer, Int, AnsiText, Int>},
+    {"Window_H2E", wrap<w::position_by_class, Ret::Integer, Int, AnsiText, Int>},
+    {"Window_GetTitle", wrap<w::title, Ret::Text, Int>},
+    {"Window_GetClass", wrap<w::class_name, Ret::Text, Int>},
+    {"Window_IsHung", wrap<w::is_hung, Ret::Boolean, Int>},
+    {"Window_GetRoot", wrap<w::root, Ret::Integer, Int>},
+    {"Window_GetPID", wrap<w::process_id, Ret::Integer, Int>},
+    {"Window_GetTID", wrap<w::thread_id, Ret::Integer, Int>},
+    {"Window_Close", wrap<w::close, Ret::Integer, Int>},
+    {"Button_Click", wrap<w::click, Ret::Integer, Int>},
+    {"Window_SetSize", wrap<w::set_size, Ret::Boolean, Int, Int, Int>},
+    {"Window_Move", wrap<w::move, Ret::Boolean, Int, Int, Int>},
+    {"Window_TopMost", wrap<w::top_most, Ret::Boolean, Int, Flag>},
+    {"Window_Send", wrap<w::send, Ret::Integer, Int, Int, MessageArg, MessageArg>},
+    {"Window_Post", window_post},
+    {"Window_GetMessageBox", wrap<w::message_box, Ret::Integer, Int>},
+    {"Window_GetDlgItem", wrap<w::dialog_item, Ret::Integer, Int, Int>},
+    {"Window_CloseMessageBox", wrap<w::close_message_box, Ret::Integer, Int, Int, Int>},
+};
+
+const LuaFamily windows_family(kWindowFunctions);
+
+}  // namespace
+}  // namespace tarvo::lua
