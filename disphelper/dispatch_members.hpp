@@ -183,6 +183,25 @@ struct Attach {
   }
 };
 
+// A display name the system's moniker binding resolves, and the member
+// expression whose object is the result (null: the bound object itself).
+struct Named {
+  const wchar_t *name;
+  const wchar_t *then;
+};
+constexpr Named named(const wchar_t *name, const wchar_t *then) { return {name, then}; }
+
+struct Moniker {
+  template <class C>
+  static xComObject run(const Named &e) {
+    com::Ref<IDispatch> bound;
+    if (FAILED(disp::GetObject(e.name, nullptr, bound.put()))) return 0;
+    if (!e.then) return handle(bound.detach());
+    IDispatch *object = nullptr;
+    return SUCCEEDED(disp::GetValue(L"%o", &object, bound.get(), e.then)) ? handle(object) : 0;
+  }
+};
+
 template <Op K>
 struct Status {
   template <class C, class E, class... A>
@@ -221,6 +240,15 @@ using IntAsDouble = Get<int32_t, L'd', double>;  // an integer read, handed out 
 using Number = Get<double, L'e'>;
 using Flag = Get<int32_t, L'b'>;
 
+// Whether the expression gives an object; the object is not kept.
+struct Exists {
+  template <class C>
+  static int32_t run(const auto &e, IDispatch *object, auto... values) {
+    com::Ref<IDispatch> found;
+    return SUCCEEDED(invoke(Target{Op::Get, L"o", found.put()}, object, e, values...)) && found ? 1 : 0;
+  }
+};
+
 // The text as a library string of the form C (wchar_t or char).
 struct Text {
   template <class C>
@@ -245,6 +273,8 @@ struct Text {
 #define XM_KIND(kind) XM_CAT(XM_KIND_, kind)
 #define XM_KIND_create ::tarvo::members::Create
 #define XM_KIND_attach ::tarvo::members::Attach
+#define XM_KIND_moniker ::tarvo::members::Moniker
+#define XM_KIND_exists ::tarvo::members::Exists
 #define XM_KIND_put ::tarvo::members::Put
 #define XM_KIND_call ::tarvo::members::Call
 #define XM_KIND_object ::tarvo::members::Object

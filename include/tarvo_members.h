@@ -25,6 +25,9 @@
  *   kind        the C result and failure value:
  *                 create   CreateObject of the expression (a ProgID) -> handle, 0
  *                 attach   GetObject of the running instance       -> handle, 0
+ *                 moniker  GetObject of a display name (no ProgID), then
+ *                          the object a get on it gives: the expression is
+ *                          named(display name, member expression)  -> handle, 0
  *                 put      PutValue                                 -> 1, 0
  *                 call     CallMethod                               -> 1, 0
  *                 object   GetValue "%o" (new reference)            -> handle, 0
@@ -33,6 +36,8 @@
  *                 int_as_double  GetValue "%d"                      -> double, 0.0
  *                 number   GetValue "%e"                            -> double, 0.0
  *                 flag     GetValue "%b"                            -> -1 true, 0
+ *                 exists   GetValue "%o", the object released at once -> 1 when
+ *                          there was one, 0 for a failure or a null object
  *                 text     GetValue "%S", copied (W: xCore_CopyStringW,
  *                          A: xCore_W2A)   -> library text, EmptyString
  *   expression  a wide literal, or a helper of disphelper/dispatch_members.hpp
@@ -136,6 +141,8 @@ typedef intptr_t xComObject;
 #define XM_RESULT_A(kind) XM_CAT(XM_RA_, kind)
 #define XM_RW_create xComObject
 #define XM_RW_attach xComObject
+#define XM_RW_moniker xComObject
+#define XM_RW_exists int32_t
 #define XM_RW_put int32_t
 #define XM_RW_call int32_t
 #define XM_RW_object xComObject
@@ -147,6 +154,8 @@ typedef intptr_t xComObject;
 #define XM_RW_text wchar_t *
 #define XM_RA_create xComObject
 #define XM_RA_attach xComObject
+#define XM_RA_moniker xComObject
+#define XM_RA_exists int32_t
 #define XM_RA_put int32_t
 #define XM_RA_call int32_t
 #define XM_RA_object xComObject

@@ -14,49 +14,7 @@
 namespace exceltest {
 namespace {
 
-#define ASCII(s) Text{L"" s, s}
-const Text kBadPath{L"?\u00e91", "?\xe9" "1"};
-
-struct Row {
-  const char *name;
-  std::function<std::string(const Objects &)> w, a;  // a: null for single exports
-  const char *result;  // W result as describe() writes it; "*" not checked
-  const wchar_t *journal;
-  std::string lua;  // the Lua call (the C arguments in script form), or ""
-};
-
-// The script form of a row's C arguments: the handles by their global
-// names, the texts as literals.
-std::string script_call(const char *name, const char *args) {
-  const std::pair<std::string_view, const char *> forms[] = {
-      {"o.", ""}, {"kE1", "'\xc3\xa9" "1'"}, {"kE2", "'\xc3\xa9" "2'"}, {"kE3", "'\xc3\xa9" "3'"},
-      {"kE4", "'\xc3\xa9" "4'"}, {"kBadPath", "'?\xc3\xa9" "1'"}, {"ASCII(\"", "'"}, {"\")", "'"}};
-  std::string call = std::string(name) + "(";
-  for (std::string_view rest = args; !rest.empty();) {
-    auto form = std::find_if(std::begin(forms), std::end(forms), [&](auto &f) { return rest.starts_with(f.first); });
-    if (form == std::end(forms)) {
-      call += rest.front();
-      rest.remove_prefix(1);
-    } else {
-      call += form->second;
-      rest.remove_prefix(form->first.size());
-    }
-  }
-  return call + ")";
-}
-
-#define ROW(name, w, a, lua_args, result, journal, ...)                                                          \
-  Row {                                                                                                          \
-    #name, [](const Objects &o) { return describe(w(__VA_ARGS__)); }, a, result, journal,                      \
-        lua_args ? script_call(#name, lua_args) : std::string()                                                \
-  }
-#define A_FORM(name, ...) [](const Objects &o) { return describe(name##A(__VA_ARGS__)); }
-#define ONE(name, result, journal, ...) ROW(name, name, nullptr, #__VA_ARGS__, result, journal, __VA_ARGS__)
-#define ONE_C(name, result, journal, ...) ROW(name, name, nullptr, nullptr, result, journal, __VA_ARGS__)
-#define WA(name, result, journal, ...) \
-  ROW(name, name##W, A_FORM(name, __VA_ARGS__), #__VA_ARGS__, result, journal, __VA_ARGS__)
-#define WA_C(name, result, journal, ...) \
-  ROW(name, name##W, A_FORM(name, __VA_ARGS__), nullptr, result, journal, __VA_ARGS__)
+using Row = MemberRow<Objects>;
 
 #define CORNERS(a, b) L"get Cells(I4:" a L")\nget Cells(I4:" b L")\n"
 #define RANGE_OF(a, b) L"DISPATCH:Range(Sheet1!" a L"),DISPATCH:Range(Sheet1!" b L")"
@@ -191,84 +149,26 @@ const Row kRows[] = {
 
 class ExcelMembers : public ExcelTest {
  protected:
-  // Runs one form of a row (the script call when `form` is null) on fresh
-  // objects; its result, with the journal of what it sent in `journal`.
-  std::string run(const Row &row, const std::function<std::string(const Objects &)> &form, std::wstring &journal,
-                  bool objects = false) {
-    Objects o = Objects::make();
-    const char *names[] = {"app", "book", "sheet", "range"};
-    const xComObject handles[] = {o.app, o.book, o.sheet, o.range};
-    for (int i = 0; i < 4; ++i) script_.set(names[i], handles[i]);
-    control().clear();
-    std::string result = form ? form(o) : script_.run("return T." + row.lua, objects);
-    journal = control().journal();
-    o.release();
-    return result;
-  }
-
   Script script_;
 };
 
 TEST_F(ExcelMembers, EveryRowSendsItsExpressionInEveryForm) {
-  for (const Row &row : kRows) {
-    SCOPED_TRACE(row.name);
-    std::wstring journal;
-    const std::string w = run(row, row.w, journal);
-    if (std::string(row.result) != "*") {
-      EXPECT_EQ(w, row.result) << "W result";
-    }
-    EXPECT_EQ(utf8(journal), utf8(row.journal)) << "W journal";
-    if (row.a) {
-      EXPECT_EQ(run(row, row.a, journal), w) << "A result";
-      EXPECT_EQ(utf8(journal), utf8(row.journal)) << "A journal";
-    }
-    if (!row.lua.empty()) {
-      const std::string lua = run(row, nullptr, journal, w.rfind("o:", 0) == 0);
-      if (lua != "none") {
-        EXPECT_EQ(lua, w) << "Lua result of " << row.lua;
-      }
-      EXPECT_EQ(utf8(journal), utf8(row.journal)) << "Lua journal of " << row.lua;
-    }
-  }
+  check_every_form(
+      kRows, [&](const Row &, const auto &form, std::wstring &journal) { return journaled(Objects::make, form, journal); },
+      [&](const Row &row, std::wstring &journal, bool objects) {
+        return journaled(
+            Objects::make,
+            [&](const Objects &o) {
+              for (auto [name, handle] : {std::pair{"app", o.app}, {"book", o.book}, {"sheet", o.sheet}, {"range", o.range}})
+                script_.set(name, handle);
+              return script_.run("return T." + row.lua, objects);
+            },
+            journal);
+      });
 }
-
-bool is_failure_value(const std::string &result) {
-  return result == "n:0" || result == "o:null" || result == "t:" || result == "none";
-}
-
-// Registers the W forms leave alone (the conversions of the A forms and the
-// script functions report their sizes as they always do).
-struct Registers {
-  Registers() {
-    xCore.iRet = 1234;
-    xCore.iRetSize = 4321;
-    xCore.dRet = 0.5;
-  }
-  ~Registers() {
-    EXPECT_EQ(xCore.iRet, 1234);
-    EXPECT_EQ(xCore.iRetSize, 4321u);
-    EXPECT_EQ(xCore.dRet, 0.5);
-  }
-};
 
 TEST_F(ExcelMembers, NullHandlesGiveTheFailureValueAndSendNothing) {
-  const Objects none;
-  for (const Row &row : kRows) {
-    if (!*row.journal) continue;  // creation takes no handle
-    SCOPED_TRACE(row.name);
-    {
-      Registers registers;
-      EXPECT_TRUE(is_failure_value(row.w(none))) << "W";
-    }
-    if (row.a) {
-      EXPECT_TRUE(is_failure_value(row.a(none))) << "A";
-    }
-    if (!row.lua.empty()) {
-      for (const char *name : {"app", "book", "sheet", "range"}) script_.set(name, 0);
-      EXPECT_TRUE(is_failure_value(script_.run("return T." + row.lua))) << row.lua;
-    }
-    EXPECT_EQ(control().journal(), L"");
-  }
+  check_null_handles(kRows, Objects{}, script_, control(), {"app", "book", "sheet", "range"});
   wchar_t *text = Excel_Book_NameW(0);
   EXPECT_EQ(static_cast<const void *>(text), xCore.EmptyString);
   xCore_free(text);
@@ -276,9 +176,6 @@ TEST_F(ExcelMembers, NullHandlesGiveTheFailureValueAndSendNothing) {
   EXPECT_EQ(static_cast<const void *>(ansi), xCore.EmptyString);
   xCore_free(ansi);
 }
-
-// The member of a journal line ("put Value()=..." gives "put Value").
-std::wstring member_of(const std::wstring &line) { return line.substr(0, line.find(L'(')); }
 
 TEST_F(ExcelMembers, AFailingLastCallGivesTheFailureValue) {
   for (const wchar_t *mode : {L"raise", L"fail"}) {

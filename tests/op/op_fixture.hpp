@@ -4,15 +4,16 @@
 // library was left behind.
 #pragma once
 
-#include "excel_fixture.hpp"  // Script, Control, describe, utf8
+#include "alloc_counter.hpp"
+#include "member_test.hpp"  // Script, Control, describe, utf8
 #include "xop.h"
 
 namespace optest {
 
-using exceltest::Control;
-using exceltest::describe;
-using exceltest::Script;
-using exceltest::utf8;
+using membertest::Control;
+using membertest::describe;
+using membertest::Script;
+using membertest::utf8;
 namespace disp = tarvo::disp;
 
 constexpr const wchar_t *kStandinDll = L"tarvo_op_standin.dll";

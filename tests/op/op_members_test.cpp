@@ -12,9 +12,9 @@
 namespace optest {
 namespace {
 
-using exceltest::kE1;
-using exceltest::kE2;
-using exceltest::kE3;
+using membertest::kE1;
+using membertest::kE2;
+using membertest::kE3;
 
 struct Row {
   const char *name;
