@@ -26,8 +26,6 @@ TEST_F(CorePaths, AppFileAndAppPathOfTheTestProgram) {
   EXPECT_EQ(file.rfind(folder, 0), 0u);
   EXPECT_EQ(take(xCore_AppPathW()), folder);
   EXPECT_EQ(xCore.iRetSize, folder.size()) << "characters up to and including the last backslash";
-  EXPECT_EQ(take(xCore_AppPathU()), utf8(folder));
-  EXPECT_EQ(xCore.iRetSize, utf8(folder).size());
   EXPECT_EQ(take(xCore_ModPathA(GetModuleHandleW(L"tarvo.dll"))), utf8(folder)) << "the library sits beside";
 }
 
@@ -38,17 +36,15 @@ TEST_F(CorePaths, SystemPathEndsInOneBackslashUnknownOnesAreEmpty) {
   EXPECT_NE(path[path.size() - 2], L'\\');
   EXPECT_EQ(xCore.iRetSize, path.size() - 1) << "the length before the backslash was added";
   EXPECT_EQ(take(xCore_SystemPathU(CSIDL_WINDOWS)), utf8(path));
-  char *none = xCore_SystemPathA(0x7FFF);
-  EXPECT_EQ(static_cast<const void *>(none), xCore.EmptyString);
+  EXPECT_EQ(static_cast<const void *>(xCore_SystemPathA(0x7FFF)), xCore.EmptyString);
   EXPECT_EQ(xCore.iRetSize, 0u);
 }
 
 std::wstring exit_with(const wchar_t *code) { return L"\"" + own_folder() + L"exit_with.exe\" " + code; }
 
-TEST(CoreProcess, RunChainAndStart) {
+TEST(CoreProcess, RunChainAndStartAndTheirFailureValues) {
   EXPECT_EQ(xCore_ChainW(exit_with(L"42").c_str(), SW_HIDE), 42u);
   EXPECT_EQ(xCore_ChainU(utf8(exit_with(L"7")).c_str(), SW_HIDE), 7u);
-  EXPECT_EQ(xCore_ChainA(utf8(exit_with(L"0")).c_str(), SW_HIDE), 0u);
   HANDLE h = static_cast<HANDLE>(xCore_RunW(exit_with(L"3").c_str(), SW_HIDE));
   ASSERT_NE(h, nullptr);
   EXPECT_EQ(WaitForSingleObject(h, 30000), WAIT_OBJECT_0);
@@ -57,12 +53,9 @@ TEST(CoreProcess, RunChainAndStart) {
   EXPECT_EQ(code, 3u);
   CloseHandle(h);
   EXPECT_GT(xCore_StartW((own_folder() + L"exit_with.exe").c_str(), SW_HIDE), 32);
-}
-
-TEST(CoreProcess, StartFailuresAreReportedAsValues) {
-  EXPECT_EQ(xCore_RunW(L"Z:\\no\\such\\program.exe", SW_HIDE), nullptr);
-  EXPECT_EQ(xCore_RunW(nullptr, SW_HIDE), nullptr);
-  EXPECT_EQ(xCore_RunU(nullptr, SW_HIDE), nullptr);
+  for (void *none : {xCore_RunW(L"Z:\\no\\such\\program.exe", SW_HIDE), xCore_RunW(nullptr, SW_HIDE),
+                     xCore_RunU(nullptr, SW_HIDE)})
+    EXPECT_EQ(none, nullptr);
   EXPECT_EQ(xCore_ChainA("Z:\\no\\such\\program.exe", SW_HIDE), 0u);
   EXPECT_LE(xCore_StartW(L"Z:\\no\\such\\document.txt", SW_HIDE), 32);
 }

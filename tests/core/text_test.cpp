@@ -42,23 +42,13 @@ TEST_F(TextOps, FormatMeasuresAndSetsSize) {
 }
 
 TEST(Classifiers, AsciiUtf8AndUtf7) {
-  struct Case {
-    const char *bytes;
-    int ascii, utf8, utf7;
-  };
-  const Case cases[] = {
-      {"", 1, 1, 1},
-      {"plain text", 1, 1, 0},  // plain ASCII is not UTF-7
-      {"1+1=2", 1, 1, 0},
-      {"a +- b", 1, 1, 0},  // a literal plus alone encodes nothing
-      {"Hi Mom -+Jjo--!", 1, 1, 1},
-      {"+ZeVnLIqe-", 1, 1, 1},
-      {"\xc3\xa9", 0, 1, 0},
-      {"\x80", 0, 0, 0},
-      {"\xc3" "A", 0, 0, 0},
-      {"ab\xe4\xb8", 0, 1, 0},  // a sequence cut at the end of the range
-      {"+Jjo-\xc3\xa9", 0, 1, 0},
-  };
+  struct Case { const char *bytes; int ascii, utf8, utf7; };
+  const Case cases[] = {{"", 1, 1, 1}, {"plain text", 1, 1, 0},  // plain ASCII is not UTF-7
+                        {"1+1=2", 1, 1, 0}, {"a +- b", 1, 1, 0},  // a literal plus alone encodes nothing
+                        {"Hi Mom -+Jjo--!", 1, 1, 1}, {"+ZeVnLIqe-", 1, 1, 1}, {"\xc3\xa9", 0, 1, 0},
+                        {"\x80", 0, 0, 0}, {"\xc3" "A", 0, 0, 0},
+                        {"ab\xe4\xb8", 0, 1, 0},  // a sequence cut at the end of the range
+                        {"+Jjo-\xc3\xa9", 0, 1, 0}};
   for (const Case &c : cases) {
     auto n = static_cast<uint32_t>(std::strlen(c.bytes));
     EXPECT_EQ(xCore_StringIsAscii(c.bytes, n), c.ascii) << c.bytes;

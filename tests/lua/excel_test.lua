@@ -25,38 +25,24 @@ local function journal(app)
   return text
 end
 
-test("column letters and numbers round trip", function()
+test("column letters and numbers round trip, saturate and refuse other types", function()
   for n = 1, 16384 do
     local letters = T.Excel_GetFieldTitle(n)
     if T.Excel_GetFieldIndex(letters) ~= n then error("column " .. n .. " came back as " .. letters) end
   end
-  for letters, n in pairs({A = 1, Z = 26, AA = 27, AZ = 52, ab = 28, ZZ = 702, AAA = 703, XFD = 16384}) do
-    eq(T.Excel_GetFieldIndex(letters), n, letters)
+  for _, c in ipairs({{"A", 1}, {"Z", 26}, {"AA", 27}, {"AZ", 52}, {"ab", 28}, {"ZZ", 702}, {"XFD", 16384}, {"", 0},
+                      {nil, 0}, {5, 0}, {{}, 0}, {"FXSHRXW", 2147483647}, {"FXSHRXX", 2147483647},  -- saturates
+                      {string.rep("Z", 40), 2147483647}}) do
+    eq(T.Excel_GetFieldIndex(c[1]), c[2], tostring(c[1]))
   end
-  eq(T.Excel_GetFieldTitle(28), "AB")
-  eq(T.Excel_GetFieldTitle(703), "AAA")
-  eq(T.Excel_GetFieldIndex(""), 0)
-end)
-
-test("column letters at the edges", function()
-  eq(T.Excel_GetFieldIndex(nil), 0, "nil")
-  eq(T.Excel_GetFieldIndex(5), 0, "a number is not letters")
-  eq(T.Excel_GetFieldIndex({}), 0, "a table")
-  eq(T.Excel_GetFieldIndex("FXSHRXW"), 2147483647, "the largest that fits")
-  eq(T.Excel_GetFieldIndex("FXSHRXX"), 2147483647, "one beyond saturates")
-  eq(T.Excel_GetFieldIndex(string.rep("Z", 40)), 2147483647, "far beyond saturates")
-  eq(T.Excel_GetFieldTitle(2147483647), "FXSHRXW")
-  eq(T.Excel_GetFieldTitle(0), "")
-  eq(T.Excel_GetFieldTitle(-27), "")
-  eq(T.Excel_GetFieldTitle("x"), "")
-  eq(T.Excel_GetFieldTitle(math.maxinteger), "CRPXNLSKVLJFHG")
+  for _, c in ipairs({{28, "AB"}, {703, "AAA"}, {2147483647, "FXSHRXW"}, {0, ""}, {-27, ""}, {"x", ""},
+                      {math.maxinteger, "CRPXNLSKVLJFHG"}}) do
+    eq(T.Excel_GetFieldTitle(c[1]), c[2], tostring(c[1]))
+  end
 end)
 
 with_sheet("flags take booleans and numbers", function(app, book, sheet)
-  T.Excel_DisplayAlerts(app, true)
-  T.Excel_DisplayAlerts(app, false)
-  T.Excel_DisplayAlerts(app, 2)
-  T.Excel_DisplayAlerts(app, 0)
+  for _, flag in ipairs({true, false, 2, 0}) do T.Excel_DisplayAlerts(app, flag) end
   T.Excel_Visible(app, 1)
   eq(T.Excel_Book_Saved(book, true), true)
   eq(journal(app), "put DisplayAlerts()=BOOL:-1\nput DisplayAlerts()=BOOL:0\nput DisplayAlerts()=BOOL:-1\n" ..
@@ -73,29 +59,22 @@ with_sheet("integers come as integers and are cut to 32 bits", function(app, boo
 end)
 
 with_sheet("the active book by name or index, nothing for other types", function(app, book, sheet)
-  eq(T.Excel_SetActiveBook(app, "Book1"), true)
-  eq(T.Excel_SetActiveBook(app, 1), true)
+  eq(T.Excel_SetActiveBook(app, "Book1") and T.Excel_SetActiveBook(app, 1), true)
   eq(T.Excel_SetActiveBook(app, "nope"), false)
   journal(app)
-  eq(T.Excel_SetActiveBook(app, {}), false)
-  eq(T.Excel_SetActiveBook(app, true), false)
+  eq(T.Excel_SetActiveBook(app, {}) or T.Excel_SetActiveBook(app, true), false)
   eq(journal(app), "")
 end)
 
 test("argument counts", function()
-  raises("param count error !", T.Excel_Create, 1)
-  raises("param count error !", T.Excel_Visible, 1)
-  raises("param count error !", T.Excel_OpenBook, 1)
-  raises("param count error !", T.Excel_OpenBook, 1, "a", false, 4)
-  raises("param count error !", T.Excel_GetBook_Index, 1, 2, 3, 4)
-  raises("param count error !", T.Excel_SetActiveBook, 1)
-  raises("param count error !", T.Excel_Sheet_SetPageSetup, 1, 2, 3, 4, 5, 6, 7, 8)
-  raises("param count error !", T.Excel_Sheet_DeleteRange, 1, 2, 3, 4)
-  raises("param count error !", T.Excel_CheckFile)
-  raises("param count error !", T.Excel_GetFieldIndex)
-  raises("param count error !", T.Excel_GetFieldTitle, 1, 2)
-  eq(T.Excel_GetBook_Index(0, 1, "spare"), 0)
-  eq(T.Excel_Sheet_GetCellText(0, 1, 1), "")
+  for _, call in ipairs({{T.Excel_Create, 1}, {T.Excel_Visible, 1}, {T.Excel_OpenBook, 1},
+                         {T.Excel_OpenBook, 1, "a", false, 4}, {T.Excel_GetBook_Index, 1, 2, 3, 4},
+                         {T.Excel_SetActiveBook, 1}, {T.Excel_Sheet_SetPageSetup, 1, 2, 3, 4, 5, 6, 7, 8},
+                         {T.Excel_Sheet_DeleteRange, 1, 2, 3, 4}, {T.Excel_CheckFile}, {T.Excel_GetFieldIndex},
+                         {T.Excel_GetFieldTitle, 1, 2}}) do
+    raises("param count error !", table.unpack(call))
+  end
+  eq(T.Excel_GetBook_Index(0, 1, "spare") .. T.Excel_Sheet_GetCellText(0, 1, 1), "0")
 end)
 
 with_sheet("optional arguments take their defaults", function(app, book, sheet)

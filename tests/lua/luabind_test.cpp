@@ -16,35 +16,22 @@ namespace {
 
 bool host_loaded() { return GetModuleHandleW(L"Lunhost.dll") != nullptr; }
 
-HMODULE load_host() {
-  HMODULE host = LoadLibraryW(L"Lunhost.dll");
-  EXPECT_NE(host, nullptr) << "Lunhost.dll must sit beside the test";
-  return host;
-}
-
 }  // namespace
 
-TEST(LuaOpenWithoutHost, ReturnsZeroAndTouchesNothing) {
+TEST(LuaWithoutHost, OpenReturnsZeroAndResolutionLeavesEverySlotEmpty) {
   ASSERT_FALSE(host_loaded());
   EXPECT_EQ(luaopen_TARVO(nullptr), 0);
   // A state pointer that would crash if anything used it.
-  auto *bogus = reinterpret_cast<lua_State *>(static_cast<uintptr_t>(0x10));
-  EXPECT_EQ(luaopen_TARVO(bogus), 0);
-}
-
-TEST(LuaApiResolution, WithoutHostLeavesEverySlotEmpty) {
-  ASSERT_FALSE(host_loaded());
+  EXPECT_EQ(luaopen_TARVO(reinterpret_cast<lua_State *>(static_cast<uintptr_t>(0x10))), 0);
   EXPECT_FALSE(resolve_lua_api());
   const LuaApiName *names = lua_api_names();
   for (int i = 0; i < kLuaApiNameCount; ++i)
-    if (names[i].kept) {
-      EXPECT_EQ(*names[i].slot, nullptr) << names[i].name;
-    }
+    if (names[i].kept) EXPECT_EQ(*names[i].slot, nullptr) << names[i].name;
 }
 
-TEST(LuaApiResolution, FillsEverySlotWithTheHostsFunction) {
-  HMODULE host = load_host();
-  ASSERT_TRUE(host);
+TEST(LuaWithHost, EverySlotHoldsTheHostsFunctionAndOpenGivesTheModuleTable) {
+  HMODULE host = LoadLibraryW(L"Lunhost.dll");
+  ASSERT_NE(host, nullptr) << "Lunhost.dll must sit beside the test";
   ASSERT_TRUE(resolve_lua_api());
   const LuaApiName *names = lua_api_names();
   for (int i = 0; i < kLuaApiNameCount; ++i) {
@@ -53,12 +40,6 @@ TEST(LuaApiResolution, FillsEverySlotWithTheHostsFunction) {
     ASSERT_NE(expected, nullptr) << names[i].name;
     EXPECT_EQ(*names[i].slot, expected) << names[i].name;
   }
-  EXPECT_EQ(reinterpret_cast<void *>(api.lua_gettop), reinterpret_cast<void *>(GetProcAddress(host, "lua_gettop")));
-}
-
-TEST(LuaOpenWithHost, ReturnsTheModuleTable) {
-  ASSERT_TRUE(load_host());
-  ASSERT_TRUE(resolve_lua_api());
   lua_State *L = api.luaL_newstate();
   ASSERT_NE(L, nullptr);
   api.luaL_openlibs(L);
@@ -67,12 +48,8 @@ TEST(LuaOpenWithHost, ReturnsTheModuleTable) {
   ASSERT_EQ(luaopen_TARVO(L), 1);
   ASSERT_EQ(api.lua_type(L, -1), LUA_TTABLE);
   int functions = 0;
-  api.lua_pushnil(L);
-  while (api.lua_next(L, -2)) {
+  for (api.lua_pushnil(L); api.lua_next(L, -2); api.lua_settop(L, -2), ++functions)
     EXPECT_EQ(api.lua_type(L, -1), LUA_TFUNCTION);
-    ++functions;
-    api.lua_settop(L, -2);
-  }
   EXPECT_GE(functions, 43);
   EXPECT_EQ(api.lua_getfield(L, -1, "DaysInMonth"), LUA_TFUNCTION);
   api.lua_close(L);

@@ -29,39 +29,34 @@ TEST_F(FileText, EveryCharsetRoundTripsThroughWholeFiles) {
                {65006, full, "\x00\x00\xFE\xFF"s}, {65001, full, ""}, {54936, full, "\x84\x31\x95\x33"},
                {936, cjk, ""}, {65000, cjk, ""}, {20127, full, ""}};
   for (const auto &c : cases) {
-    wchar_t probe[] = L"\x4E2D";
-    if (c.charset < 1200 || c.charset == 54936 || c.charset == 65000)
-      if (WideCharToMultiByte(c.charset, 0, probe, 1, nullptr, 0, nullptr, nullptr) <= 0) {
-        std::printf("[  NOTE    ] code page %d is not supported here; skipped\n", c.charset);
-        continue;
-      }
+    bool platform_page = c.charset < 1200 || c.charset == 54936 || c.charset == 65000;
+    if (platform_page && WideCharToMultiByte(c.charset, 0, L"\x4E2D", 1, nullptr, 0, nullptr, nullptr) <= 0) {
+      std::printf("[  NOTE    ] code page %d is not supported here; skipped\n", c.charset);
+      continue;
+    }
     std::wstring p = file(L"rt" + std::to_wstring(c.charset) + L".txt");
     uint32_t n = xFile_WriteAllW(p.c_str(), c.text.c_str(), 0, c.charset);
     std::string bytes = raw_read(p);
     EXPECT_EQ(bytes.substr(0, c.mark.size()), c.mark) << c.charset;
     EXPECT_EQ(n + c.mark.size(), bytes.size()) << c.charset;
-    Owned<wchar_t> back(xFile_ReadAllW(p.c_str(), c.mark.empty() ? c.charset : XFILE_CHARSET_AUTO));
-    EXPECT_EQ(back.str(), c.text) << c.charset;
+    EXPECT_EQ(Owned<wchar_t>(xFile_ReadAllW(p.c_str(), c.mark.empty() ? c.charset : XFILE_CHARSET_AUTO)).str(), c.text)
+        << c.charset;
     raw_write(p, bytes.substr(c.mark.size()));  // the same bytes without a mark, the charset given
-    Owned<char> u(xFile_ReadAllU(utf8(p).c_str(), c.charset));
-    EXPECT_EQ(u.str(), utf8(c.text)) << c.charset;
+    EXPECT_EQ(Owned<char>(xFile_ReadAllU(utf8(p).c_str(), c.charset)).str(), utf8(c.text)) << c.charset;
   }
 }
 
 TEST_F(FileText, UnmarkedTextIsDetectedAndDecoded) {
   std::wstring p = file(L"u.txt");
   raw_write(p, "Hi +ZeVnLIqe- there");
-  Owned<wchar_t> seven(xFile_ReadAllW(p.c_str(), XFILE_CHARSET_AUTO));
-  EXPECT_EQ(seven.str(), L"Hi \u65e5\u672c\u8a9e there");
+  EXPECT_EQ(Owned<wchar_t>(xFile_ReadAllW(p.c_str(), XFILE_CHARSET_AUTO)).str(), L"Hi \u65e5\u672c\u8a9e there");
   raw_write(p, "caf\xE9");
-  Owned<char> raw(xFile_ReadAllU(utf8(p).c_str(), XFILE_CHARSET_AUTO));
-  EXPECT_EQ(raw.str(), "caf\xE9") << "undetectable bytes come back as they are";
+  EXPECT_EQ(Owned<char>(xFile_ReadAllU(utf8(p).c_str(), XFILE_CHARSET_AUTO)).str(), "caf\xE9") << "undetectable: as is";
   // The first 64 KiB are ASCII, so the file is guessed as US-ASCII: what
   // follows must still come back whole, and appends go in as UTF-8.
   std::string late = std::string(70000, 'a') + "\xE4\xB8\xAD\xC3\xA9";
   raw_write(p, late);
-  Owned<char> u(xFile_ReadAllU(utf8(p).c_str(), XFILE_CHARSET_AUTO));
-  EXPECT_EQ(u.str(), late);
+  EXPECT_EQ(Owned<char>(xFile_ReadAllU(utf8(p).c_str(), XFILE_CHARSET_AUTO)).str(), late);
   EXPECT_GT(xFile_AppendW(p.c_str(), L"\u00fc", 0, XFILE_CHARSET_AUTO), 0u);
   EXPECT_EQ(raw_read(p).substr(70000), "\xE4\xB8\xAD\xC3\xA9\xC3\xBC");
 }
@@ -71,8 +66,7 @@ TEST_F(FileText, NarrowFormsConvertThroughTheirCodePagesAndLengthsCountBytes) {
   std::string pu = utf8(p);
   EXPECT_EQ(xFile_WriteAllU(pu.c_str(), "\xC3\xA9t\xC3\xA9", 0, 1200), 6u);
   EXPECT_EQ(raw_read(p), "\xFF\xFE\xE9\x00t\x00\xE9\x00"s);
-  Owned<char> a(xFile_ReadAllA(pu.c_str(), 1200));
-  EXPECT_EQ(a.str(), "\xE9t\xE9") << "A text is in the ANSI code page (1252 here)";
+  EXPECT_EQ(Owned<char>(xFile_ReadAllA(pu.c_str(), 1200)).str(), "\xE9t\xE9") << "A text is in the ANSI code page";
   EXPECT_EQ(xFile_WriteAllA(pu.c_str(), "\xE9t\xE9", 0, 65001), 5u);
   EXPECT_EQ(raw_read(p), "\xC3\xA9t\xC3\xA9");
   EXPECT_EQ(xFile_WriteAllU(pu.c_str(), "\xE4\xB8\xAD", 0, XFILE_CHARSET_RAW), 3u);
@@ -95,10 +89,8 @@ TEST_F(FileText, ShorterRewritesAppendsAndEmptyTexts) {
   EXPECT_EQ(raw_read(q), "\xFF\xFEx\x00y\x00"s) << "one mark, when the file is created";
   EXPECT_EQ(xFile_WriteAllW(p.c_str(), L"", 0, 65001), 0u);
   EXPECT_EQ(raw_read(p), "\xEF\xBB\xBF") << "an empty text leaves only the mark";
-  Owned<wchar_t> none(xFile_ReadAllW(p.c_str(), XFILE_CHARSET_AUTO));
-  EXPECT_TRUE(none.is_empty_string()) << "nothing after the mark";
-  Owned<wchar_t> missing(xFile_ReadAllW(file(L"missing.txt").c_str(), 65001));
-  EXPECT_TRUE(missing.is_empty_string());
+  EXPECT_TRUE(Owned<wchar_t>(xFile_ReadAllW(p.c_str(), XFILE_CHARSET_AUTO)).is_empty_string()) << "nothing after the mark";
+  EXPECT_TRUE(Owned<wchar_t>(xFile_ReadAllW(file(L"missing.txt").c_str(), 65001)).is_empty_string());
 }
 
 // Only a complete write replaces the old contents: a null text or buffer or a
@@ -122,20 +114,16 @@ TEST_F(FileText, HandleTextAndRawBuffers) {
   EXPECT_EQ(text, L"\u4e2dZ") << "the caller's text is not swapped in place";
   EXPECT_EQ(xFile_WriteU(f, "\xC3\xA9", 0), 2u);
   EXPECT_EQ(xFile_Seek(f, 2, 0), 1);
-  Owned<char> u(xFile_ReadU(f, 4));
-  EXPECT_EQ(u.str(), "\xE4\xB8\xADZ");
-  Owned<wchar_t> w(xFile_ReadW(f, 100));
-  EXPECT_EQ(w.str(), L"\u00e9");
+  EXPECT_EQ(Owned<char>(xFile_ReadU(f, 4)).str(), "\xE4\xB8\xADZ");
+  EXPECT_EQ(Owned<wchar_t>(xFile_ReadW(f, 100)).str(), L"\u00e9");
   xFile_Close(f);
   EXPECT_EQ(raw_read(p), "\xFE\xFF\x4E\x2D\x00Z\x00\xE9"s);
   EXPECT_EQ(xFile_PutAllW(p.c_str(), "\x00\x01\x02", 2), 2u);
   EXPECT_EQ(raw_read(p), "\x00\x01"s) << "the old tail is cut";
-  Owned<char> all(static_cast<char *>(xFile_GetAllA(utf8(p).c_str())));
-  EXPECT_EQ(all.str(), "\x00\x01"s);
+  EXPECT_EQ(Owned<char>(static_cast<char *>(xFile_GetAllA(utf8(p).c_str()))).str(), "\x00\x01"s);
   EXPECT_EQ(xFile_GetAllW(file(L"missing").c_str()), nullptr);
   EXPECT_EQ(xFile_SetSizeA(utf8(p).c_str(), 6), 1);
-  EXPECT_EQ(xFile_GetSizeW(p.c_str()), 6);
-  EXPECT_EQ(xFile_GetSizeW(file(L"missing").c_str()), 0);
+  EXPECT_EQ(xFile_GetSizeW(p.c_str()) + xFile_GetSizeW(file(L"missing").c_str()), 6);
 }
 
 }  // namespace

@@ -7,13 +7,19 @@
 #include "temp_dir.hpp"
 #include "xcore.h"
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace tarvo::test {
 
-std::string raw_read(const std::wstring &path);
-void raw_write(const std::wstring &path, const std::string &bytes);
-std::wstring widen(const std::string &utf8);
+inline std::string raw_read(const std::wstring &path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+inline void raw_write(const std::wstring &path, const std::string &bytes) {
+  std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
+}
 
 // A library result released when the scope ends.
 template <class T>

@@ -36,8 +36,7 @@ TEST_F(Paths, NamesExtensionsAndFolders) {
     EXPECT_EQ(w(Path_FileExtW(c.path)), c.ext);
     EXPECT_EQ(w(Path_FilePathW(c.path)), c.folder);
   }
-  Owned<char> a(Path_FileNameA("C:\\d\\n\xE9.txt"));
-  EXPECT_EQ(a.str(), "n\xE9");
+  EXPECT_EQ(Owned<char>(Path_FileNameA("C:\\d\\n\xE9.txt")).str(), "n\xE9");
 }
 
 TEST_F(Paths, JoinUsesExactlyOneSeparator) {
@@ -45,11 +44,9 @@ TEST_F(Paths, JoinUsesExactlyOneSeparator) {
   EXPECT_EQ(xCore.iRet, 1);
   EXPECT_EQ(w(Path_JoinW(L"C:\\dir\\", L"a.txt")), L"C:\\dir\\a.txt");
   EXPECT_EQ(w(Path_JoinW(L"C:/dir/", L"a.txt")), L"C:/dir/a.txt");
-  Owned<wchar_t> app_path(xCore_AppPathW());  // sized in characters, not bytes
-  std::wstring app = app_path.get();
+  std::wstring app = Owned<wchar_t>(xCore_AppPathW()).get();  // sized in characters, not bytes
   EXPECT_EQ(w(Path_JoinW(L"", L"a.txt")), app + L"a.txt");
-  Owned<char> null_folder(Path_JoinA(nullptr, "a.txt"));
-  EXPECT_EQ(null_folder.str(), utf8(app) + "a.txt");
+  EXPECT_EQ(Owned<char>(Path_JoinA(nullptr, "a.txt")).str(), utf8(app) + "a.txt");
   EXPECT_EQ(w(Path_JoinW(L"C:\\dir", nullptr)), L"<none>");
   EXPECT_EQ(xCore.iRet, 0);
 }
@@ -66,11 +63,9 @@ TEST_F(Paths, RandomNamesUseDigitsAndCapitalsAToY) {
   }
   for (wchar_t c : seen) EXPECT_TRUE((c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Y')) << int(c);
   EXPECT_EQ(seen.size(), 35u) << "1000 draws reach every character";
-  Owned<char> a(Path_RandomA("x", "y", -3));
-  EXPECT_EQ(a.str(), "xy");
+  EXPECT_EQ(Owned<char>(Path_RandomA("x", "y", -3)).str(), "xy");
   EXPECT_EQ(w(Path_RandomW(nullptr, nullptr, 255)).size(), 255u);
-  EXPECT_EQ(w(Path_RandomW(L"x", nullptr, 256)), L"<none>");
-  EXPECT_EQ(w(Path_RandomW(L"x", nullptr, INT32_MAX)), L"<none>");
+  for (int32_t beyond : {256, INT32_MAX}) EXPECT_EQ(w(Path_RandomW(L"x", nullptr, beyond)), L"<none>");
 }
 
 TEST_F(Paths, SafeCheckTrimsFiltersAndRepairs) {
@@ -100,12 +95,12 @@ TEST_F(Paths, AbsoluteAndRelativeForms) {
   GetCurrentDirectoryW(MAX_PATH, saved);
   ASSERT_TRUE(SetCurrentDirectoryW(dir().c_str()));
   EXPECT_EQ(w(Path_GetAbsW(L"f.txt", nullptr)), dir() + L"f.txt");
-  CreateDirectoryW((dir() + L"a").c_str(), nullptr);
-  CreateDirectoryW((dir() + L"a\\b").c_str(), nullptr);
   std::wstring target = dir() + L"a\\b", base = dir() + L"a";
+  CreateDirectoryW(base.c_str(), nullptr);
+  CreateDirectoryW(target.c_str(), nullptr);
   EXPECT_EQ(w(Path_GetRelW(target.c_str(), base.c_str())), L"..") << "the W form leads from the path to the base";
-  Owned<char> from_base(Path_GetRelA(utf8(target).c_str(), utf8(base).c_str()));
-  EXPECT_EQ(from_base.str(), ".\\b") << "the A form leads from the base to the path";
+  EXPECT_EQ(Owned<char>(Path_GetRelA(utf8(target).c_str(), utf8(base).c_str())).str(), ".\\b")
+      << "the A form leads from the base to the path";
   EXPECT_EQ(w(Path_GetRelW(target.c_str(), nullptr)), L"..\\..");
   SetCurrentDirectoryW(saved);
   EXPECT_EQ(w(Path_GetRelW(nullptr, nullptr)), L"<none>");

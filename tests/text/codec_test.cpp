@@ -41,11 +41,7 @@ TEST(XxHash, MatchesTheReferenceValues) {
   EXPECT_EQ(XXH64(nullptr, 16, 0), 0xEF46DB3751D8E999ull) << "null data hashes as empty";
   unsigned char data[1000];
   for (size_t i = 0; i < sizeof data; ++i) data[i] = static_cast<unsigned char>(i * 31 + 7);
-  const struct {
-    size_t len;
-    uint32_t h32;
-    uint64_t h64;
-  } cases[] = {{1, 0x002E0D32u, 0xA96C7F0CE858BBB7ull},  {3, 0xED8936D0u, 0x5ACB303E78133C22ull},
+  const struct { size_t len; uint32_t h32; uint64_t h64; } cases[] = {{1, 0x002E0D32u, 0xA96C7F0CE858BBB7ull},  {3, 0xED8936D0u, 0x5ACB303E78133C22ull},
                {4, 0x647D795Du, 0xC27AB891F5819190ull},  {16, 0xA8456415u, 0x5064DFA607FF3340ull},
                {31, 0xB3127C99u, 0xFA8A3BB2D9C8DB3Eull}, {32, 0x99F298D5u, 0x0EE0C2CA3B517ACEull},
                {33, 0xB11C2BBCu, 0x30812CE9BA4EB6CDull}, {999, 0xE53A38EAu, 0x3C5039CAE779F3B3ull}};

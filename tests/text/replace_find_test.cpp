@@ -10,9 +10,7 @@ namespace {
 class Replace : public tarvo::test::TextTest {};
 
 TEST_F(Replace, OccurrencesAreTakenLeftToRightWithoutOverlap) {
-  const struct {
-    const char *text, *old_text, *new_text, *expected;
-  } cases[] = {{"aaa", "aa", "b", "ba"},
+  const struct { const char *text, *old_text, *new_text, *expected; } cases[] = {{"aaa", "aa", "b", "ba"},
                {"xxx", "x", "xyz", "xyzxyzxyz"},
                {"a-b-c", "-", nullptr, "abc"},  // a null new text deletes
                {"abc", nullptr, "x", "abc"},    // a null or empty old text matches nowhere: a copy
@@ -43,7 +41,7 @@ TEST_F(Replace, MoreOccurrencesThanTheSearchKeepsOffsetsFor) {
 
 class Find : public tarvo::test::TextTest {};
 
-TEST_F(Find, PositionsAreOneBasedInUnitsOrBytes) {
+TEST_F(Find, PositionsAreOneBasedInUnitsOrBytesNullNeedleAtOne) {
   EXPECT_EQ(xCore_InStrW(L"Hello", L"LL", 0), 0u);
   EXPECT_EQ(xCore.iRetSize, 0u);
   EXPECT_EQ(xCore_InStrW(L"Hello", L"LL", 1), 3u);
@@ -54,13 +52,11 @@ TEST_F(Find, PositionsAreOneBasedInUnitsOrBytes) {
   EXPECT_EQ(xCore.iRetSize, 0u);
   EXPECT_EQ(xCore_InStrW(L"\xD83D\xDE00\x4E00\x4E8C\x4E09", L"\x4E09", 0), 5u) << "a pair is two units";
   EXPECT_EQ(xCore_InStrA("\xe4\xb8\xad" "a", "A", 1), 4u);
-}
-
-TEST_F(Find, NullTextFindsNothingAndNullNeedleMatchesAtOne) {
+  // A null text finds nothing; a null needle matches at 1.
   EXPECT_EQ(xCore_FindStrW(nullptr, L"a", 0), nullptr);
   EXPECT_EQ(xCore_InStrA(nullptr, "a", 1), 0u);
-  const wchar_t *text = L"abc";
-  EXPECT_EQ(xCore_FindStrW(text, nullptr, 0), text);
+  const wchar_t *wtext = L"abc";
+  EXPECT_EQ(xCore_FindStrW(wtext, nullptr, 0), wtext);
   EXPECT_EQ(xCore.iRetSize, 1u);
   EXPECT_EQ(xCore_InStrA("", "", 0), 1u);
 }
