@@ -101,7 +101,8 @@ void forget(HWND dlg) {
 }
 
 // The dialog's own procedure, replaced: OK with an existing folder in the
-// name field ends the dialog with that folder.
+// name field ends the dialog with that folder; everything else goes on to
+// the dialog's procedure.
 LRESULT CALLBACK folder_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   auto previous = reinterpret_cast<WNDPROC>(GetPropW(dlg, kPreviousProcProp));
   if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
@@ -116,6 +117,9 @@ LRESULT CALLBACK folder_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       }
       RemovePropW(dlg, kRecordProp);
       EndDialog(dlg, ofn ? 1 : 0);
+      // Handed on, the OK would open the folder in the dialog, which then
+      // stays open.
+      return 0;
     }
   } else if (msg == WM_COMMAND && LOWORD(wp) == kClearNameCommand) {
     SetDlgItemTextW(dlg, kNameField, L"");

@@ -222,7 +222,9 @@ TEST_F(Http, DownloadFailuresCreateNothingAndLeaveTheRegisters) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.url);
     expect_failure(download(c.url, c.file), c.message);
-    if (!c.creates) EXPECT_FALSE(exists(c.file));
+    if (!c.creates) {
+      EXPECT_FALSE(exists(c.file));
+    }
   }
   EXPECT_FALSE(exists(dir_.file(L"missing"))) << "no folder is made";
   expect_failure(xHttp_DownLoad(nullptr, narrow(file).c_str(), nullptr), kOpenUrl);
@@ -250,7 +252,9 @@ TEST_F(Http, ProgressRisesToTheTotalAndCanStop) {
   ASSERT_FALSE(Progress::calls.empty());
   for (size_t i = 0; i < Progress::calls.size(); ++i) {
     EXPECT_EQ(Progress::calls[i].first, 300000u);
-    if (i) EXPECT_GT(Progress::calls[i].second, Progress::calls[i - 1].second);
+    if (i) {
+      EXPECT_GT(Progress::calls[i].second, Progress::calls[i - 1].second);
+    }
   }
   EXPECT_EQ(Progress::calls.back().second, 300000u);
 

@@ -47,8 +47,8 @@ class HttpServer {
   void accept_loop();
   void serve(uintptr_t socket);
 
+  uint16_t port_ = 0;  // set while the listener is made
   uintptr_t listener_;
-  uint16_t port_ = 0;
   std::atomic<int> loop_hits_{0};
   std::mutex lock_;
   std::set<std::string> headers_seen_;
@@ -67,8 +67,8 @@ class ClosedPort {
   uint16_t port() const { return port_; }
 
  private:
-  uintptr_t socket_;
   uint16_t port_ = 0;
+  uintptr_t socket_;
 };
 
 }  // namespace tarvo::test

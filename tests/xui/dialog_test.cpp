@@ -60,7 +60,7 @@ TEST_F(Dialogs, FileDialogsConfirmAndCancel) {
     const wchar_t *title = c.title ? c.title : (c.dialog == xSaveFileDialogW ? L"Save file :" : L"Open file :");
     Watcher w(kDialog, title, [&](HWND d) { answer(d, c.typed ? IDOK : IDCANCEL, c.typed ? c.typed : nullptr); });
     xCore.iRet = 99;
-    std::wstring got = take(c.dialog(nullptr, folder().c_str(), L"Text|*.txt|All|*.*", c.title, 0));
+    std::wstring got = take(c.dialog(nullptr, dir_.path().c_str(), L"Text|*.txt|All|*.*", c.title, 0));
     ASSERT_TRUE(w.found()) << "dialog " << tarvo::test::utf8(title) << " never appeared";
     EXPECT_EQ(got, c.expected);
     EXPECT_EQ(xCore.iRet != 0, c.typed != nullptr);
@@ -69,24 +69,16 @@ TEST_F(Dialogs, FileDialogsConfirmAndCancel) {
 
 TEST_F(Dialogs, FolderChooserTakesAnExistingFolder) {
   std::wstring sub = dir_.file(L"sub");
-  {
-    Watcher w(kDialog, L"Select folder :", [&](HWND d) { answer(d, IDOK, sub.c_str()); });
-    EXPECT_EQ(take(xSelectFolderDialogW(nullptr, folder().c_str(), nullptr)), sub);
-    ASSERT_TRUE(w.found());
-    EXPECT_NE(xCore.iRet, 0);
-  }
-  // An initial text longer than the buffer is cut to fit.
-  std::wstring huge(40000, L'x');
-  Watcher w(kDialog, L"Too long", [&](HWND d) { answer(d, IDCANCEL); });
-  EXPECT_EQ(take(xSelectFolderDialogW(nullptr, huge.c_str(), L"Too long")), L"<empty>");
+  Watcher w(kDialog, L"Select folder :", [&](HWND d) { answer(d, IDOK, sub.c_str()); });
+  EXPECT_EQ(take(xSelectFolderDialogW(nullptr, folder().c_str(), nullptr)), sub);
   ASSERT_TRUE(w.found());
-  EXPECT_EQ(xCore.iRet, 0);
+  EXPECT_NE(xCore.iRet, 0);
 }
 
 TEST_F(Dialogs, AnsiFormsConvertBothWays) {
   Watcher w(kDialog, L"ansi", [&](HWND d) { answer(d, IDOK, L"a.txt"); });
   std::string dir = tarvo::test::utf8(folder());
-  char *got = xOpenFileDialogA(nullptr, dir.c_str(), nullptr, "ansi", 0);
+  char *got = xOpenFileDialogA(nullptr, (dir + "\\").c_str(), nullptr, "ansi", 0);
   ASSERT_TRUE(w.found());
   EXPECT_EQ(std::string(got), dir + "\\a.txt");
   xCore_free(got);
