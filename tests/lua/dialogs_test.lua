@@ -52,14 +52,16 @@ test("file and folder dialogs", function()
     T.File_WriteAll(dir .. "\\a.txt", "a")
     T.File_WriteAll(dir .. "\\b.txt", "b")
     T.Folder_Create(dir .. "\\sub")
+    -- With a trailing backslash the initial text names the folder to list.
+    local initial = dir .. "\\"
     eq(answered("#32770", "Lua open", OK, "a.txt",
-                function() return T.OpenFileDialog(dir, "Text|*.txt", "Lua open") end), dir .. "\\a.txt")
+                function() return T.OpenFileDialog(initial, "Text|*.txt", "Lua open") end), dir .. "\\a.txt")
     eq(answered("#32770", "Open file :", CANCEL, nil, function() return T.OpenFileDialog() end), "")
     eq(T.iRet(), 0)
     eq(answered("#32770", "Lua several", OK, '"a.txt" "b.txt"',
-                function() return T.OpenFilesDialog(dir, nil, "Lua several") end), dir, "several: the folder")
+                function() return T.OpenFilesDialog(initial, nil, "Lua several") end), dir, "several: the folder")
     eq(answered("#32770", "Lua save", OK, "new.txt",
-                function() return T.SaveFileDialog(dir, nil, "Lua save", 0) end), dir .. "\\new.txt")
+                function() return T.SaveFileDialog(initial, nil, "Lua save", 0) end), dir .. "\\new.txt")
     eq(answered("#32770", "Lua folder", OK, dir .. "\\sub",
                 function() return T.SelectFolderDialog(dir, "Lua folder") end), dir .. "\\sub")
     ok(T.iRet() ~= 0)
