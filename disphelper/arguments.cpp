@@ -41,7 +41,8 @@ HRESULT integer_to_slot(VARTYPE type, int64_t value, VARIANT &slot) {
   switch (type) {
     case VT_I8: slot.llVal = value; break;
     case VT_BOOL: slot.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; break;
-    default: slot.lVal = static_cast<LONG>(value); break;  // VT_UI4 shares the 32 bits
+    case VT_UI4: slot.ulVal = static_cast<ULONG>(value); break;
+    default: slot.lVal = static_cast<LONG>(value); break;
   }
   return S_OK;
 }

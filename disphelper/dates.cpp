@@ -12,6 +12,7 @@ constexpr int64_t kTicksPerDay = 864000000000;      // 100 ns units
 constexpr int64_t kTicksAtDateZero = 94353120000000000;  // 1899-12-30 as FILETIME
 constexpr uint64_t kTicksAtYear10000 = 2650467744000000000ull;
 constexpr double kDateAtYear1601 = -109205.0;
+constexpr double kDateAtYear10000 = 2958466.0;
 constexpr double kDateAtUnixEpoch = 25569.0;
 constexpr int64_t kSecondsAtYear10000 = 253402300800;
 constexpr int64_t kSecondsPerDay = 86400;
@@ -49,7 +50,9 @@ HRESULT DateToFileTime(DATE d, FILETIME *out) {
     const double day = std::ceil(d);
     d = day + (day - d);
   }
-  if (d < kDateAtYear1601) return E_INVALIDARG;
+  // NaN, infinities and dates past the FILETIME range fail here: converting
+  // them to an integer would be undefined.
+  if (!(d >= kDateAtYear1601 && d < kDateAtYear10000)) return E_INVALIDARG;
   const uint64_t ticks = uint64_t(d * double(kTicksPerDay) + double(kTicksAtDateZero));
   out->dwLowDateTime = DWORD(ticks);
   out->dwHighDateTime = DWORD(ticks >> 32);

@@ -4,6 +4,11 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 cd "$tarvo_root"
+# One build of the tree at a time (test.sh and run.sh may start together).
+mkdir -p build
+if [ -z "${TARVO_BUILD_LOCKED:-}" ]; then
+  TARVO_BUILD_LOCKED=1 exec flock -o build/.build.lock bash "$tarvo_root/scripts/build.sh" "$@"
+fi
 jobs=$(nproc)
 cmake -S . -B build/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake -DBUILD_TESTING=OFF >/dev/null
 cmake --build build/x86 -j "$jobs"

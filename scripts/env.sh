@@ -3,3 +3,15 @@ tarvo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$tarvo_root/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+# Makes the calling script (test.sh, run.sh) use a Wine prefix of its own,
+# build/wineprefix-<name>, and run again under that prefix's lock. The lock is
+# held by flock itself, so no Wine process started by the script inherits it.
+tarvo_own_prefix() {
+  export WINEPREFIX="$tarvo_root/build/wineprefix-$1"
+  shift
+  if [ "${TARVO_LOCKED_PREFIX:-}" != "$WINEPREFIX" ]; then
+    mkdir -p "$tarvo_root/build"
+    TARVO_LOCKED_PREFIX="$WINEPREFIX" exec flock -o "$WINEPREFIX.lock" bash "$0" "$@"
+  fi
+}

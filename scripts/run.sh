@@ -3,11 +3,14 @@
 # script run by the script engine (lunrun.exe), which loads the library as
 # the module TARVO. Without an argument the bundled demo script (demo/main.lua)
 # runs; otherwise the given script, with any further arguments passed to it.
+# The job has a Wine prefix of its own (build/wineprefix-run): the test suite
+# may run at the same time.
 set -euo pipefail
-here="$(dirname "${BASH_SOURCE[0]}")"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$here/env.sh"
+tarvo_own_prefix run "$@"
 "$here/setup.sh" >/dev/null
 "$here/build.sh" >/dev/null
-source "$here/env.sh"
 script="main.lua"
 if [ $# -gt 0 ]; then
   script="$(winepath -w "$(realpath "$1")" 2>/dev/null)"

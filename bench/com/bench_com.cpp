@@ -2,26 +2,19 @@
 // the two GetIDsOfNames + Invoke pairs a caller would write by hand, measured
 // in the same run, in-process and across the process boundary.
 #include "com_ref.hpp"
+#include "standin_server.hpp"
 #include "disphelper.h"
 #include "test_model.hpp"
+#include "timing.hpp"
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
 using tarvo::com::Ref;
 using tarvo::com::Variant;
 namespace disp = tarvo::disp;
-
-double now_seconds() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return double(c.QuadPart) / double(f.QuadPart);
-}
 
 int by_expression(IDispatch *sheet, int row, int column) {
   int32_t value = 0;
@@ -57,36 +50,6 @@ int by_hand(IDispatch *sheet, int row, int column) {
   return result->lVal;
 }
 
-// The two ways alternate in short chunks so that both see the same machine
-// state (the machine is shared); the ratio is the median over the rounds.
-void compare(const char *label, IDispatch *sheet, int calls) {
-  constexpr int kRounds = 7, kChunks = 20;
-  const int per_chunk = std::max(1, calls / kChunks);
-  std::vector<double> ratios;
-  double best_expr = 1e9, best_hand = 1e9;
-  long long check_expr = 0, check_hand = 0;
-  for (int round = 0; round < kRounds; ++round) {
-    double expr = 0, hand = 0;
-    for (int chunk = 0; chunk < kChunks; ++chunk) {
-      double t0 = now_seconds();
-      for (int i = 0; i < per_chunk; ++i) check_expr += by_expression(sheet, 1 + i % 8, 1 + i % 4);
-      double t1 = now_seconds();
-      for (int i = 0; i < per_chunk; ++i) check_hand += by_hand(sheet, 1 + i % 8, 1 + i % 4);
-      double t2 = now_seconds();
-      expr += t1 - t0;
-      hand += t2 - t1;
-    }
-    ratios.push_back(expr / hand);
-    best_expr = std::min(best_expr, expr);
-    best_hand = std::min(best_hand, hand);
-  }
-  std::sort(ratios.begin(), ratios.end());
-  const double n = double(per_chunk) * kChunks;
-  std::printf("%-14s %7d calls/round  expression %9.3f us/call  by hand %9.3f us/call  ratio %.3fx%s\n", label,
-              int(n), best_expr / n * 1e6, best_hand / n * 1e6, ratios[kRounds / 2],
-              check_expr == check_hand ? "" : "  (results differ!)");
-}
-
 void fill(IDispatch *sheet) {
   for (int r = 1; r <= 8; ++r)
     for (int c = 1; c <= 4; ++c) disp::PutValue(sheet, L".Cells(%d, %d).Value = %d", r, c, r * 10 + c);
@@ -96,37 +59,11 @@ bool bench_application(const char *label, IDispatch *app, int calls) {
   Ref<IDispatch> sheet;
   if (FAILED(disp::GetValue(L"%o", sheet.put(), app, L".Workbooks(%d).Sheets(%d)", 1, 1))) return false;
   fill(sheet.get());
-  compare(label, sheet.get(), calls);
+  IDispatch *cells = sheet.get();
+  int i = 0, j = 0;
+  tarvo::bench::compare(label, 7, calls, [&] { by_expression(cells, 1 + i % 8, 1 + i % 4), ++i; },
+                        [&] { by_hand(cells, 1 + j % 8, 1 + j % 4), ++j; });
   return true;
-}
-
-// The in-process server straight from its DLL, no registration needed.
-Ref<IDispatch> load_inproc(HMODULE &module) {
-  module = LoadLibraryW(L"tarvo_test_automation.dll");
-  if (!module) return {};
-  using GetClassObject = HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, void **);
-  auto get = reinterpret_cast<GetClassObject>(GetProcAddress(module, "DllGetClassObject"));
-  Ref<IClassFactory> factory;
-  Ref<IDispatch> app;
-  if (get && SUCCEEDED(get(standin::test_model::kInprocClsid, IID_IClassFactory, factory.put_void())))
-    factory->CreateInstance(nullptr, IID_IDispatch, app.put_void());
-  return app;
-}
-
-void import_registration() {
-  wchar_t exe[MAX_PATH];
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring dir(exe);
-  dir.resize(dir.find_last_of(L'\\'));
-  std::wstring command = L"reg.exe import \"" + dir + L"\\..\\standins\\test_automation.reg\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    WaitForSingleObject(pi.hProcess, 30000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
 }
 
 }  // namespace
@@ -136,8 +73,7 @@ int main(int argc, char **argv) {
   if (FAILED(CoInitialize(nullptr))) return 1;
   int status = 0;
   {
-    HMODULE module = nullptr;
-    Ref<IDispatch> app = load_inproc(module);
+    Ref<IDispatch> app = tarvo::bench::load_inproc_server(L"tarvo_test_automation.dll", standin::test_model::kInprocClsid);
     if (!app || !bench_application("in-process", app.get(), 100000)) {
       std::printf("in-process: the stand-in DLL could not be loaded\n");
       status = 1;
@@ -146,7 +82,7 @@ int main(int argc, char **argv) {
   if (!inproc_only) {
     Ref<IDispatch> app;
     if (FAILED(disp::CreateObject(L"TarvoTest.LocalApplication", nullptr, app.put()))) {
-      import_registration();
+      tarvo::bench::import_registration(L"test_automation.reg");
       disp::CreateObject(L"TarvoTest.LocalApplication", nullptr, app.put());
     }
     if (!app || !bench_application("cross-process", app.get(), 200)) {

@@ -1,5 +1,7 @@
 #include "dispatch_object.hpp"
 
+#include "journal.hpp"
+
 #include <algorithm>
 #include <mutex>
 #include <utility>
@@ -42,11 +44,17 @@ HRESULT coerce(const VARIANT &src, VARTYPE type, Variant &dst) {
 
 bool omitted(const VARIANT &v) { return v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND; }
 
+// Answered only by stand-in objects, with the object itself: how a server
+// recognises its own objects among the arguments a client passes back.
+constexpr IID kStandinObjectIid = {
+    0x6c1b9d42, 0x3e57, 0x4f0a, {0x9b, 0x1e, 0x52, 0xd7, 0x0c, 0x84, 0xa3, 0x19}};
+
 }  // namespace
 
 long live_objects() { return g_live.load(); }
 unsigned long last_call_tick() { return g_last_call.load(); }
 void complete_deferred_in_server(bool on) { g_complete_deferred = on; }
+bool deferred_completed_in_server() { return g_complete_deferred; }
 void on_last_object_gone(void (*callback)()) { g_last_gone = callback; }
 
 void register_deferred_texts(HRESULT code, const wchar_t *source, const wchar_t *description) {
@@ -138,6 +146,15 @@ HRESULT Invocation::raise_deferred(HRESULT code) {
 
 // ---- Object ----
 
+Object *standin_object(IUnknown *p) {
+  if (!p) return nullptr;
+  void *self = nullptr;
+  if (FAILED(p->QueryInterface(kStandinObjectIid, &self)) || !self) return nullptr;
+  Object *object = static_cast<Object *>(self);
+  object->Release();  // the caller's reference keeps it alive
+  return object;
+}
+
 Object::Object() { ++g_live; }
 
 Object::~Object() {
@@ -150,6 +167,8 @@ HRESULT Object::QueryInterface(REFIID iid, void **out) {
   *out = nullptr;
   if (iid == IID_IUnknown || iid == IID_IDispatch)
     *out = static_cast<IDispatch *>(this);
+  else if (iid == kStandinObjectIid)
+    *out = this;
   else
     *out = extra_interface(iid);
   if (!*out) return E_NOINTERFACE;
@@ -194,6 +213,13 @@ HRESULT Object::Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS *dp,
   g_last_call = GetTickCount();
   const Member *m = members().by_id(id);
   if (!m) return DISP_E_MEMBERNOTFOUND;
+  const CallDepth depth;
+  if (depth.outermost() && !m->control && dp) {
+    const HRESULT observed = observe_call(*m, flags, *dp, result, info);
+    if (observed != S_FALSE) return observed;
+  }
+  if (!m->control)
+    if (HRESULT gone = usable(); FAILED(gone)) return gone;
   if (!dp || (dp->cArgs && !dp->rgvarg)) return E_INVALIDARG;
   auto blame = [arg_error](UINT index, HRESULT hr) {
     if (arg_error) *arg_error = index;

@@ -38,6 +38,16 @@ void on_last_object_gone(void (*callback)());
 class Object;
 class Invocation;
 
+// The stand-in object behind an interface pointer of this process (an
+// argument a client passed back), or null for anything else. Borrowed: no
+// reference is taken.
+Object *standin_object(IUnknown *p);
+
+template <class T>
+T *standin_cast(IUnknown *p) {
+  return dynamic_cast<T *>(standin_object(p));
+}
+
 using Handler = std::function<HRESULT(Object &, Invocation &)>;
 
 struct Param {
@@ -52,6 +62,7 @@ struct Member {
   Handler get;                   // method or property get (empty: put-only)
   Handler put;
   bool is_default = false;       // answers DISPID_VALUE too
+  bool control = false;          // a test's control member: not journaled, counted or faulted
 };
 
 // The member table of one object type. DISPIDs are 1 + the table position.
@@ -79,6 +90,15 @@ class Invocation {
   double r8(size_t i) const { return arg(i).dblVal; }
   const wchar_t *text(size_t i, const wchar_t *fallback = L"") const;
   bool flag(size_t i) const { return arg(i).boolVal != VARIANT_FALSE; }
+  // A stand-in object argument of type T (declared VT_DISPATCH or VT_VARIANT);
+  // null when omitted, null, foreign or of another type.
+  template <class T>
+  T *object(size_t i) const {
+    if (!given(i)) return nullptr;
+    const VARIANT &v = arg(i);
+    if (v.vt != VT_DISPATCH && v.vt != VT_UNKNOWN) return nullptr;
+    return standin_cast<T>(v.punkVal);
+  }
 
   // The assigned value of a put, coerced to the member's value type.
   const VARIANT &value() const { return *value_; }
@@ -114,6 +134,9 @@ void complete_deferred_in_server(bool on);
 // Texts a deferred fill-in supplies for a code (process-wide).
 void register_deferred_texts(HRESULT code, const wchar_t *source, const wchar_t *description);
 
+// Whether deferred fill-ins are completed before an exception leaves (see above).
+bool deferred_completed_in_server();
+
 // The IDispatch every stand-in object implements.
 class Object : public IDispatch {
  public:
@@ -125,6 +148,11 @@ class Object : public IDispatch {
   virtual const Members &members() const = 0;
   // Further interfaces of an object (for example IPersistFile).
   virtual void *extra_interface(REFIID) { return nullptr; }
+  // What the object is, for the call journal ("Range(Sheet1!A1)"); empty: nothing to say.
+  virtual std::wstring journal_name() const { return {}; }
+  // S_OK while the object can serve its members; otherwise the code every
+  // member but the control members fails with (a closed workbook's sheets).
+  virtual HRESULT usable() const { return S_OK; }
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
@@ -150,6 +178,13 @@ class Object : public IDispatch {
 template <class T, class... A>
 Ref<T> make(A &&...args) {
   return Ref<T>::adopt(new T(std::forward<A>(args)...));
+}
+
+// A new object handed out as `iid` (a class factory's CreateInstance).
+template <class T, class... A>
+HRESULT make_as(REFIID iid, void **out, A &&...args) {
+  auto object = make<T>(std::forward<A>(args)...);
+  return static_cast<IDispatch *>(object.get())->QueryInterface(iid, out);
 }
 
 // ---- Member declarations ----

@@ -8,9 +8,16 @@ namespace {
 std::atomic<long> g_locks{0};
 constexpr unsigned long kIdleMilliseconds = 60000;
 DWORD g_server_thread = 0;
+DWORD g_regcls = REGCLS_SINGLEUSE;
 
 void quit_server() {
   if (g_server_thread) PostThreadMessageW(g_server_thread, WM_QUIT, 0, 0);
+}
+
+// A multiple-use server stays for the next client when its last object goes
+// (a creation arriving while it shut down would fail); only idleness ends it.
+void quit_single_use_server() {
+  if (g_regcls == REGCLS_SINGLEUSE) quit_server();
 }
 
 }  // namespace
@@ -36,7 +43,7 @@ HRESULT ClassFactory::LockServer(BOOL lock) {
   if (lock) {
     ++g_locks;
   } else if (--g_locks == 0 && live_objects() == 0) {
-    quit_server();
+    quit_single_use_server();
   }
   return S_OK;
 }
@@ -51,15 +58,17 @@ HRESULT get_class_object(const ServedClass *classes, size_t count, REFCLSID clsi
 
 HRESULT can_unload_now() { return live_objects() == 0 && g_locks == 0 ? S_OK : S_FALSE; }
 
+void set_local_server_registration(DWORD regcls) { g_regcls = regcls; }
+
 int run_local_server(const CLSID &clsid, ClassFactory &factory) {
   if (FAILED(CoInitialize(nullptr))) return 1;
   g_server_thread = GetCurrentThreadId();
   MSG msg;
   PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from now on
-  on_last_object_gone(quit_server);
+  on_last_object_gone(quit_single_use_server);
   complete_deferred_in_server(true);
   DWORD cookie = 0;
-  HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
+  HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, g_regcls, &cookie);
   if (SUCCEEDED(hr)) {
     // A server nobody calls any more does not linger: a client that died
     // keeps its references for ever, since Wine collects no orphaned ones.

@@ -36,6 +36,12 @@ HRESULT can_unload_now();
 // (or no call came for a minute), then revokes it. Returns the exit code.
 int run_local_server(const CLSID &clsid, ClassFactory &factory);
 
+// How run_local_server registers its class object: REGCLS_SINGLEUSE (the
+// default, one server process per creation) or REGCLS_MULTIPLEUSE (every
+// creation served by the one running process, which then leaves only after
+// a minute without calls, not when its last object goes).
+void set_local_server_registration(DWORD regcls);
+
 // The running-object table entry of a server's application object.
 class ActiveRegistration {
  public:

@@ -1,7 +1,7 @@
 // Failures: what the thread's record holds, and the message box that shows it.
 #include "automation_fixture.hpp"
+#include "box_watcher.hpp"
 
-#include <atomic>
 #include <thread>
 
 namespace disptest {
@@ -43,23 +43,25 @@ TEST_P(ErrorTest, TypeMismatchNamesTheArgument) {
   EXPECT_EQ(record().ArgumentIndex, 0u);
 }
 
-TEST_P(ErrorTest, ServerException) {
+TEST_P(ErrorTest, ServerExceptionsAndOnlyTheLatestFailure) {
+  EXPECT_EQ(disp::CallMethod(app_.get(), L".Bogus"), DISP_E_UNKNOWNNAME);
   EXPECT_EQ(disp::CallMethod(app_.get(), L".Fail(%d, %S)", 0x80040201, L"Broken on purpose"), DISP_E_EXCEPTION);
   const auto &r = record();
   EXPECT_EQ(r.ServerCode, LONG(0x80040201));
   EXPECT_STREQ(r.Description, L"Broken on purpose");
   EXPECT_STREQ(r.Source, L"TarvoTest");
   EXPECT_STREQ(r.Member, L"Fail");
+  EXPECT_STREQ(r.CompleteMember, L".Fail(%d, %S)");
   EXPECT_NE(message_of(r).find(L"Error:\t  Broken on purpose\r\nCode:\t  80040201\r\nSource:\t  TarvoTest"),
             std::wstring::npos);
-}
-
-TEST_P(ErrorTest, DeferredExceptionTextsAreFilledIn) {
+  // A failure without exception information clears the previous texts.
+  EXPECT_EQ(disp::CallMethod(app_.get(), L".Bogus"), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(record().Description, nullptr);
+  EXPECT_EQ(record().ServerCode, 0);
+  // Texts the server defers are filled in.
   EXPECT_EQ(disp::CallMethod(app_.get(), L".FailDeferred()"), DISP_E_EXCEPTION);
-  const auto &r = record();
   EXPECT_EQ(r.ServerCode, LONG(0x800A03EC));
   EXPECT_STREQ(r.Description, L"Deferred failure");
-  EXPECT_STREQ(r.Source, L"TarvoTest");
 }
 
 TEST_P(ErrorTest, IntermediateObjects) {
@@ -73,21 +75,7 @@ TEST_P(ErrorTest, IntermediateObjects) {
   EXPECT_STREQ(record().ErrorFunction, L"InternalInvokeV");
 }
 
-TEST_P(ErrorTest, OnlyTheLatestFailureIsKept) {
-  EXPECT_EQ(disp::CallMethod(app_.get(), L".Bogus"), DISP_E_UNKNOWNNAME);
-  EXPECT_EQ(disp::CallMethod(app_.get(), L".Fail(%d, %S)", 0x80040202, L"second"), DISP_E_EXCEPTION);
-  const auto &r = record();
-  EXPECT_EQ(r.Code, DISP_E_EXCEPTION);
-  EXPECT_STREQ(r.Member, L"Fail");
-  EXPECT_STREQ(r.Description, L"second");
-  EXPECT_STREQ(r.CompleteMember, L".Fail(%d, %S)");
-  // A failure without exception information clears the previous texts.
-  EXPECT_EQ(disp::CallMethod(app_.get(), L".Bogus"), DISP_E_UNKNOWNNAME);
-  EXPECT_EQ(record().Description, nullptr);
-  EXPECT_EQ(record().ServerCode, 0);
-}
-
-TEST_P(ErrorTest, FailuresWithoutADispatchCall) {
+TEST_P(ErrorTest, FailuresWithoutADispatchCallCarryTheSystemsText) {
   EXPECT_EQ(disp::CallMethod(nullptr, L".Quit()"), E_INVALIDARG);
   const auto &r = record();
   EXPECT_STREQ(r.InitialFunction, L"CallMethod");
@@ -95,20 +83,17 @@ TEST_P(ErrorTest, FailuresWithoutADispatchCall) {
   EXPECT_FALSE(r.FromDispatch);
   const std::wstring text = message_of(r);
   EXPECT_NE(text.find(L"Source:\t  Application"), std::wstring::npos);
-  const size_t error_at = text.find(L"Error:\t  ");
-  const size_t code_at = text.find(L"\r\nCode:\t  80070057");
+  const size_t error_at = text.find(L"Error:\t  "), code_at = text.find(L"\r\nCode:\t  80070057");
   ASSERT_NE(error_at, std::wstring::npos);
   ASSERT_NE(code_at, std::wstring::npos);
-  // The system's text, without its own line end.
   EXPECT_GT(code_at, error_at + 9);
-  EXPECT_NE(text[code_at - 1], L'\n');
+  EXPECT_NE(text[code_at - 1], L'\n') << "without its own line end";
   EXPECT_NE(text[code_at - 1], L'\r');
 }
 
 TEST_P(ErrorTest, RecordsArePerThread) {
   EXPECT_EQ(disp::CallMethod(app_.get(), L".Bogus"), DISP_E_UNKNOWNNAME);
-  const disp::DispatchErrorRecord *mine = disp::ThreadErrorRecord();
-  const disp::DispatchErrorRecord *theirs = nullptr;
+  const disp::DispatchErrorRecord *mine = disp::ThreadErrorRecord(), *theirs = nullptr;
   std::thread([&] {
     int32_t out;
     EXPECT_EQ(disp::GetValue(L"%d", &out, nullptr, L".X"), E_INVALIDARG);
@@ -120,77 +105,15 @@ TEST_P(ErrorTest, RecordsArePerThread) {
   EXPECT_STREQ(record().Member, L"Bogus");
 }
 
-// Finds the message boxes of this process, reads their text and closes them.
-class BoxWatcher {
- public:
-  BoxWatcher() : thread_([this] { run(); }) {}
-  ~BoxWatcher() { stop(); }
-  void stop() {
-    done_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-  int found() const { return found_; }
-  const std::wstring &text() const { return text_; }
-  const std::wstring &title() const { return title_; }
-
- private:
-  static BOOL CALLBACK find_box(HWND hwnd, LPARAM param) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (pid == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd)) {
-      *reinterpret_cast<HWND *>(param) = hwnd;
-      return FALSE;
-    }
-    return TRUE;
-  }
-  static BOOL CALLBACK longest_static(HWND hwnd, LPARAM param) {
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (_wcsicmp(cls, L"Static") == 0) {
-      wchar_t buf[1024] = {};
-      GetWindowTextW(hwnd, buf, 1024);
-      auto *best = reinterpret_cast<std::wstring *>(param);
-      if (wcslen(buf) > best->size()) *best = buf;
-    }
-    return TRUE;
-  }
-  void run() {
-    while (!done_) {
-      HWND box = nullptr;
-      EnumWindows(find_box, reinterpret_cast<LPARAM>(&box));
-      if (box) {
-        wchar_t title[128] = {};
-        GetWindowTextW(box, title, 128);
-        title_ = title;
-        std::wstring text;
-        EnumChildWindows(box, longest_static, reinterpret_cast<LPARAM>(&text));
-        text_ = text;
-        ++found_;
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(20);
-      }
-      Sleep(30);
-    }
-  }
-  std::atomic<bool> done_{false};
-  std::atomic<int> found_{0};
-  std::wstring text_, title_;
-  std::thread thread_;
-};
-
 TEST_P(ErrorTest, MessageBoxShowsTheRecordWhenSwitchedOn) {
-  BoxWatcher watcher;
+  tarvo::test::BoxWatcher boxes;
   disp::SetErrorDisplay(true);
   EXPECT_EQ(disp::CallMethod(app_.get(), L".Workbooks.Bogus"), DISP_E_UNKNOWNNAME);
   disp::SetErrorDisplay(false);
   EXPECT_EQ(disp::CallMethod(app_.get(), L".Bogus"), DISP_E_UNKNOWNNAME);  // recorded, not shown
-  Sleep(300);
-  watcher.stop();
-  ASSERT_EQ(watcher.found(), 1) << "exactly one message box for one failed call";
-  EXPECT_EQ(watcher.title(), L"Error");
-  EXPECT_EQ(watcher.text(),
+  ASSERT_EQ(boxes.found(), 1) << "exactly one message box for one failed call";
+  EXPECT_EQ(boxes.title(), L"Error");
+  EXPECT_EQ(boxes.text(),
             L"Member:\t  .Workbooks.Bogus\r\nFunction:\t  CallMethod\t\t\r\nError In:\t  InvokeArray\r\n"
             L"Error:\t  Object doesn't support this property or method: 'Bogus'\r\nCode:\t  80020006\r\n"
             L"Source:\t  IDispatch Interface");

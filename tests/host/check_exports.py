@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The DLL exports exactly the contract's names: nothing outside the list, and
-no family half-done: once one name of a group is exported, all of its names
+no family half-done: once one name of a family is exported, all of its names
 must be."""
 import re
 import subprocess
@@ -27,12 +27,12 @@ for row in open(table, encoding="utf-8"):
     if len(row) >= 2:
         contract[row[0]] = row[1]
 
-complete = {contract[n] for n in exports if n in contract}
+started = {contract[n] for n in exports if n in contract}
 unexpected = sorted(exports - contract.keys())
-missing = sorted(n for n, g in contract.items() if g in complete and n not in exports)
+missing = sorted(n for n, family in contract.items() if family in started and n not in exports)
 for n in unexpected:
     print("exported but not in the contract:", n)
 for n in missing:
-    print("missing export:", n)
+    print(f"missing export of the {contract[n]} family:", n)
 print(f"{len(exports)} exports checked")
 sys.exit(1 if unexpected or missing else 0)

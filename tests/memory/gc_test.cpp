@@ -100,15 +100,8 @@ class Gc : public ::testing::Test {
   TEST_F(Gc, name) { on_fresh_stack(name##_body); }    \
   void name##_body()
 
-TEST_F(Gc, StartsWithTheDocumentedStateAndSwitchesTheSlots) {
+TEST_F(Gc, StartSwitchesTheSlotsAndStopPutsTheRuntimeBack) {
   xCoreGcState *s = state();
-  EXPECT_EQ(s->paused, 0u);
-  EXPECT_EQ(s->minptr, UINTPTR_MAX);
-  EXPECT_EQ(s->maxptr, 0u);
-  EXPECT_EQ(s->nitems, 0u);
-  EXPECT_EQ(s->mitems, 0u);
-  EXPECT_DOUBLE_EQ(s->loadfactor, 0.9);
-  EXPECT_DOUBLE_EQ(s->sweepfactor, 0.5);
   EXPECT_EQ(slot(xCore.malloc), exported("xCore_GC_malloc"));
   EXPECT_EQ(slot(xCore.calloc), exported("xCore_GC_calloc"));
   EXPECT_EQ(slot(xCore.realloc), exported("xCore_GC_realloc"));
@@ -120,17 +113,11 @@ TEST_F(Gc, StartsWithTheDocumentedStateAndSwitchesTheSlots) {
   EXPECT_EQ(xCore_GC_SetStackTop(&local), s);
   EXPECT_EQ(xCore_GC_GetStackTop(), &local);
   xCore_GC_SetStackTop(nullptr);
-  EXPECT_EQ(xCore_GC_GetStackTop(), tib->StackBase);
-}
-
-TEST_F(Gc, StopTwiceIsHarmlessAndPutsTheRuntimeBack) {
   xCore_GC_Stop();
   xCore_GC_Stop();
   EXPECT_EQ(xCore.GcHeap, nullptr);
   EXPECT_EQ(slot(xCore.free), exported("xCore_free"));
   EXPECT_NE(slot(xCore.malloc), exported("xCore_GC_malloc"));
-  void *p = xCore.malloc(8);
-  xCore.free(p);
 }
 
 GC_TEST(BlockHeldByALocalSurvivesTheFirstRegistrationsCollection) {
@@ -224,24 +211,20 @@ GC_TEST(LongChainsAreMarkedWithoutRecursion) {
 
 GC_TEST(PauseDefersCollectionUntilTheNextRegistrationAfterResume) {
   xCore_GC_Pause();
-  EXPECT_EQ(state()->paused, 1u);
   std::vector<uintptr_t> dropped;
   for (int i = 0; i < 100; ++i) dropped.push_back(dropped_block());
   EXPECT_TRUE(released().empty());
-  EXPECT_EQ(state()->nitems, 100u);
   EXPECT_EQ(state()->nslots, 197u) << "the first listed size for 101 / 0.9";
   xCore_GC_Resume();
   EXPECT_TRUE(released().empty()) << "resuming alone collects nothing";
   scrub_stack();
   dropped_block();
   for (size_t i = 0; i < dropped.size(); ++i) EXPECT_EQ(times_released(dropped[i]), 1u) << "block " << i;
-}
-
-GC_TEST(RunCollectsWhilePaused) {
+  released().clear();  // addresses of released blocks may come back
   xCore_GC_Pause();
   uintptr_t gone = dropped_block();
   collect_clean();
-  EXPECT_EQ(times_released(gone), 1u);
+  EXPECT_EQ(times_released(gone), 1u) << "an explicit run collects while paused";
 }
 
 TEST_F(Gc, AddingAndForgettingKeepEveryBlockFindable) {
@@ -266,14 +249,12 @@ TEST_F(Gc, AddingAndForgettingKeepEveryBlockFindable) {
 
 TEST_F(Gc, FreeOfUnregisteredAddressesIsIgnored) {
   int local = 0;
-  xCore_GC_free(&local);
-  xCore_GC_free(nullptr);
-  xCore_GC_free(const_cast<char *>(xCore.EmptyString));
   void *mine = std::malloc(8);
-  xCore_GC_free(mine);
+  for (void *p : {static_cast<void *>(&local), static_cast<void *>(nullptr), mine,
+                  const_cast<void *>(static_cast<const void *>(xCore.EmptyString))})
+    xCore_GC_free(p);
   std::free(mine);
-  void *block = xCore_GC_Add(std::malloc(8), 8, 0, note_release);
-  xCore_GC_free(block);
+  xCore_GC_free(xCore_GC_Add(std::malloc(8), 8, 0, note_release));
   EXPECT_EQ(released().size(), 1u);
   EXPECT_EQ(state()->nitems, 0u);
 }
@@ -286,14 +267,10 @@ TEST_F(Gc, ReallocInEveryCase) {
 
   auto *p = static_cast<char *>(xCore_GC_Add(std::malloc(64), 64, XCORE_GC_LEAF, note_release));
   std::strcpy(p, "kept across moves");
-  auto *same = static_cast<char *>(xCore_GC_realloc(p, 48));
-  ASSERT_TRUE(same);
-  EXPECT_EQ(item_of(same)->size, 48u);
-  EXPECT_TRUE(same == p || !item_of(p));
-  auto *moved = static_cast<char *>(xCore_GC_realloc(same, 1 << 20));
+  auto *moved = static_cast<char *>(xCore_GC_realloc(p, 1 << 20));
   ASSERT_TRUE(moved);
-  ASSERT_NE(moved, same) << "a 1 MiB block does not fit where 48 bytes were";
-  EXPECT_FALSE(item_of(same));
+  ASSERT_NE(moved, p) << "a 1 MiB block does not fit where 64 bytes were";
+  EXPECT_FALSE(item_of(p));
   ASSERT_TRUE(item_of(moved));
   EXPECT_EQ(item_of(moved)->size, size_t{1} << 20);
   EXPECT_EQ(item_of(moved)->flags, static_cast<uint32_t>(XCORE_GC_LEAF));
@@ -385,21 +362,18 @@ TEST(GcNotRunning, ExportsAreSafeWithoutACollector) {
   xCore_GC_Pause();
   xCore_GC_Resume();
   xCore_GC_Run();
-  EXPECT_EQ(xCore_GC_GetStackTop(), nullptr);
   int local = 0;
   EXPECT_EQ(xCore_GC_SetStackTop(&local), nullptr);
+  EXPECT_EQ(xCore_GC_GetStackTop(), nullptr);
   void *p = std::malloc(8);
   EXPECT_EQ(xCore_GC_Add(p, 8, XCORE_GC_ROOT, note_release), p) << "stays the caller's";
   xCore_GC_Remove(p);
   xCore_GC_free(p);  // ignored
   xCore_free(p);
-  void *m = xCore_GC_malloc(10);
   auto *c = static_cast<unsigned char *>(xCore_GC_calloc(4, 4));
-  ASSERT_TRUE(m);
-  ASSERT_TRUE(c);
+  void *r = xCore_GC_realloc(xCore_GC_malloc(10), 1000);
+  ASSERT_TRUE(c && r);
   EXPECT_EQ(std::count(c, c + 16, 0), 16);
-  void *r = xCore_GC_realloc(m, 1000);
-  ASSERT_TRUE(r);
   xCore_free(r);
   xCore_free(c);
   EXPECT_EQ(xCore.GcHeap, nullptr);

@@ -25,14 +25,12 @@ TEST(Mbm, AppendAndOverwriteWithTerminators) {
   EXPECT_EQ(MBM_Insert(b.get(), 1, "x", 0, 1), -1);
   EXPECT_EQ(b->length, 2u);
   EXPECT_STREQ(text(b.get()), "ax");
-}
 
-TEST(Mbm, WideTerminatorAndWideLength) {
-  MbmPtr b(MBM_Create(0, 16));
-  EXPECT_EQ(MBM_Append(b.get(), L"hi", 0, 2), -1);
-  EXPECT_EQ(b->length, 4u);
-  EXPECT_EQ(std::wcscmp(static_cast<const wchar_t *>(b->data), L"hi"), 0);
-  EXPECT_EQ(b->capacity, 4u + 2u + 16u);
+  MbmPtr w(MBM_Create(0, 16));
+  EXPECT_EQ(MBM_Append(w.get(), L"hi", 0, 2), -1) << "wide length and terminator";
+  EXPECT_EQ(w->length, 4u);
+  EXPECT_EQ(std::wcscmp(static_cast<const wchar_t *>(w->data), L"hi"), 0);
+  EXPECT_EQ(w->capacity, 4u + 2u + 16u);
 }
 
 TEST(Mbm, InitialCapacityAndStepGrowth) {
@@ -47,8 +45,14 @@ TEST(Mbm, InitialCapacityAndStepGrowth) {
   EXPECT_EQ(b->length, 10u);
 }
 
-TEST(Mbm, ReInitThenAllocatesAfresh) {
+TEST(Mbm, MallocShrinksTheLengthAndReInitAllocatesAfresh) {
   MbmPtr b(MBM_Create(64, 0));
+  MBM_Append(b.get(), "abcdef", 6, 0);
+  EXPECT_EQ(MBM_Malloc(b.get(), 4), -1);
+  EXPECT_EQ(b->length, 4u);
+  EXPECT_EQ(std::memcmp(b->data, "abcd", 4), 0);
+  EXPECT_EQ(MBM_Malloc(b.get(), 0), -1);
+  EXPECT_EQ(b->data, nullptr);
   MBM_Append(b.get(), "abc", 3, 0);
   MBM_ReInit(b.get());
   EXPECT_EQ(b->data, nullptr);
@@ -56,16 +60,6 @@ TEST(Mbm, ReInitThenAllocatesAfresh) {
   EXPECT_EQ(MBM_Append(b.get(), "z", 1, 1), -1);
   EXPECT_EQ(b->capacity, 2u + 4096u);
   EXPECT_STREQ(text(b.get()), "z");
-}
-
-TEST(Mbm, MallocShrinksTheLength) {
-  MbmPtr b(MBM_Create(0, 0));
-  MBM_Append(b.get(), "abcdef", 6, 0);
-  EXPECT_EQ(MBM_Malloc(b.get(), 4), -1);
-  EXPECT_EQ(b->length, 4u);
-  EXPECT_EQ(std::memcmp(b->data, "abcd", 4), 0);
-  EXPECT_EQ(MBM_Malloc(b.get(), 0), -1);
-  EXPECT_EQ(b->data, nullptr);
 }
 
 TEST(Mbm, BadArgumentsAreRefused) {

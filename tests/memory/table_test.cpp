@@ -29,61 +29,15 @@ using TablePtr = std::unique_ptr<xTable, TableDeleter>;
 // Every key copy must be released by Remove and Destroy.
 class Table : public tarvo::test::LeakCheckedTest {};
 
-TEST_F(Table, EmptyTableAndAbsentKeys) {
-  TablePtr t(xTable_Create());
-  ASSERT_TRUE(t);
-  EXPECT_EQ(t->root, nullptr);
-  EXPECT_EQ(xTable_GetValA(t.get(), "a"), 0u);
-  EXPECT_EQ(xTable_SearchA(t.get(), "a"), nullptr);
-  EXPECT_EQ(xTable_RemoveA(t.get(), "a"), 0);
-  ASSERT_TRUE(xTable_InsertA(t.get(), "a", 1));
-  EXPECT_EQ(xTable_RemoveA(t.get(), "b"), 0);
-  EXPECT_EQ(xTable_GetValA(t.get(), "b"), 0u);
-}
-
-TEST_F(Table, DuplicateInsertFailsAndSetValOverwrites) {
-  TablePtr t(xTable_Create());
-  xTableEntry *e = xTable_InsertA(t.get(), "key", 7);
-  ASSERT_TRUE(e);
-  EXPECT_STREQ(static_cast<char *>(e->key), "key");
-  EXPECT_EQ(e->height, 1);
-  EXPECT_EQ(xTable_InsertA(t.get(), "key", 8), nullptr);
-  EXPECT_EQ(xTable_GetValA(t.get(), "key"), 7u);
-  EXPECT_EQ(xTable_SetValA(t.get(), "key", 9), e);
-  EXPECT_EQ(xTable_GetValA(t.get(), "key"), 9u);
-  xTableEntry *added = xTable_SetValA(t.get(), "other", 10);
-  ASSERT_TRUE(added);
-  EXPECT_EQ(xTable_SearchA(t.get(), "other"), added);
-  EXPECT_EQ(checked_size<char>(t.get()), 2u);
-}
-
-TEST_F(Table, KeysAreCopiedAndValuesAre64Bit) {
+TEST_F(Table, KeysAreCopiedAndSetValKeepsTheEntry) {
   TablePtr t(xTable_Create());
   char key[] = "mutable";
-  ASSERT_TRUE(xTable_InsertA(t.get(), key, 0xFEDCBA9876543210ull));
+  xTableEntry *e = xTable_InsertA(t.get(), key, 0xFEDCBA9876543210ull);
+  ASSERT_TRUE(e);
   key[0] = 'M';
   EXPECT_EQ(xTable_GetValA(t.get(), "mutable"), 0xFEDCBA9876543210ull);
   EXPECT_EQ(xTable_SearchA(t.get(), key), nullptr);
-  ASSERT_TRUE(xTable_InsertA(t.get(), "", 5)) << "the empty key is a key";
-  EXPECT_EQ(xTable_GetValA(t.get(), ""), 5u);
-  EXPECT_EQ(xTable_RemoveA(t.get(), ""), TARVO_TRUE);
-}
-
-TEST_F(Table, WideKeysThroughEveryWideExport) {
-  TablePtr t(xTable_Create());
-  const wchar_t *key = L"\u0436\u00e9\U0001F600 wide";
-  xTableEntry *e = xTable_InsertW(t.get(), key, 42);
-  ASSERT_TRUE(e);
-  EXPECT_STREQ(static_cast<wchar_t *>(e->key), key);
-  EXPECT_EQ(t->form, static_cast<uint32_t>(XTABLE_FORM_W));
-  EXPECT_EQ(xTable_SearchW(t.get(), key), e);
-  EXPECT_EQ(xTable_GetValW(t.get(), key), 42u);
-  EXPECT_EQ(xTable_InsertW(t.get(), key, 1), nullptr);
-  EXPECT_EQ(xTable_SetValW(t.get(), key, 43), e);
-  EXPECT_EQ(xTable_GetValW(t.get(), key), 43u);
-  EXPECT_EQ(xTable_RemoveW(t.get(), key), TARVO_TRUE);
-  EXPECT_EQ(xTable_RemoveW(t.get(), key), 0);
-  EXPECT_EQ(t->root, nullptr);
+  EXPECT_EQ(xTable_SetValA(t.get(), "mutable", 9), e);
 }
 
 TEST_F(Table, KeysOfTheOtherFormFindAndInsertNothing) {
@@ -98,6 +52,7 @@ TEST_F(Table, KeysOfTheOtherFormFindAndInsertNothing) {
   EXPECT_EQ(xTable_GetValA(t.get(), "ab"), 1u);
   EXPECT_EQ(xTable_RemoveA(t.get(), "ab"), TARVO_TRUE);
   ASSERT_TRUE(xTable_InsertW(t.get(), L"w", 2)) << "an emptied table takes either form";
+  EXPECT_EQ(t->form, static_cast<uint32_t>(XTABLE_FORM_W));
   EXPECT_EQ(xTable_SearchA(t.get(), "w"), nullptr);
 }
 
@@ -126,16 +81,10 @@ int32_t visit(xTableEntry *e) {
 
 TEST_F(Table, ScanVisitsChildrenBeforeTheirParentOncePerEntry) {
   TablePtr t(xTable_Create());
-  xTableEntry *only = xTable_InsertA(t.get(), "one", 1);
-  g_visited.clear();
-  EXPECT_EQ(xTable_Scan(t.get(), visit), 0);
-  ASSERT_EQ(g_visited.size(), 1u);
-  EXPECT_EQ(g_visited[0], only);
-
   for (int i = 0; i < 200; ++i) xTable_InsertA(t.get(), numbered("k", i).c_str(), i);
   g_visited.clear();
-  xTable_Scan(t.get(), visit);
-  ASSERT_EQ(g_visited.size(), 201u);
+  EXPECT_EQ(xTable_Scan(t.get(), visit), 0);
+  ASSERT_EQ(g_visited.size(), 200u);
   std::set<xTableEntry *> seen;
   for (xTableEntry *e : g_visited) {
     EXPECT_TRUE(!e->left || seen.count(e->left));
@@ -180,7 +129,7 @@ struct WideOps {
 // Every operation on a pool of keys small enough to hit present and absent
 // keys alike; after each step the tree matches the model exactly.
 template <class Char, class Ops>
-void run_against_model(uint32_t seed) {
+void run_against_model(tarvo::test::AllocationLedger &counter, uint32_t seed) {
   using Text = std::basic_string<Char>;
   TablePtr t(xTable_Create());
   std::map<Text, uint64_t> model;
@@ -223,35 +172,14 @@ void run_against_model(uint32_t seed) {
     }
   }
   for (const auto &[k, v] : model) ASSERT_EQ(Ops::get(t.get(), k.c_str()), v);
+  // Every key but the empty one is a copy of the library's: the fixture then
+  // proves that Destroy released them all.
+  EXPECT_EQ(counter.live(), model.size() - model.count(Text()));
 }
 
-TEST_F(Table, RandomOperationsMatchAMapWithNarrowKeys) { run_against_model<char, NarrowOps>(1); }
-TEST_F(Table, RandomOperationsMatchAMapWithWideKeys) { run_against_model<wchar_t, WideOps>(2); }
-
-TEST_F(Table, ThousandKeysRemovedInAnotherOrderLeaveItEmpty) {
-  TablePtr t(xTable_Create());
-  std::vector<std::string> keys;
-  for (int i = 0; i < 1000; ++i) keys.push_back(numbered("n", i));
-  for (size_t i = 0; i < keys.size(); ++i) {
-    ASSERT_TRUE(xTable_InsertA(t.get(), keys[i].c_str(), i));
-    ASSERT_EQ(checked_size<char>(t.get()), i + 1);
-  }
-  // An AVL tree of 1000 entries is at most 1.44 log2(1002) < 15 levels high.
-  EXPECT_LE(t->root->height, 14);
-  std::shuffle(keys.begin(), keys.end(), std::mt19937(3));
-  for (size_t i = 0; i < keys.size(); ++i) {
-    ASSERT_EQ(xTable_RemoveA(t.get(), keys[i].c_str()), TARVO_TRUE);
-    ASSERT_EQ(checked_size<char>(t.get()), keys.size() - i - 1);
-  }
-  EXPECT_EQ(t->root, nullptr);
-}
-
-TEST_F(Table, DestroyReleasesEveryKeyCopy) {
-  xTable *t = xTable_Create();
-  for (int i = 0; i < 300; ++i) xTable_InsertW(t, std::to_wstring(i).c_str(), i);
-  EXPECT_EQ(counter().live(), 300u);
-  xTable_Destroy(t);
-  // The fixture checks that nothing is left.
+TEST_F(Table, RandomOperationsMatchAMap) {
+  run_against_model<char, NarrowOps>(counter(), 1);
+  run_against_model<wchar_t, WideOps>(counter(), 2);
 }
 
 }  // namespace

@@ -1,45 +1,30 @@
-// Counts the library's allocations: the record's malloc/calloc/realloc slots
-// are replaced by counting versions, and the library's import of the C
-// runtime's free is redirected, so xCore_free and the slot's free are both
-// seen. `live()` is the number of blocks allocated through the slots since
-// the counter was installed and not released since.
+// Base fixture of the C tests: every test must release every library result
+// it received. `counter()` is the ledger of the library's allocations since
+// the test began (see alloc_ledger.hpp).
 #pragma once
 
 #include "alloc_ledger.hpp"
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
+#include <memory>
 
 namespace tarvo::test {
 
-class AllocationCounter {
- public:
-  AllocationCounter();
-  AllocationCounter(const AllocationCounter &) = delete;
-  AllocationCounter &operator=(const AllocationCounter &) = delete;
-
-  size_t live() const;       // blocks still held
-  size_t allocated() const;  // blocks handed out in all
-  bool tracks(const void *p) const;
-
- private:
-  AllocationLedger ledger_;
-};
-
-// Base fixture: every test must release every result it received.
 class LeakCheckedTest : public ::testing::Test {
  protected:
-  void SetUp() override { counter_ = new AllocationCounter(); }
-  void TearDown() override {
-    EXPECT_EQ(counter_->live(), 0u) << "library results were not released";
-    delete counter_;
-    counter_ = nullptr;
+  void SetUp() override {
+    ledger_ = std::make_unique<AllocationLedger>(&xCore, GetModuleHandleW(L"tarvo.dll"));
+    ASSERT_TRUE(ledger_->watches_free()) << "the library's import of free was not found";
   }
-  AllocationCounter &counter() { return *counter_; }
+  void TearDown() override {
+    EXPECT_EQ(ledger_->live(), 0u) << "library results were not released";
+    ledger_.reset();
+  }
+  AllocationLedger &counter() { return *ledger_; }
 
  private:
-  AllocationCounter *counter_ = nullptr;
+  std::unique_ptr<AllocationLedger> ledger_;
 };
 
 }  // namespace tarvo::test

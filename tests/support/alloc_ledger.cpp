@@ -1,5 +1,9 @@
 #include "alloc_ledger.hpp"
 
+// The ledger keeps addresses of released blocks only to forget them, never
+// to read through them.
+#pragma GCC diagnostic ignored "-Wuse-after-free"
+
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -10,7 +14,7 @@ namespace {
 
 struct Ledger {
   std::mutex lock;
-  std::unordered_set<const void *> live;
+  std::unordered_set<uintptr_t> live;  // addresses only: never read through
   size_t allocated = 0;
   bool active = false;
 };
@@ -20,20 +24,17 @@ Ledger &ledger() {
   return l;
 }
 
-void note_alloc(void *p) {
+// A block handed out (counted, or moved by realloc) or released.
+void note(uintptr_t p, bool handed_out, bool counted = true) {
   if (!p) return;
   Ledger &l = ledger();
   std::lock_guard<std::mutex> g(l.lock);
-  if (!l.active) return;
-  l.live.insert(p);
-  ++l.allocated;
-}
-
-void note_free(void *p) {
-  if (!p) return;
-  Ledger &l = ledger();
-  std::lock_guard<std::mutex> g(l.lock);
-  l.live.erase(p);
+  if (!handed_out) {
+    l.live.erase(p);
+  } else if (l.active) {
+    l.live.insert(p);
+    l.allocated += counted;
+  }
 }
 
 using FreeFn = void(__cdecl *)(void *);
@@ -41,26 +42,23 @@ FreeFn g_real_free = nullptr;
 
 void *__cdecl counting_malloc(size_t n) {
   void *p = std::malloc(n);
-  note_alloc(p);
+  note(reinterpret_cast<uintptr_t>(p), true);
   return p;
 }
 void *__cdecl counting_calloc(size_t c, size_t n) {
   void *p = std::calloc(c, n);
-  note_alloc(p);
+  note(reinterpret_cast<uintptr_t>(p), true);
   return p;
 }
 void *__cdecl counting_realloc(void *old, size_t n) {
+  const auto was = reinterpret_cast<uintptr_t>(old);
   void *p = std::realloc(old, n);
-  if (p || n == 0) note_free(old);
-  if (p) {
-    Ledger &l = ledger();
-    std::lock_guard<std::mutex> g(l.lock);
-    if (l.active) l.live.insert(p);
-  }
+  if (p || n == 0) note(was, false);
+  note(reinterpret_cast<uintptr_t>(p), true, false);
   return p;
 }
 void __cdecl counting_free(void *p) {
-  note_free(p);
+  note(reinterpret_cast<uintptr_t>(p), false);
   g_real_free(p);
 }
 
@@ -143,7 +141,7 @@ size_t AllocationLedger::allocated() const {
 bool AllocationLedger::tracks(const void *p) const {
   Ledger &l = ledger();
   std::lock_guard<std::mutex> g(l.lock);
-  return l.live.count(p) != 0;
+  return l.live.count(reinterpret_cast<uintptr_t>(p)) != 0;
 }
 
 }  // namespace tarvo::test

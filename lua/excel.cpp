@@ -1,0 +1,85 @@
+// The Excel and WPS functions of the module: one per row of xexcel.h that
+// has a Lua result, and the few no row can express.
+#include "excel_file.hpp"
+#include "lua_members.hpp"
+#include "registry.hpp"
+#include "xexcel.h"
+
+#include <string>
+
+namespace tarvo::lua {
+namespace {
+
+// Excel_SetActiveBook(app, name or index): a number activates by index, a
+// string by name, any other value gives false without a call.
+int set_active_book(lua_State *L) {
+  if (!count_ok(L, 2, 2)) return param_count_error(L);
+  const xComObject app = integer_at(L, 1);
+  int32_t done = 0;
+  if (api.lua_type(L, 2) == LUA_TNUMBER) {
+    done = Excel_SetActiveBook_Index(app, static_cast<int32_t>(integer_at(L, 2)));
+  } else if (api.lua_type(L, 2) == LUA_TSTRING) {
+    WideArg<kCodePageU> name(api.lua_tolstring(L, 2, nullptr));
+    done = Excel_SetActiveBookW(app, name);
+  }
+  api.lua_pushboolean(L, done);
+  return 1;
+}
+
+int32_t check_file(const char *path, int32_t allow_html) {
+  return office::check_spreadsheet_file(WideArg<kCodePageU>(path), allow_html);
+}
+
+// Column letters to the column number: A is 1, Z 26, AA 27, letters upper-
+// cased. The sum saturates at the largest 32-bit number instead of
+// overflowing; a value that is not a string gives 0.
+lua_Integer field_index(lua_State *L) {
+  if (api.lua_type(L, 1) != LUA_TSTRING) return 0;
+  size_t n = 0;
+  const char *s = api.lua_tolstring(L, 1, &n);
+  constexpr int64_t kMax = INT32_MAX;
+  int64_t value = 0;
+  for (size_t i = 0; i < n; ++i) {
+    char c = s[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    value = value * 26 + (static_cast<unsigned char>(c) - 64);
+    if (value > kMax) return kMax;
+    if (value < -kMax) return -kMax;
+  }
+  return value;
+}
+
+int get_field_index(lua_State *L) {
+  if (!count_ok(L, 1, 1)) return param_count_error(L);
+  api.lua_pushinteger(L, field_index(L));
+  return 1;
+}
+
+// The column number as letters (bijective base 26); 0 or less gives "".
+int get_field_title(lua_State *L) {
+  if (!count_ok(L, 1, 1)) return param_count_error(L);
+  lua_Integer number = integer_at(L, 1);
+  char letters[16];
+  int at = sizeof letters - 1;
+  letters[at] = 0;
+  while (number > 0) {
+    lua_Integer digit = number % 26;
+    if (digit == 0) digit = 26;
+    number = (number - digit) / 26;
+    letters[--at] = static_cast<char>('@' + digit);
+  }
+  api.lua_pushstring(L, letters + at);
+  return 1;
+}
+
+const luaL_Reg kExcelFunctions[] = {
+    XEXCEL_MEMBERS(TARVO_MEMBER_LUA)
+    {"Excel_SetActiveBook", set_active_book},
+    {"Excel_CheckFile", wrap<check_file, Ret::Integer, Text, AnyFlagOr<0>>},
+    {"Excel_GetFieldIndex", get_field_index},
+    {"Excel_GetFieldTitle", get_field_title},
+};
+const LuaFamily excel_family(kExcelFunctions);
+
+}  // namespace
+}  // namespace tarvo::lua

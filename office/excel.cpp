@@ -1,0 +1,78 @@
+// The Excel and WPS family: the exports of the rows in xexcel.h, and the
+// file-type check.
+#include "dispatch_members.hpp"
+#include "excel_file.hpp"
+#include "xexcel.h"
+#include "xfile.h"
+
+#include <cstring>
+
+namespace tarvo::members {
+namespace {
+
+// The sheet a positioned member puts its sheet before.
+constexpr const wchar_t *kSheetAt = L".Sheets.Item(%d)";
+
+// Two cells of a sheet as the corners of a range.
+template <class E>
+auto cells(E e) {
+  return corners(L".Cells(%d, %d)", e);
+}
+
+}  // namespace
+
+// Deleting a range by its shift value: entire rows, entire columns, or the
+// range itself; the value is Delete's argument in all three.
+struct ByShift {
+  const wchar_t *rows;
+  const wchar_t *columns;
+  const wchar_t *range;
+};
+constexpr int32_t kEntireRows = 0x1000000;
+constexpr int32_t kEntireColumns = 0x2000000;
+
+template <class... A>
+HRESULT invoke(const Target &t, IDispatch *object, const ByShift &e, A... values) {
+  const int32_t shift = std::get<sizeof...(A) - 1>(std::tuple<A...>(values...));
+  const wchar_t *expression = shift == kEntireRows ? e.rows : shift == kEntireColumns ? e.columns : e.range;
+  return invoke(t, object, expression, values...);
+}
+
+constexpr ByShift by_shift(const wchar_t *rows, const wchar_t *columns, const wchar_t *range) {
+  return {rows, columns, range};
+}
+// A macro's expansion may hold no comma outside parentheses: it is handed on
+// as one argument of the row.
+#define SHIFTED(range) by_shift(range L".EntireRow.Delete(%d)", range L".EntireColumn.Delete(%d)", range L".Delete(%d)")
+
+}  // namespace tarvo::members
+
+XEXCEL_MEMBERS(TARVO_MEMBER_DEFINE)
+
+namespace tarvo::office {
+
+int32_t check_spreadsheet_file(const wchar_t *path, int32_t allow_html) {
+  xFileHandle *file = xFile_OpenW(path, 1, -1);
+  if (!file) return 0;
+  char *head = xFile_ReadA(file, 4);
+  const uint32_t got = xCore.iRetSize;
+  xFile_Close(file);
+  uint32_t signature = 0;
+  const bool whole = got >= 4 && !is_empty_result(head);
+  if (whole) std::memcpy(&signature, head, 4);
+  xCore_free(head);
+  if (!whole) return 0;
+  switch (signature) {
+    case 0x04034B50: return 1;  // "PK" 3 4: a ZIP container
+    case 0xE011CFD0: return 2;  // D0 CF 11 E0: a compound document
+    case 0x6D783F3C: return 3;  // "<?xm"
+    case 0x6D74683C: return allow_html ? 4 : 0;  // "<htm"
+    default: return 0;
+  }
+}
+
+}  // namespace tarvo::office
+
+int32_t Excel_CheckFile(const char *path, int32_t allowHtml) {
+  return tarvo::office::check_spreadsheet_file(tarvo::WideArg<tarvo::kCodePageA>(path), allowHtml);
+}

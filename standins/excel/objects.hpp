@@ -1,0 +1,18 @@
+// The automation objects of the stand-in spreadsheet server, views on the
+// model of model.hpp: Application, Workbooks, Workbook, Sheets, Worksheet,
+// Range, Font, Interior, Borders, PageSetup and Comment.
+#pragma once
+
+#include <windows.h>
+
+namespace standin::excel {
+
+// A new application object ("Excel.Application", or "KET.Application" when
+// `wps`), carrying one reference, asked for `iid`.
+HRESULT create_application(bool wps, REFIID iid, void **out);
+
+// Application objects of this process register in the running-object table
+// under this class (the local server's), until Quit.
+void register_active_as(const CLSID &clsid);
+
+}  // namespace standin::excel
