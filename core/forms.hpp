@@ -8,6 +8,7 @@
 #pragma once
 
 #include "runtime.hpp"
+#include "sized.hpp"
 #include "xstring.h"
 
 #include <type_traits>
@@ -18,14 +19,14 @@ namespace tarvo {
 inline constexpr uint32_t kCodePageA = 0;
 inline constexpr uint32_t kCodePageU = 65001;
 
-// A narrow text argument held as UTF-16 for the length of one call. A null
-// text becomes the empty text, as the conversion gives it, unless KeepNull
-// is set (for W exports that give null a meaning of its own, such as "use
-// the default").
+// A narrow text argument held as UTF-16 for the length of one call (its
+// conversion writes no register). A null text becomes the empty text, as the
+// conversion gives it, unless KeepNull is set (for W exports that give null a
+// meaning of its own, such as "use the default").
 template <uint32_t CP, bool KeepNull = false>
 class WideArg {
  public:
-  explicit WideArg(const char *s) : w_((KeepNull && !s) ? nullptr : xCore_M2W(s, CP, 0)) {}
+  explicit WideArg(const char *s) : w_((KeepNull && !s) ? nullptr : m2w(s, CP, 0).p) {}
   ~WideArg() { xCore_free(w_); }
   WideArg(const WideArg &) = delete;
   WideArg &operator=(const WideArg &) = delete;
@@ -39,10 +40,11 @@ class WideArg {
 template <uint32_t CP>
 using NullableWideArg = WideArg<CP, true>;
 
-// Converts a wide result to the narrow form and releases the wide one.
+// Converts a wide result to the narrow form and releases the wide one; the
+// export's iRetSize becomes the narrow size.
 template <uint32_t CP>
 char *narrow_result(wchar_t *w) {
-  char *r = xCore_W2M(w, CP, 0);
+  char *r = publish(w2m(w, CP, 0));
   xCore_free(w);
   return r;
 }

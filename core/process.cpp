@@ -14,6 +14,7 @@ namespace {
 template <class T>
 HANDLE run_process(const T *cmdline, int32_t show) {
   if (!cmdline || !cmdline[0]) return nullptr;
+  return tarvo::guarded([&]() -> HANDLE {
   std::basic_string<T> line(cmdline);  // the system may write into the command line
   PROCESS_INFORMATION pi{};
   BOOL ok;
@@ -31,6 +32,7 @@ HANDLE run_process(const T *cmdline, int32_t show) {
   if (!ok) return nullptr;
   CloseHandle(pi.hThread);  // nobody receives it
   return pi.hProcess;
+  }, nullptr);
 }
 
 template <class T>

@@ -1,9 +1,11 @@
 // Hexadecimal and URI (percent) encoding, byte by byte.
+#include "sized.hpp"
 #include "text_chars.hpp"
 #include "xtext.h"
 
 namespace {
 
+using tarvo::Sized;
 using tarvo::text::mul_add;
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -47,7 +49,53 @@ size_t authority_run(const char *s, size_t i, size_t n) {
   return slash ? static_cast<size_t>(static_cast<const char *>(slash) - (s + i)) + 1 : 0;
 }
 
+Sized<char> nothing() { return {tarvo::empty_a(), 0}; }
+
 }  // namespace
+
+namespace tarvo {
+
+Sized<char> hex_decode(const char *text, uint32_t len) {
+  if (!text) return nothing();
+  size_t n = len ? len : std::strlen(text);
+  if (n == 0) return nothing();
+  char *r = alloc_scaled(n / 2 + 1, 1);
+  if (!r) return nothing();
+  auto *s = reinterpret_cast<const unsigned char *>(text);
+  size_t k = 0;
+  for (size_t i = 0; i < n; i += 2) {
+    // An odd length pairs the last digit with the terminator's value -1,
+    // without reading past the given length.
+    int low = i + 1 < n ? digit_value(s[i + 1]) : -1;
+    r[k++] = decode_pair(digit_value(s[i]), low);
+  }
+  r[k] = 0;
+  return {r, k};
+}
+
+// "%" and the two characters after it become one byte; a "%" without two
+// characters after it (at the end of the text) is copied as it stands.
+Sized<char> uri_decode(const char *text) {
+  if (!text) return nothing();
+  size_t n = std::strlen(text);
+  if (n == 0) return nothing();
+  char *r = alloc_scaled(n, 1);
+  if (!r) return nothing();
+  auto *s = reinterpret_cast<const unsigned char *>(text);
+  size_t k = 0;
+  for (size_t i = 0; i < n;) {
+    if (s[i] == '%' && i + 2 < n) {
+      r[k++] = decode_pair(digit_value(s[i + 1]), digit_value(s[i + 2]));
+      i += 3;
+    } else {
+      r[k++] = static_cast<char>(s[i++]);
+    }
+  }
+  r[k] = 0;
+  return {r, k};
+}
+
+}  // namespace tarvo
 
 extern "C" {
 
@@ -62,26 +110,6 @@ char *HexEncode(const void *bytes, uint32_t count) {
   char *out = r;
   for (size_t i = 0; i < n; ++i) out = put_hex(out, b[i]);
   *out = 0;
-  return r;
-}
-
-char *HexDecode(const char *text, uint32_t len) {
-  tarvo::set_size(0);
-  if (!text) return tarvo::empty_a();
-  size_t n = len ? len : std::strlen(text);
-  if (n == 0) return tarvo::empty_a();
-  char *r = alloc_scaled(n / 2 + 1, 1);
-  if (!r) return tarvo::empty_a();
-  auto *s = reinterpret_cast<const unsigned char *>(text);
-  size_t k = 0;
-  for (size_t i = 0; i < n; i += 2) {
-    // An odd length pairs the last digit with the terminator's value -1,
-    // without reading past the given length.
-    int low = i + 1 < n ? digit_value(s[i + 1]) : -1;
-    r[k++] = decode_pair(digit_value(s[i]), low);
-  }
-  r[k] = 0;
-  tarvo::set_size(k);
   return r;
 }
 
@@ -112,28 +140,7 @@ char *UriEncode(const char *text) {
   return r;
 }
 
-// "%" and the two characters after it become one byte; a "%" without two
-// characters after it (at the end of the text) is copied as it stands.
-char *UriDecode(const char *text) {
-  tarvo::set_size(0);
-  if (!text) return tarvo::empty_a();
-  size_t n = std::strlen(text);
-  if (n == 0) return tarvo::empty_a();
-  char *r = alloc_scaled(n, 1);
-  if (!r) return tarvo::empty_a();
-  auto *s = reinterpret_cast<const unsigned char *>(text);
-  size_t k = 0;
-  for (size_t i = 0; i < n;) {
-    if (s[i] == '%' && i + 2 < n) {
-      r[k++] = decode_pair(digit_value(s[i + 1]), digit_value(s[i + 2]));
-      i += 3;
-    } else {
-      r[k++] = static_cast<char>(s[i++]);
-    }
-  }
-  r[k] = 0;
-  tarvo::set_size(k);
-  return r;
-}
+char *HexDecode(const char *text, uint32_t len) { return tarvo::publish(tarvo::hex_decode(text, len)); }
+char *UriDecode(const char *text) { return tarvo::publish(tarvo::uri_decode(text)); }
 
 }  // extern "C"

@@ -26,9 +26,8 @@ T *lower_copy(const T *s) {
 // reported without a text to point into). A null needle is the empty needle:
 // it matches at position 1.
 template <class T>
-T *find_str(const T *text, const T *needle, int32_t ignore_case) {
-  tarvo::set_size(0);
-  if (!text) return nullptr;
+tarvo::Sized<T> find_str(const T *text, const T *needle, int32_t ignore_case) {
+  if (!text) return {nullptr, 0};
   if (!needle) needle = tarvo::text::empty<T>();
   const T *hit;
   if (ignore_case) {
@@ -44,9 +43,16 @@ T *find_str(const T *text, const T *needle, int32_t ignore_case) {
   } else {
     hit = search(text, needle);
   }
-  if (!hit) return nullptr;
-  tarvo::set_size(static_cast<size_t>(hit - text) + 1);
-  return const_cast<T *>(hit);
+  if (!hit) return {nullptr, 0};
+  return {const_cast<T *>(hit), static_cast<size_t>(hit - text) + 1};
+}
+
+// The position, also left in iRetSize as the find leaves it.
+template <class T>
+uint32_t in_str(const T *text, const T *needle, int32_t ignore_case) {
+  auto pos = static_cast<uint32_t>(find_str(text, needle, ignore_case).size);
+  tarvo::set_size(pos);
+  return pos;
 }
 
 }  // namespace
@@ -54,16 +60,16 @@ T *find_str(const T *text, const T *needle, int32_t ignore_case) {
 extern "C" {
 
 wchar_t *xCore_FindStrW(const wchar_t *text, const wchar_t *needle, int32_t ignore_case) {
-  return find_str(text, needle, ignore_case);
+  return tarvo::publish(find_str(text, needle, ignore_case));
 }
 char *xCore_FindStrA(const char *text, const char *needle, int32_t ignore_case) {
-  return find_str(text, needle, ignore_case);
+  return tarvo::publish(find_str(text, needle, ignore_case));
 }
 uint32_t xCore_InStrW(const wchar_t *text, const wchar_t *needle, int32_t ignore_case) {
-  return xCore_FindStrW(text, needle, ignore_case) ? xCore.iRetSize : 0;
+  return in_str(text, needle, ignore_case);
 }
 uint32_t xCore_InStrA(const char *text, const char *needle, int32_t ignore_case) {
-  return xCore_FindStrA(text, needle, ignore_case) ? xCore.iRetSize : 0;
+  return in_str(text, needle, ignore_case);
 }
 
 }  // extern "C"

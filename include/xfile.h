@@ -96,7 +96,8 @@ TARVO_API uint32_t xFile_WriteAllU(const char *path, const char *text, uint32_t 
 TARVO_API uint32_t xFile_AppendW(const wchar_t *path, const wchar_t *text, uint32_t len, int32_t charset);
 TARVO_API uint32_t xFile_AppendA(const char *path, const char *text, uint32_t len, int32_t charset);
 TARVO_API uint32_t xFile_AppendU(const char *path, const char *text, uint32_t len, int32_t charset);
-/* The buffer as the whole file; bytes written, 0 if it cannot be opened. */
+/* The buffer as the whole file; bytes written, 0 if it cannot be opened or
+ * the buffer is null. The old contents are cut only after a complete write. */
 TARVO_API uint32_t xFile_PutAllW(const wchar_t *path, const void *buffer, uint32_t count);
 TARVO_API uint32_t xFile_PutAllA(const char *path, const void *buffer, uint32_t count);
 TARVO_API uint32_t xFile_PutAllU(const char *path, const void *buffer, uint32_t count);
@@ -141,15 +142,16 @@ TARVO_API int32_t xFile_DeleteW(const wchar_t *path);
 TARVO_API int32_t xFile_DeleteA(const char *path);
 /* Creates every missing folder of the path ("/" or "\" separated; a UNC path
  * starts below its server, any other path below its first part, which is
- * never created). No length limit of its own: the platform refuses what it
- * cannot create. */
+ * never created). Stops at the first folder that can be neither created nor
+ * found; a path longer than 32767 characters creates nothing. */
 TARVO_API void xFile_CreateDirW(const wchar_t *path);
 TARVO_API void xFile_CreateDirA(const char *path);
 
 /* Folder trees. The source root may be given with or without a trailing
  * separator; names always land below the destination with one separator.
  * CopyDir and MoveDir recreate every subfolder and copy (move) the files that
- * match the pattern; the source folders stay. DeleteDir deletes the matching
+ * match the pattern; the source folders stay; a destination within the
+ * source is refused (0, nothing done). DeleteDir deletes the matching
  * files, then removes every folder below the root that is empty by then
  * (deepest first); the root stays. The result is the count of the walk over
  * the source (files and folders). */
@@ -164,7 +166,8 @@ TARVO_API int32_t xFile_DeleteDirA(const char *folder, const char *pattern);
 
 /* Folder walk: first the entries of folder+pattern that are not folders and
  * share no attribute bit with exclude, then the subfolders of folder+"*"
- * (each reported before its contents when recursing). An empty or null
+ * (each reported before its contents when recursing; a folder that is a
+ * junction or symbolic link is reported but never entered). An empty or null
  * pattern or folder gives 0. Returns the number of entries counted; the
  * callback's stop value is left in iRetSize (0 when the walk ran through). */
 TARVO_API uint32_t xFile_ScanW(const wchar_t *folder, const wchar_t *pattern, uint32_t exclude, uint32_t flags,

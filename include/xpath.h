@@ -36,13 +36,15 @@ TARVO_API char *Path_GetAbsA(const char *path, const char *base);
 TARVO_API wchar_t *Path_GetRelW(const wchar_t *path, const wchar_t *base);
 TARVO_API char *Path_GetRelA(const char *path, const char *base);
 /* prefix + count random characters from 0-9 and A-Y + suffix; a null
- * prefix or suffix counts as empty, a negative count as 0. */
+ * prefix or suffix counts as empty, a negative count as 0. A count beyond a
+ * file name's limit (255) gives EmptyString. */
 TARVO_API wchar_t *Path_RandomW(const wchar_t *prefix, const wchar_t *suffix, int32_t count);
 TARVO_API char *Path_RandomA(const char *prefix, const char *suffix, int32_t count);
 /* 1 when some component ("/" or "\" separated) had to be changed: spaces and
  * dots trimmed from both ends, * " < > | removed (so "." and ".." make a
  * path unsafe); 1 for a null path; else 0. With repair the buffer is
- * rewritten with the repaired path, joined with "\"; it is never longer. */
+ * rewritten with the repaired path, joined with "\"; it is never longer,
+ * and a buffer the repair leaves as it was is not written. */
 TARVO_API int32_t Path_SafeCheckW(wchar_t *path, int32_t repair);
 TARVO_API int32_t Path_SafeCheckA(char *path, int32_t repair);
 /* folder and name with exactly one separator between them (a folder ending

@@ -1,6 +1,7 @@
 // Core Lua functions: the result registers, paths, process start, random
 // numbers, the input-method switch, conversions and the text utilities.
 #include "registry.hpp"
+#include "sized.hpp"
 #include "wrap.hpp"
 #include "xstring.h"
 #include "xtext.h"
@@ -71,14 +72,14 @@ const luaL_Reg kCoreFunctions[] = {
     {"IME_Enable", wrap<IME_Enable, Ret::Boolean, Int>},
     // Conversions take and give raw bytes (UTF-16 as its bytes); a length
     // never reaches beyond the string.
-    {"M2W", wrap<xCore_M2W, Ret::Bytes, Bytes, Int, LengthOf<1>>},
-    {"W2M", wrap<xCore_W2M, Ret::Bytes, Bytes, Int, LengthOf<1>>},
-    {"A2W", wrap<xCore_A2W, Ret::Bytes, Bytes, LengthOf<1>>},
-    {"U2W", wrap<xCore_U2W, Ret::Bytes, Bytes, LengthOf<1>>},
-    {"W2A", wrap<xCore_W2A, Ret::Bytes, Bytes, LengthOf<1>>},
-    {"W2U", wrap<xCore_W2U, Ret::Bytes, Bytes, LengthOf<1>>},
-    {"A2U", wrap<xCore_A2U, Ret::Bytes, Bytes, LengthOf<1>>},
-    {"U2A", wrap<xCore_U2A, Ret::Bytes, Bytes, LengthOf<1>>},
+    {"M2W", wrap<m2w, Ret::Bytes, Bytes, Int, LengthOf<1>>},
+    {"W2M", wrap<w2m, Ret::Bytes, Bytes, Int, LengthOf<1>>},
+    {"A2W", wrap<m2w, Ret::Bytes, Bytes, Fixed<kCodePageA>, LengthOf<1>>},
+    {"U2W", wrap<m2w, Ret::Bytes, Bytes, Fixed<kCodePageU>, LengthOf<1>>},
+    {"W2A", wrap<w2m, Ret::Bytes, Bytes, Fixed<kCodePageA>, LengthOf<1>>},
+    {"W2U", wrap<w2m, Ret::Bytes, Bytes, Fixed<kCodePageU>, LengthOf<1>>},
+    {"A2U", wrap<recode, Ret::Bytes, Bytes, Fixed<kCodePageA>, Fixed<kCodePageU>, LengthOf<1>>},
+    {"U2A", wrap<recode, Ret::Bytes, Bytes, Fixed<kCodePageU>, Fixed<kCodePageA>, LengthOf<1>>},
     {"SplitChar", wrap<xCore_SplitCharA, Ret::List, Text, Char, Fixed<0>>},
     {"SplitText", wrap<xCore_SplitTextA, Ret::List, Text, Text, Fixed<0>>},
     // A null separator would make the library read the text as a list of
@@ -93,9 +94,9 @@ const luaL_Reg kCoreFunctions[] = {
     // Binary safe both ways: all of the string is encoded, all decoded bytes
     // are pushed.
     {"HexEncode", wrap<HexEncode, Ret::Text, Bytes, SizeOf<1>>},
-    {"HexDecode", wrap<HexDecode, Ret::Bytes, Text, Fixed<0>>},
+    {"HexDecode", wrap<hex_decode, Ret::Bytes, Text, Fixed<0>>},
     {"UriEncode", wrap<UriEncode, Ret::Text, Text>},
-    {"UriDecode", wrap<UriDecode, Ret::Text, Text>},
+    {"UriDecode", wrap<uri_decode, Ret::Bytes, Text>},
     {"BoolToString", wrap<bool_to_string, Ret::Constant, Flag, IntOr<0>>},
     {"StringToBool", wrap<string_to_bool, Ret::Boolean, Text>},
 };

@@ -3,6 +3,7 @@
 #include "excel_file.hpp"
 #include "lua_members.hpp"
 #include "registry.hpp"
+#include "sheet_source.hpp"
 #include "xexcel.h"
 
 #include <string>
@@ -30,23 +31,13 @@ int32_t check_file(const char *path, int32_t allow_html) {
   return office::check_spreadsheet_file(WideArg<kCodePageU>(path), allow_html);
 }
 
-// Column letters to the column number: A is 1, Z 26, AA 27, letters upper-
-// cased. The sum saturates at the largest 32-bit number instead of
-// overflowing; a value that is not a string gives 0.
+// Column letters to the column number (office::column_number); a value
+// that is not a string gives 0.
 lua_Integer field_index(lua_State *L) {
   if (api.lua_type(L, 1) != LUA_TSTRING) return 0;
   size_t n = 0;
   const char *s = api.lua_tolstring(L, 1, &n);
-  constexpr int64_t kMax = INT32_MAX;
-  int64_t value = 0;
-  for (size_t i = 0; i < n; ++i) {
-    char c = s[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    value = value * 26 + (static_cast<unsigned char>(c) - 64);
-    if (value > kMax) return kMax;
-    if (value < -kMax) return -kMax;
-  }
-  return value;
+  return office::column_number(s, n);
 }
 
 int get_field_index(lua_State *L) {

@@ -1,6 +1,7 @@
 // MD5 for scripts: 32 upper-case hexadecimal digits.
 #include "hashing.hpp"
 #include "registry.hpp"
+#include "sized.hpp"
 #include "wrap.hpp"
 #include "xstring.h"
 #include "xtext.h"
@@ -12,11 +13,11 @@ namespace {
 
 char *hex_digest(const Md5Digest &d) { return HexEncode(d.bytes, sizeof d.bytes); }
 
-// A converted form of the text, hashed over its iRetSize bytes and released.
+// A converted form of the text, hashed over its bytes and released.
 template <class T>
-char *md5_converted(T *converted) {
-  char *hex = hex_digest(md5_bytes(converted, xCore.iRetSize));
-  xCore_free(converted);
+char *md5_converted(Sized<T> converted) {
+  char *hex = hex_digest(md5_bytes(converted.p, converted.size));
+  release(converted.p);
   return hex;
 }
 
@@ -24,8 +25,8 @@ char *md5_converted(T *converted) {
 // any other mode the UTF-8 bytes as given.
 char *md5_text(const char *text, uint32_t size, const char *mode) {
   if (!text) text = "";
-  if (mode && _stricmp(mode, "unicode") == 0) return md5_converted(xCore_U2W(text, size));
-  if (mode && _stricmp(mode, "ansi") == 0) return md5_converted(xCore_U2A(text, size));
+  if (mode && _stricmp(mode, "unicode") == 0) return md5_converted(m2w(text, kCodePageU, size));
+  if (mode && _stricmp(mode, "ansi") == 0) return md5_converted(recode(text, kCodePageU, kCodePageA, size));
   return hex_digest(md5_bytes(text, size));
 }
 

@@ -32,8 +32,17 @@ bool resolve_lua_api() {
   auto get = reinterpret_cast<GetApiTableFn>(GetProcAddress(host, "GetApiTable"));
   if (!get) return false;
   const LuaApiName *names = lua_api_names();
-  for (int i = 0; i < kLuaApiNameCount; ++i) get(names[i].name, names[i].slot);
+  for (int i = 0; i < kLuaApiNameCount; ++i) {
+    *names[i].slot = nullptr;
+    get(names[i].name, names[i].slot);
+  }
   return true;
+}
+
+const char *missing_lua_api() {
+  for (const LuaApiName &n : g_names)
+    if (n.kept && !*n.slot) return n.name;
+  return nullptr;
 }
 
 }  // namespace tarvo::lua

@@ -231,9 +231,13 @@ extern LuaApi api;
 inline constexpr int kLuaApiNameCount = 148;
 
 // Fills `api` from the GetApiTable export of the already loaded Lunhost.dll
-// (never loads it). False, with the table left as it was, when the DLL is not
-// in the process or lacks the export.
+// (never loads it); every slot is asked afresh, so a name the host lacks is
+// null. False, with the table left as it was, when the DLL is not in the
+// process or lacks the export.
 bool resolve_lua_api();
+
+// The first kept name whose slot is null, or null when the table is whole.
+const char *missing_lua_api();
 
 // The names in the order they are asked for, with the slot each one fills
 // (a throw-away slot for the discarded names). For checks.

@@ -1,5 +1,6 @@
 // Path functions of the module.
 #include "registry.hpp"
+#include "sized.hpp"
 #include "wrap.hpp"
 #include "xpath.h"
 #include "xstring.h"
@@ -14,15 +15,16 @@ namespace {
 int safe_check(lua_State *L) {
   if (!count_ok(L, 1, 2)) return param_count_error(L);
   bool repair = api.lua_gettop(L) >= 2 && api.lua_toboolean(L, 2);
-  int32_t unsafe;
-  char *repaired = nullptr;
-  {
+  const char *path = api.lua_tolstring(L, 1, nullptr);
+  int32_t unsafe = 1;
+  char *repaired = empty_a();
+  tarvo::guarded([&] {
     // Repaired in place: an own copy, never the shared empty text.
-    WideArg<kCodePageU> w(api.lua_tolstring(L, 1, nullptr));
-    std::wstring buffer(w.get());
+    std::wstring buffer(WideArg<kCodePageU>(path).get());
     unsafe = Path_SafeCheckW(buffer.data(), repair ? 1 : 0);
-    if (repair) repaired = xCore_W2U(buffer.c_str(), 0);
-  }
+    if (repair) repaired = w2m(buffer.c_str(), kCodePageU, 0).p;
+    return 0;
+  }, 0);
   if (repair) {
     api.lua_pushstring(L, repaired);
     xCore_free(repaired);

@@ -50,9 +50,13 @@ using namespace tarvo::lua;
 // be registered: the function returns 0 (no value) and calls nothing, not
 // even through slots filled by an earlier resolution, which may point into a
 // runtime that has since been unloaded. A null state gets the same answer.
+// A host that lacks any function of the table is refused at once, with an
+// error naming it (0 when it lacks even the error function), rather than
+// failing later in whichever call first needs it.
 extern "C" int luaopen_TARVO(lua_State *L) {
   if (!resolve_lua_api() || !L) return 0;
-  if (!api.luaL_checkversion_ || !api.lua_createtable || !api.luaL_setfuncs) return 0;
+  if (const char *missing = missing_lua_api())
+    return api.luaL_error ? api.luaL_error(L, "Lunhost.dll lacks the Lua function %s", missing) : 0;
   api.luaL_checkversion_(L, LUA_VERSION_NUM, LUAL_NUMSIZES);
   const luaL_Reg *rows = registry();
   if (!rows) return api.luaL_error(L, "not enough memory");

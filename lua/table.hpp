@@ -73,4 +73,21 @@ class TableWriter {
   lua_Integer next_ = 1;
 };
 
+// Fills the table on top of the stack with fill(L) under a protected call:
+// an error it raises (a failing store, out of memory) stops here, so the
+// caller can let go of what it holds before raising the error on. LUA_OK, or
+// the failing status with the error value on top of the table.
+template <class F>
+int fill_protected(lua_State *L, F &fill) {
+  lua_CFunction run = [](lua_State *S) -> int {
+    (*static_cast<F *>(api.lua_touserdata(S, 1)))(S);
+    return 0;
+  };
+  int table = api.lua_absindex(L, -1);
+  api.lua_pushcclosure(L, run, 0);
+  api.lua_pushlightuserdata(L, &fill);
+  api.lua_pushvalue(L, table);
+  return api.lua_pcallk(L, 2, 0, 0, 0, nullptr);
+}
+
 }  // namespace tarvo::lua

@@ -25,7 +25,7 @@
 //   Fixed<v>             a constant; takes no Lua argument
 // Result kinds: Ret::Integer, Ret::Boolean, Ret::Number, Ret::Text (library
 // text, released after the push), Ret::Constant (text not released),
-// Ret::Bytes (iRetSize bytes, released), Ret::List (split result as a list
+// Ret::Bytes (a Sized buffer, released), Ret::List (split result as a list
 // table), Ret::None (a procedure: no value).
 //
 // A function that does not fit (several results, a record table, a count the
@@ -339,13 +339,14 @@ struct Constant {
   }
 };
 
-// A buffer whose byte length is in iRetSize: pushed byte for byte, released.
+// A buffer with its byte length (an operation returning Sized): pushed byte
+// for byte, released; the length is also the script's iRetSize.
 struct Bytes {
-  template <class R>
-  static int push(lua_State *L, R p) {
-    size_t n = xCore.iRetSize;
-    api.lua_pushlstring(L, p ? reinterpret_cast<const char *>(p) : "", p ? n : 0);
-    detail::release_result(p);
+  template <class T>
+  static int push(lua_State *L, Sized<T> r) {
+    set_size(r.size);
+    api.lua_pushlstring(L, r.p ? reinterpret_cast<const char *>(r.p) : "", r.p ? r.size : 0);
+    detail::release_result(r.p);
     return 1;
   }
 };

@@ -9,7 +9,6 @@ namespace tarvo::files {
 template <class T>
 T *allocated_empty() {
   T *r = tarvo::alloc_result<T>(1);
-  tarvo::set_size(0);
   if (!r) return reinterpret_cast<T *>(tarvo::empty_a());
   r[0] = 0;
   return r;

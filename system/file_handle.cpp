@@ -3,8 +3,8 @@
 #include "file_internal.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 using namespace tarvo::files;
 
@@ -38,14 +38,17 @@ void detect(HANDLE h, int64_t size, xFileHandle *f) {
       return;
     }
   }
-  std::vector<uint8_t> sample(static_cast<size_t>(std::min<int64_t>(size, kSampleBytes)));
+  f->charset = XFILE_CHARSET_RAW;
+  auto bytes = static_cast<DWORD>(std::min<int64_t>(size, kSampleBytes));
+  auto *sample = static_cast<uint8_t *>(std::malloc(bytes));
+  if (!sample) return;
   LARGE_INTEGER start{};
   SetFilePointerEx(h, start, nullptr, FILE_BEGIN);
-  DWORD n = read_some(h, sample.data(), static_cast<DWORD>(sample.size()));
-  if (xCore_StringIsUtf7(sample.data(), n)) f->charset = kUtf7;
-  else if (xCore_StringIsAscii(sample.data(), n)) f->charset = kUsAscii;
-  else if (xCore_StringIsUtf8(sample.data(), n)) f->charset = kUtf8;
-  else f->charset = XFILE_CHARSET_RAW;
+  DWORD n = read_some(h, sample, bytes);
+  if (xCore_StringIsUtf7(sample, n)) f->charset = kUtf7;
+  else if (xCore_StringIsAscii(sample, n)) f->charset = kUsAscii;
+  else if (xCore_StringIsUtf8(sample, n)) f->charset = kUtf8;
+  std::free(sample);
 }
 
 bool writes_mark(int32_t charset) { return charset != kUtf8 && mark_of(charset); }

@@ -60,21 +60,25 @@ inline HANDLE open_file(const wchar_t *path, bool readonly) {
                      readonly ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// A platform handle closed when the scope ends.
-class ScopedHandle {
+// A platform handle closed by Close when the scope ends.
+template <BOOL(WINAPI *Close)(HANDLE)>
+class PlatformHandle {
  public:
-  explicit ScopedHandle(HANDLE h) : h_(h) {}
-  ~ScopedHandle() {
-    if (ok()) CloseHandle(h_);
+  explicit PlatformHandle(HANDLE h) : h_(h) {}
+  ~PlatformHandle() {
+    if (ok()) Close(h_);
   }
-  ScopedHandle(const ScopedHandle &) = delete;
-  ScopedHandle &operator=(const ScopedHandle &) = delete;
+  PlatformHandle(const PlatformHandle &) = delete;
+  PlatformHandle &operator=(const PlatformHandle &) = delete;
   bool ok() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
   HANDLE get() const { return h_; }
 
  private:
   HANDLE h_;
 };
+
+using ScopedHandle = PlatformHandle<CloseHandle>;
+using FindHandle = PlatformHandle<FindClose>;
 
 // An xFile handle closed when the scope ends (whole-file operations).
 class ScopedFile {

@@ -2,22 +2,16 @@
 #include "file_internal.hpp"
 
 #include <string>
-#include <vector>
+#include <cwchar>
 
 using namespace tarvo::files;
 
 namespace {
 
 constexpr uint32_t A = tarvo::kCodePageA;
+constexpr size_t kLongestPath = 32767;  // wide characters, the platform's limit
 
-std::vector<std::wstring> split_parts(const wchar_t *path) {
-  std::vector<std::wstring> parts(1);
-  for (const wchar_t *p = path; *p; ++p) {
-    if (*p == L'\\' || *p == L'/') parts.emplace_back();
-    else parts.back() += *p;
-  }
-  return parts;
-}
+bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 }  // namespace
 
@@ -74,25 +68,31 @@ int32_t xFile_MoveA(const char *source, const char *destination, int32_t overwri
 int32_t xFile_DeleteW(const wchar_t *path) { return path && DeleteFileW(path) ? 1 : 0; }
 int32_t xFile_DeleteA(const char *path) { return tarvo::via_w<A, xFile_DeleteW>(path); }
 
-// A UNC path starts from "\\server", any other from its first part (a drive
-// or a relative first folder), which is never created itself. Failures
-// (folders that exist already) are ignored.
+// One pass over the parts. A UNC path starts from "\\\\server", any other from
+// its first part (a drive or a relative first folder), which is never created
+// itself. A folder that exists already is passed; one that can be neither
+// created nor found ends the pass, as nothing below it can be made. A path
+// beyond the platform's length limit is refused whole.
 void xFile_CreateDirW(const wchar_t *path) {
   if (!path || !*path) return;
-  std::vector<std::wstring> parts = split_parts(path);
-  size_t next = 1;
-  std::wstring built = parts[0];
-  if (parts.size() >= 2 && parts[0].empty() && parts[1].empty()) {
-    if (parts.size() < 3) return;
-    built = L"\\\\" + parts[2];
-    next = 3;
-  }
-  for (; next < parts.size(); ++next) {
-    if (parts[next].empty()) continue;
-    built += L'\\';
-    built += parts[next];
-    CreateDirectoryW(built.c_str(), nullptr);
-  }
+  size_t n = wcsnlen(path, kLongestPath + 1);
+  if (n > kLongestPath) return;
+  tarvo::guarded([&] {
+    std::wstring built;
+    built.reserve(n);
+    size_t i = 0;
+    if (n >= 2 && is_separator(path[0]) && is_separator(path[1])) built = L"\\\\", i = 2;
+    for (; i < n && !is_separator(path[i]); ++i) built += path[i];
+    while (i < n) {
+      size_t start = ++i;
+      while (i < n && !is_separator(path[i])) ++i;
+      if (i == start) continue;
+      built += L'\\';
+      built.append(path + start, i - start);
+      if (!CreateDirectoryW(built.c_str(), nullptr) && !xFile_FolderExistsW(built.c_str())) return 0;
+    }
+    return 0;
+  }, 0);
 }
 void xFile_CreateDirA(const char *path) { tarvo::via_w<A, xFile_CreateDirW>(path); }
 

@@ -12,12 +12,15 @@ constexpr uint32_t U = tarvo::kCodePageU;
 
 extern "C" {
 
+// The old contents are cut only after a complete write: a null buffer or a
+// failed write leaves the file as it was (as far as the write got).
 uint32_t xFile_PutAllW(const wchar_t *path, const void *buffer, uint32_t count) {
+  if (!buffer) return 0;
   ScopedHandle h(open_file(path, false));
   if (!h.ok()) return 0;
   DWORD done = 0;
-  if (count && (!buffer || !WriteFile(h.get(), buffer, count, &done, nullptr))) done = 0;
-  SetEndOfFile(h.get());
+  if (count && !WriteFile(h.get(), buffer, count, &done, nullptr)) return 0;
+  if (done == count) SetEndOfFile(h.get());
   return done;
 }
 uint32_t xFile_PutAllA(const char *path, const void *buffer, uint32_t count) {

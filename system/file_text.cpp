@@ -9,10 +9,9 @@ using tarvo::WideArg;
 
 namespace {
 
-void *failed_text() {
-  tarvo::set_size(0);
-  return tarvo::empty_a();
-}
+using tarvo::Sized;
+
+Sized<void> failed_text() { return {tarvo::empty_a(), 0}; }
 
 bool is_empty_text(Form form, const void *text, uint32_t len) {
   if (!text) return true;
@@ -20,18 +19,20 @@ bool is_empty_text(Form form, const void *text, uint32_t len) {
   return form == Form::W ? *static_cast<const wchar_t *>(text) == 0 : *static_cast<const char *>(text) == 0;
 }
 
-uint32_t write_text(xFileHandle *f, Form form, const void *text, uint32_t len) {
+// `complete` tells whether every converted byte reached the file.
+uint32_t write_text(xFileHandle *f, Form form, const void *text, uint32_t len, bool *complete = nullptr) {
   if (!valid(f)) return 0;
   Encoded bytes;
   if (!encode(form, text, len, f->charset, bytes) || bytes.size() > MAXDWORD) return 0;
   DWORD done = 0;
   if (!WriteFile(os(f), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr)) return 0;
+  if (complete) *complete = done == bytes.size();
   return done;
 }
 
 // The buffer has room for four zero bytes after what is read, so every form
 // is terminated whatever the charset's unit size.
-void *read_text(xFileHandle *f, Form form, uint64_t count) {
+Sized<void> read_text(xFileHandle *f, Form form, uint64_t count) {
   if (!valid(f) || count > UINT32_MAX || count > SIZE_MAX - 4) return failed_text();
   char *bytes = tarvo::alloc_result<char>(static_cast<size_t>(count) + 4);
   if (!bytes) return failed_text();
@@ -46,7 +47,7 @@ void *read_text(xFileHandle *f, Form form, uint64_t count) {
 
 // Everything after the mark; a file too large for one 32-bit read fails
 // rather than coming back cut short.
-void *read_all(const wchar_t *path, Form form, int32_t charset) {
+Sized<void> read_all(const wchar_t *path, Form form, int32_t charset) {
   ScopedFile f(xFile_OpenW(path, 1, charset));
   if (!f) return failed_text();
   int64_t remaining = xFile_Size(f.get()) - f.get()->headerLen;
@@ -54,8 +55,9 @@ void *read_all(const wchar_t *path, Form form, int32_t charset) {
   return read_text(f.get(), form, static_cast<uint64_t>(remaining));
 }
 
-// WriteAll cuts the file after the text (after the mark for an empty text);
-// a text that cannot be converted leaves the file as it was.
+// WriteAll cuts the file after the text (after the mark for an empty text),
+// only once all of it is written; a text that cannot be converted leaves the
+// file as it was.
 uint32_t write_all(const wchar_t *path, Form form, const void *text, uint32_t len, int32_t charset, bool append) {
   if (!text) return 0;
   ScopedFile f(xFile_OpenW(path, 0, charset));
@@ -65,14 +67,21 @@ uint32_t write_all(const wchar_t *path, Form form, const void *text, uint32_t le
     xFile_SetEOF(f.get());
     return 0;
   }
-  uint32_t n = write_text(f.get(), form, text, len);
-  if (n) xFile_SetEOF(f.get());
+  bool complete = false;
+  uint32_t n = write_text(f.get(), form, text, len, &complete);
+  if (complete) xFile_SetEOF(f.get());
   return n;
 }
 
+template <class T>
+T *published(Sized<void> r) {
+  return static_cast<T *>(tarvo::publish(r));
+}
+
 template <uint32_t CP, Form F>
-char *read_all_narrow(const char *path, int32_t charset) {
-  return static_cast<char *>(read_all(WideArg<CP>(path), F, charset));
+Sized<char> read_all_narrow(const char *path, int32_t charset) {
+  Sized<void> r = read_all(WideArg<CP>(path), F, charset);
+  return {static_cast<char *>(r.p), r.size};
 }
 
 template <uint32_t CP, Form F, bool Append>
@@ -85,21 +94,27 @@ constexpr uint32_t U = tarvo::kCodePageU;
 
 }  // namespace
 
+Sized<char> tarvo::files::read_all_utf8(const char *path, int32_t charset) {
+  return read_all_narrow<U, Form::U>(path, charset);
+}
+
 extern "C" {
 
 uint32_t xFile_WriteW(xFileHandle *f, const wchar_t *text, uint32_t len) { return write_text(f, Form::W, text, len); }
 uint32_t xFile_WriteA(xFileHandle *f, const char *text, uint32_t len) { return write_text(f, Form::A, text, len); }
 uint32_t xFile_WriteU(xFileHandle *f, const char *text, uint32_t len) { return write_text(f, Form::U, text, len); }
 
-wchar_t *xFile_ReadW(xFileHandle *f, uint32_t count) { return static_cast<wchar_t *>(read_text(f, Form::W, count)); }
-char *xFile_ReadA(xFileHandle *f, uint32_t count) { return static_cast<char *>(read_text(f, Form::A, count)); }
-char *xFile_ReadU(xFileHandle *f, uint32_t count) { return static_cast<char *>(read_text(f, Form::U, count)); }
+wchar_t *xFile_ReadW(xFileHandle *f, uint32_t count) { return published<wchar_t>(read_text(f, Form::W, count)); }
+char *xFile_ReadA(xFileHandle *f, uint32_t count) { return published<char>(read_text(f, Form::A, count)); }
+char *xFile_ReadU(xFileHandle *f, uint32_t count) { return published<char>(read_text(f, Form::U, count)); }
 
 wchar_t *xFile_ReadAllW(const wchar_t *path, int32_t charset) {
-  return static_cast<wchar_t *>(read_all(path, Form::W, charset));
+  return published<wchar_t>(read_all(path, Form::W, charset));
 }
-char *xFile_ReadAllA(const char *path, int32_t charset) { return read_all_narrow<A, Form::A>(path, charset); }
-char *xFile_ReadAllU(const char *path, int32_t charset) { return read_all_narrow<U, Form::U>(path, charset); }
+char *xFile_ReadAllA(const char *path, int32_t charset) {
+  return tarvo::publish(read_all_narrow<A, Form::A>(path, charset));
+}
+char *xFile_ReadAllU(const char *path, int32_t charset) { return tarvo::publish(read_all_utf8(path, charset)); }
 
 uint32_t xFile_WriteAllW(const wchar_t *path, const wchar_t *text, uint32_t len, int32_t charset) {
   return write_all(path, Form::W, text, len, charset, false);

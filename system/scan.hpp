@@ -2,7 +2,7 @@
 // operations and the public scan exports are built on it.
 #pragma once
 
-#include "xfile.h"
+#include "file_internal.hpp"
 
 #include <windows.h>
 
@@ -39,6 +39,13 @@ std::basic_string<C> with_separator(std::basic_string<C> s) {
   return s;
 }
 
+// A folder that is a reparse point (a junction or a symbolic link) is listed
+// but never entered: its contents belong elsewhere, a walk through it would
+// reach files outside the tree, and a link to an ancestor would never end.
+inline bool descends_into(DWORD attributes) {
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 template <class C>
 bool is_dots(const C *name) {
   return name[0] == C('.') && (name[1] == 0 || (name[1] == C('.') && name[2] == 0));
@@ -63,12 +70,11 @@ class Walk {
   template <class Each>
   void each(const String &query, Each on_entry) {
     Data d;
-    HANDLE h = FindApi<C>::first(query.c_str(), &d);
-    if (h == INVALID_HANDLE_VALUE) return;
+    FindHandle h(FindApi<C>::first(query.c_str(), &d));
+    if (!h.ok()) return;
     do {
       if (!on_entry(d)) break;
-    } while (FindApi<C>::next(h, &d));
-    FindClose(h);
+    } while (FindApi<C>::next(h.get(), &d));
   }
 
   bool report(const String &folder, const Data &d) {
@@ -94,7 +100,7 @@ class Walk {
       }
       ++count;
       if (!(flags_ & XFILE_SCAN_NODIRS) && !report(folder, d)) return false;
-      if (recurse_) count += list(folder + d.cFileName + C('\\'));
+      if (recurse_ && descends_into(d.dwFileAttributes)) count += list(folder + d.cFileName + C('\\'));
       return stop_ == 0;
     });
     return count;

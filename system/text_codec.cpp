@@ -31,24 +31,24 @@ bool encode_wide(const wchar_t *w, size_t bytes, int32_t charset, Encoded &out) 
     xCore_UCS2_BE2LE(copy, static_cast<uint32_t>(bytes));
     out.own(copy, bytes);
   } else if (is_utf32(charset)) {
-    uint32_t *units = xCore_UCS2_To_UCS4(w, static_cast<uint32_t>(bytes), static_cast<uint32_t>(charset));
-    out.own(units, xCore.iRetSize);
+    Sized<uint32_t> units = ucs2_to_ucs4(w, static_cast<uint32_t>(bytes), static_cast<uint32_t>(charset));
+    out.own(units.p, units.size);
   } else {
-    char *m = narrow(w, bytes / 2, conversion_codepage(charset));
-    out.own(m, xCore.iRetSize);
+    Sized<char> m = narrow(w, bytes / 2, conversion_codepage(charset));
+    out.own(m.p, m.size);
   }
   return out.size() > 0;
 }
 
 }  // namespace
 
-char *narrow(const wchar_t *w, size_t units, UINT codepage) {
-  if (units == 0) return tarvo::files::allocated_empty<char>();
+Sized<char> narrow(const wchar_t *w, size_t units, UINT codepage) {
+  if (units == 0) return {allocated_empty<char>(), 0};
   if (codepage != CP_UTF8 || units > INT_MAX / kUtf8BytesPerUnit)
-    return xCore_W2M(w, codepage, static_cast<uint32_t>(units * 2));
+    return w2m(w, codepage, static_cast<uint32_t>(units * 2));
   size_t cap = units * kUtf8BytesPerUnit;
   char *r = tarvo::alloc_result<char>(cap + 1);
-  if (!r) return tarvo::set_size(0), tarvo::empty_a();
+  if (!r) return {tarvo::empty_a(), 0};
   int k = WideCharToMultiByte(CP_UTF8, 0, w, static_cast<int>(units), r, static_cast<int>(cap), nullptr, nullptr);
   if (k < 0) k = 0;
   r[k] = 0;
@@ -56,8 +56,7 @@ char *narrow(const wchar_t *w, size_t units, UINT codepage) {
   if (cap - static_cast<size_t>(k) > cap / 4) {
     if (void *smaller = xCore.realloc(r, static_cast<size_t>(k) + 1)) r = static_cast<char *>(smaller);
   }
-  tarvo::set_size(static_cast<size_t>(k));
-  return r;
+  return {r, static_cast<size_t>(k)};
 }
 
 bool encode(Form form, const void *text, size_t len, int32_t charset, Encoded &out) {
@@ -70,8 +69,7 @@ bool encode(Form form, const void *text, size_t len, int32_t charset, Encoded &o
     out.borrow(text, len);
     return true;
   }
-  wchar_t *w = xCore_M2W(static_cast<const char *>(text), form_codepage(form), static_cast<uint32_t>(len));
-  size_t wide_bytes = xCore.iRetSize;
+  auto [w, wide_bytes] = m2w(static_cast<const char *>(text), form_codepage(form), static_cast<uint32_t>(len));
   bool ok = wide_bytes > 0 && encode_wide(w, wide_bytes, charset, out);
   if (ok && out.data() == w) {
     out.own(w, wide_bytes);  // the widened text is itself what the file stores
@@ -81,11 +79,8 @@ bool encode(Form form, const void *text, size_t len, int32_t charset, Encoded &o
   return ok;
 }
 
-void *decode(Form form, void *bytes, size_t n, int32_t charset) {
-  if (n == 0 || form_codepage_matches(form, charset)) {
-    tarvo::set_size(n);
-    return bytes;
-  }
+Sized<void> decode(Form form, void *bytes, size_t n, int32_t charset) {
+  if (n == 0 || form_codepage_matches(form, charset)) return {bytes, n};
   wchar_t *w = static_cast<wchar_t *>(bytes);
   size_t wide_bytes = n & ~size_t(1);
   if (charset == kUtf16Le || charset == kUtf16Be) {
@@ -95,17 +90,14 @@ void *decode(Form form, void *bytes, size_t n, int32_t charset) {
     wide_bytes = xCore_UCS4_To_UCS2(bytes, static_cast<uint32_t>(n), static_cast<uint32_t>(charset));
     w[wide_bytes / 2] = 0;
   } else {
-    w = xCore_M2W(static_cast<const char *>(bytes), conversion_codepage(charset), static_cast<uint32_t>(n));
-    wide_bytes = xCore.iRetSize;
+    Sized<wchar_t> wide = m2w(static_cast<const char *>(bytes), conversion_codepage(charset), static_cast<uint32_t>(n));
+    w = wide.p, wide_bytes = wide.size;
     tarvo::release(bytes);
   }
-  if (form == Form::W) {
-    tarvo::set_size(wide_bytes);
-    return w;
-  }
-  char *r = narrow(w, wide_bytes / 2, form_codepage(form));
+  if (form == Form::W) return {w, wide_bytes};
+  Sized<char> r = narrow(w, wide_bytes / 2, form_codepage(form));
   tarvo::release(w);
-  return r;
+  return {r.p, r.size};
 }
 
 }  // namespace tarvo::files

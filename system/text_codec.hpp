@@ -38,11 +38,14 @@ bool encode(Form form, const void *text, size_t len, int32_t charset, Encoded &o
 
 // Turns bytes read from a file (allocated through the record with four zero
 // bytes after the n read) into text of the form, in place or in a new buffer
-// (the old one is then released). Sets iRetSize.
-void *decode(Form form, void *bytes, size_t n, int32_t charset);
+// (the old one is then released); the size is in bytes.
+Sized<void> decode(Form form, void *bytes, size_t n, int32_t charset);
 
 // UTF-16 to a multibyte code page in one platform call where the result size
-// can be bounded beforehand (UTF-8); a record allocation, iRetSize set.
-char *narrow(const wchar_t *w, size_t units, UINT codepage);
+// can be bounded beforehand (UTF-8); a record allocation.
+Sized<char> narrow(const wchar_t *w, size_t units, UINT codepage);
+
+// xFile_ReadAllU with its size handed back rather than published.
+Sized<char> read_all_utf8(const char *path, int32_t charset);
 
 }  // namespace tarvo::files

@@ -1,5 +1,5 @@
 // Paths of the running program and process start.
-#include "alloc_counter.hpp"
+#include "../text/text_fixture.hpp"
 #include "temp_dir.hpp"
 #include "xcore.h"
 
@@ -10,80 +10,53 @@
 
 namespace {
 
-class CorePaths : public tarvo::test::LeakCheckedTest {};
+using tarvo::test::utf8;
 
-std::wstring own_file() {
+class CorePaths : public tarvo::test::TextTest {};
+
+std::wstring own_folder() {
   wchar_t buf[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
-  return std::wstring(buf, n);
+  std::wstring file(buf, GetModuleFileNameW(nullptr, buf, MAX_PATH));
+  return file.substr(0, file.rfind(L'\\') + 1);
 }
 
 TEST_F(CorePaths, AppFileAndAppPathOfTheTestProgram) {
-  std::wstring file = own_file();
-  std::wstring folder = file.substr(0, file.rfind(L'\\') + 1);
-
-  wchar_t *f = xCore_AppFileW();
-  EXPECT_EQ(f, file);
-  EXPECT_EQ(xCore.iRetSize, file.size());
-  xCore_free(f);
-
-  wchar_t *p = xCore_AppPathW();
-  EXPECT_EQ(p, folder);
+  std::wstring folder = own_folder();
+  std::wstring file = take(xCore_AppFileW());
+  EXPECT_EQ(file.rfind(folder, 0), 0u);
+  EXPECT_EQ(take(xCore_AppPathW()), folder);
   EXPECT_EQ(xCore.iRetSize, folder.size()) << "characters up to and including the last backslash";
-  xCore_free(p);
-
-  char *u = xCore_AppPathU();
-  EXPECT_EQ(std::string(u), tarvo::test::utf8(folder));
-  EXPECT_EQ(xCore.iRetSize, tarvo::test::utf8(folder).size());
-  xCore_free(u);
-
-  char *a = xCore_ModPathA(GetModuleHandleW(L"tarvo.dll"));
-  EXPECT_EQ(std::string(a), tarvo::test::utf8(folder)) << "the library sits beside the test program";
-  xCore_free(a);
+  EXPECT_EQ(take(xCore_AppPathU()), utf8(folder));
+  EXPECT_EQ(xCore.iRetSize, utf8(folder).size());
+  EXPECT_EQ(take(xCore_ModPathA(GetModuleHandleW(L"tarvo.dll"))), utf8(folder)) << "the library sits beside";
 }
 
-TEST_F(CorePaths, SystemPathEndsInOneBackslash) {
-  wchar_t *w = xCore_SystemPathW(CSIDL_WINDOWS);
-  std::wstring path = w;
-  ASSERT_FALSE(path.empty());
+TEST_F(CorePaths, SystemPathEndsInOneBackslashUnknownOnesAreEmpty) {
+  std::wstring path = take(xCore_SystemPathW(CSIDL_WINDOWS));
+  ASSERT_GT(path.size(), 3u);
   EXPECT_EQ(path.back(), L'\\');
-  EXPECT_NE(path.substr(0, path.size() - 1).back(), L'\\');
+  EXPECT_NE(path[path.size() - 2], L'\\');
   EXPECT_EQ(xCore.iRetSize, path.size() - 1) << "the length before the backslash was added";
-  xCore_free(w);
-
-  char *u = xCore_SystemPathU(CSIDL_WINDOWS);
-  EXPECT_EQ(std::string(u), tarvo::test::utf8(path));
-  xCore_free(u);
-}
-
-TEST_F(CorePaths, SystemPathOfAnUnknownFolderIsEmpty) {
-  xCore.iRetSize = 5;
-  char *a = xCore_SystemPathA(0x7FFF);
-  EXPECT_EQ(static_cast<const void *>(a), xCore.EmptyString);
+  EXPECT_EQ(take(xCore_SystemPathU(CSIDL_WINDOWS)), utf8(path));
+  char *none = xCore_SystemPathA(0x7FFF);
+  EXPECT_EQ(static_cast<const void *>(none), xCore.EmptyString);
   EXPECT_EQ(xCore.iRetSize, 0u);
 }
 
-std::wstring exit_with_path() {
-  std::wstring file = own_file();
-  return L"\"" + file.substr(0, file.rfind(L'\\') + 1) + L"exit_with.exe\"";
-}
+std::wstring exit_with(const wchar_t *code) { return L"\"" + own_folder() + L"exit_with.exe\" " + code; }
 
-TEST(CoreProcess, ChainReturnsTheExitCode) {
-  EXPECT_EQ(xCore_ChainW((exit_with_path() + L" 42").c_str(), SW_HIDE), 42u);
-  EXPECT_EQ(xCore_ChainW((exit_with_path() + L" 0").c_str(), SW_HIDE), 0u);
-  std::string line = tarvo::test::utf8(exit_with_path()) + " 7";
-  EXPECT_EQ(xCore_ChainU(line.c_str(), SW_HIDE), 7u);
-  EXPECT_EQ(xCore_ChainA(line.c_str(), SW_HIDE), 7u);
-}
-
-TEST(CoreProcess, RunHandsOverTheProcessHandle) {
-  HANDLE h = static_cast<HANDLE>(xCore_RunW((exit_with_path() + L" 3").c_str(), SW_HIDE));
+TEST(CoreProcess, RunChainAndStart) {
+  EXPECT_EQ(xCore_ChainW(exit_with(L"42").c_str(), SW_HIDE), 42u);
+  EXPECT_EQ(xCore_ChainU(utf8(exit_with(L"7")).c_str(), SW_HIDE), 7u);
+  EXPECT_EQ(xCore_ChainA(utf8(exit_with(L"0")).c_str(), SW_HIDE), 0u);
+  HANDLE h = static_cast<HANDLE>(xCore_RunW(exit_with(L"3").c_str(), SW_HIDE));
   ASSERT_NE(h, nullptr);
   EXPECT_EQ(WaitForSingleObject(h, 30000), WAIT_OBJECT_0);
   DWORD code = 0;
   EXPECT_TRUE(GetExitCodeProcess(h, &code));
   EXPECT_EQ(code, 3u);
   CloseHandle(h);
+  EXPECT_GT(xCore_StartW((own_folder() + L"exit_with.exe").c_str(), SW_HIDE), 32);
 }
 
 TEST(CoreProcess, StartFailuresAreReportedAsValues) {
@@ -92,12 +65,6 @@ TEST(CoreProcess, StartFailuresAreReportedAsValues) {
   EXPECT_EQ(xCore_RunU(nullptr, SW_HIDE), nullptr);
   EXPECT_EQ(xCore_ChainA("Z:\\no\\such\\program.exe", SW_HIDE), 0u);
   EXPECT_LE(xCore_StartW(L"Z:\\no\\such\\document.txt", SW_HIDE), 32);
-}
-
-TEST(CoreProcess, StartOpensAProgram) {
-  std::wstring file = own_file();
-  std::wstring exe = file.substr(0, file.rfind(L'\\') + 1) + L"exit_with.exe";
-  EXPECT_GT(xCore_StartW(exe.c_str(), SW_HIDE), 32);
 }
 
 }  // namespace

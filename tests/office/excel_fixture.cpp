@@ -10,6 +10,34 @@ namespace exceltest {
 
 using namespace tarvo::lua;
 
+namespace {
+
+// The engine's table helper, remembering each table's kind, and a canonical
+// description of a table: "L{...}" for lists, "R{...}" for records, keys
+// sorted (numbers first), strings quoted.
+const char kTables[] = R"lua(
+local kinds = setmetatable({}, {__mode = "k"})
+BasicLib = {NewTable = function(kind) local t = {}; kinds[t] = kind; return t end}
+function DescribeTable(t)
+  local keys = {}
+  for k in pairs(t) do keys[#keys + 1] = k end
+  table.sort(keys, function(a, b)
+    if type(a) ~= type(b) then return type(a) == "number" end
+    return a < b
+  end)
+  local parts = {}
+  for _, k in ipairs(keys) do
+    local v = t[k]
+    local text = type(v) == "table" and DescribeTable(v) or type(v) == "string" and string.format("%q", v)
+                 or tostring(v)
+    parts[#parts + 1] = (type(k) == "string" and k or "[" .. tostring(k) .. "]") .. "=" .. text
+  end
+  return (kinds[t] == 1 and "L" or kinds[t] == 2 and "R" or "?") .. "{" .. table.concat(parts, ",") .. "}"
+end
+)lua";
+
+}  // namespace
+
 std::wstring Control::journal() {
   tarvo::com::Bstr text;
   EXPECT_EQ(disp::GetValue(L"%S", text.put(), app_, L"._Journal"), S_OK);
@@ -44,6 +72,7 @@ Script::Script() {
   api.luaL_openlibs(L_);
   luaopen_TARVO(L_);
   api.lua_setglobal(L_, "T");
+  if (api.luaL_loadstring(L_, kTables) || api.lua_pcallk(L_, 0, 0, 0, 0, nullptr)) ADD_FAILURE() << "table helpers";
 }
 
 Script::~Script() {
@@ -75,6 +104,12 @@ std::string Script::run(const std::string &code, bool objects) {
         out = describe(static_cast<xComObject>(api.lua_tointegerx(L_, -1, nullptr)));
       else
         out = describe(api.lua_tonumberx(L_, -1, nullptr));
+      break;
+    case LUA_TTABLE:
+      api.lua_getglobal(L_, "DescribeTable");
+      api.lua_rotate(L_, -2, 1);
+      api.lua_pcallk(L_, 1, 1, 0, 0, nullptr);
+      out = api.lua_tolstring(L_, -1, nullptr) ? api.lua_tolstring(L_, -1, nullptr) : "?";
       break;
     default: out = "other";
   }

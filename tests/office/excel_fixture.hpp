@@ -43,7 +43,8 @@ class Script {
   Script &operator=(const Script &) = delete;
   void set(const char *global, xComObject handle);
   // Runs `code`; its first result described as by describe() below ("none"
-  // without one, "error: ..." when it raised). An integer is taken as an
+  // without one, "error: ..." when it raised; a table as DescribeTable gives
+  // it: "R{key=value,...}" for records, "L{[1]=...}" for lists, keys sorted). An integer is taken as an
   // object handle (and released) when `objects` is set.
   std::string run(const std::string &code, bool objects = false);
 

@@ -1,0 +1,17 @@
+/* A Lua host DLL that lacks one function of the API table: the stand-in's
+ * table with one name withheld, for the check that the module refuses such a
+ * host at once. Built as Lunhost.dll in a folder of its own. */
+#include <string.h>
+
+#define GetApiTable full_api_table
+#include "../../standins/lunhost/get_api_table.c"
+#undef GetApiTable
+
+__declspec(dllexport) int GetApiTable(const char *name, void **slot) {
+  int found = full_api_table(name, slot);
+  if (slot && name && strcmp(name, "lua_upvaluejoin") == 0) {
+    *slot = NULL;
+    return 0;
+  }
+  return found;
+}
