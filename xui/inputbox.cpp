@@ -1,0 +1,91 @@
+// The input box: a small layer window with a prompt, a text field and two
+// buttons, run in its own message loop until it is answered or goes away.
+#include "xdialog.h"
+#include "xui_internal.hpp"
+
+#include <windows.h>
+
+namespace tarvo::xui {
+namespace {
+
+constexpr int kWidth = 440;
+constexpr int kHeight = 130;
+constexpr uint32_t kBoxStyle = 0x90C80800;
+constexpr int kOk = 10;
+constexpr int kCancel = 11;
+
+// One box per process while it is open.
+struct InputBox {
+  HWND field = nullptr;
+  int32_t confirmed = 0;
+  wchar_t *text = nullptr;
+  bool leaving = false;  // the loop already ended: destroying must not end another
+};
+InputBox g_box;
+
+wchar_t *field_text(HWND field) {
+  int n = GetWindowTextLengthW(field);
+  wchar_t *text = alloc_result<wchar_t>(static_cast<size_t>(n > 0 ? n : 0) + 1);
+  if (text) GetWindowTextW(field, text, n + 1);
+  return text;
+}
+
+// Any answer, a close, or the window going away with its owner ends the box.
+intptr_t __stdcall box_proc(void *window, uint32_t msg, uintptr_t wp, intptr_t) {
+  HWND hwnd = static_cast<HWND>(window);
+  if (msg == WM_COMMAND && HIWORD(wp) == 0) {
+    if (LOWORD(wp) == kOk && !g_box.confirmed) {
+      g_box.text = field_text(g_box.field);
+      g_box.confirmed = g_box.text ? -1 : 0;
+    }
+    DestroyWindow(hwnd);
+  } else if (msg == WM_CLOSE) {
+    DestroyWindow(hwnd);
+  } else if (msg == WM_DESTROY && !g_box.leaving) {
+    xuiStop();
+  }
+  return 0;
+}
+
+int centred(int32_t at, int screen_metric, int size) {
+  return at < 0 ? (GetSystemMetrics(screen_metric) - size) / 2 : at;
+}
+
+}  // namespace
+}  // namespace tarvo::xui
+
+using namespace tarvo::xui;
+
+extern "C" {
+
+wchar_t *xInputBoxW(void *parent, const wchar_t *prompt, const wchar_t *title, const wchar_t *text, int32_t x,
+                    int32_t y, uint32_t style) {
+  g_box = InputBox{};
+  HWND box = static_cast<HWND>(window<wchar_t>(parent, centred(x, SM_CXSCREEN, kWidth), centred(y, SM_CYSCREEN, kHeight),
+                                               kWidth, kHeight, title, kBoxStyle, 0, box_proc));
+  if (box) {
+    kLabel.make(box, 10, 10, 330, 60, prompt, 0);
+    // The captions as wide text, so they read the same on every code page.
+    kButton.make(box, 355, 10, 70, 22, L"\u786e \u5b9a(&K)", kOk);
+    kButton.make(box, 355, 42, 70, 22, L"\u53d6 \u6d88(&C)", kCancel);
+    g_box.field = static_cast<HWND>(
+        control<wchar_t>(box, 10, 75, 415, 16, L"Edit", text, 0, style ? style : kTextBox.style, 0));
+    // A box that could not be built ends at once, unconfirmed.
+    if (g_box.field && IsWindow(box)) xuiStart();
+    // Left by another quit, or never run: the box goes without ending a loop.
+    g_box.leaving = true;
+    if (IsWindow(box)) DestroyWindow(box);
+  }
+  xCore.iRet = g_box.confirmed;
+  wchar_t *result = g_box.confirmed ? g_box.text : tarvo::empty_w();
+  if (!g_box.confirmed) tarvo::release(g_box.text);
+  g_box = InputBox{};
+  return result;
+}
+
+char *xInputBoxA(void *parent, const char *prompt, const char *title, const char *text, int32_t x, int32_t y,
+                 uint32_t style) {
+  return ansi_form<xInputBoxW>(parent, prompt, title, text, x, y, style);
+}
+
+}  // extern "C"
