@@ -65,7 +65,7 @@ section("Spreadsheet")
 -- application would be, from the file the build writes beside bin.
 local app = T.Excel_Create()
 if app == 0 then
-  T.Chain('reg import "' .. T.AppPath() .. '..\\standins\\excel_standin.reg"', 0)
+  T.Chain('reg import "' .. T.AppPath() .. '..\\standins\\tarvo_excel_standin.reg"', 0)
   app = T.Excel_Create()
 end
 if app == 0 then
