@@ -14,7 +14,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 sudo_cmd=""
 if [ "$(id -u)" != 0 ]; then sudo_cmd="sudo"; fi
 
-packages=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
+packages=(make mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
           xvfb xauth x11-apps libxxhash-dev cmake python3 googletest dpkg-dev file)
 
 missing=()
