@@ -25,6 +25,7 @@ constexpr int kColumns = 100;
 int row(int i) { return 1 + i / kColumns; }
 int col(int i) { return 1 + i % kColumns; }
 
+using tarvo::bench::copy_text_by_hand;
 using tarvo::bench::invoke_by_hand;
 
 Ref<IDispatch> cell_by_hand(IDispatch *sheet, int row, int column) {
@@ -43,14 +44,9 @@ size_t get_by_hand(IDispatch *sheet, int row, int column) {
   Ref<IDispatch> range = cell_by_hand(sheet, row, column);
   if (!range) return 0;
   Variant text;
-  if (FAILED(invoke_by_hand(range.get(), L"Text", DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, text.get())) ||
-      text->vt != VT_BSTR)
+  if (FAILED(invoke_by_hand(range.get(), L"Text", DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, text.get())))
     return 0;
-  const size_t n = SysStringLen(text->bstrVal);
-  auto *copy = static_cast<wchar_t *>(std::malloc((n + 1) * sizeof(wchar_t)));
-  std::memcpy(copy, text->bstrVal, (n + 1) * sizeof(wchar_t));
-  std::free(copy);
-  return n;
+  return copy_text_by_hand(*text.get());
 }
 
 size_t set_by_hand(IDispatch *sheet, int row, int column, const wchar_t *value) {

@@ -18,6 +18,7 @@ namespace {
 
 using tarvo::com::Variant;
 
+using tarvo::bench::copy_text_by_hand;
 using tarvo::bench::invoke_by_hand;
 
 constexpr WORD kGet = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
@@ -48,12 +49,7 @@ size_t find_color_ex_by_hand(IDispatch *object, const wchar_t *color) {
   Variant text;
   HRESULT hr = invoke_by_hand(object, L"FindColorEx", kGet, args, 7, text.get());
   SysFreeString(args[2].bstrVal);
-  if (FAILED(hr) || text->vt != VT_BSTR) return 0;
-  const size_t n = SysStringLen(text->bstrVal);
-  auto *copy = static_cast<wchar_t *>(std::malloc((n + 1) * sizeof(wchar_t)));
-  std::memcpy(copy, text->bstrVal, (n + 1) * sizeof(wchar_t));
-  std::free(copy);
-  return n;
+  return FAILED(hr) ? 0 : copy_text_by_hand(*text.get());
 }
 
 // FindColor at its position of the object's own table.

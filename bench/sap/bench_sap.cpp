@@ -6,6 +6,7 @@
 #include "com_ref.hpp"
 #include "sap_standin.hpp"
 #include "standin_server.hpp"
+#include "by_hand.hpp"
 #include "timing.hpp"
 #include "xcore.h"
 #include "xsap.h"
@@ -18,6 +19,8 @@ namespace {
 
 using tarvo::com::Ref;
 using tarvo::com::Variant;
+using tarvo::bench::copy_text_by_hand;
+using tarvo::bench::invoke_by_hand;
 
 constexpr int kRows = 1000;
 constexpr const wchar_t *kGrid = L"wnd[0]/usr/grid";
@@ -27,22 +30,12 @@ constexpr const wchar_t *kScreen =
     L"wnd[0]/usr/btnGO | GuiButton\n"
     L"wnd[0]/usr/grid | GuiGridView | columns=MATNR | rows=1000 | column=MATNR:material {row}\n";
 
-HRESULT invoke(IDispatch *object, const wchar_t *name, WORD kind, VARIANT *args, UINT count, VARIANT *result) {
-  DISPID id, put = DISPID_PROPERTYPUT;
-  LPOLESTR n = const_cast<LPOLESTR>(name);
-  HRESULT hr = object->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(hr)) return hr;
-  const bool is_put = kind == DISPATCH_PROPERTYPUT;
-  DISPPARAMS params{args, is_put ? &put : nullptr, count, is_put ? 1u : 0u};
-  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result, nullptr, nullptr);
-}
-
 Ref<IDispatch> find_by_hand(IDispatch *session, const wchar_t *id) {
   VARIANT arg;
   arg.vt = VT_BSTR;
   arg.bstrVal = SysAllocString(id);
   Variant element;
-  HRESULT hr = invoke(session, L"findById", DISPATCH_METHOD | DISPATCH_PROPERTYGET, &arg, 1, element.get());
+  HRESULT hr = invoke_by_hand(session, L"findById", DISPATCH_METHOD | DISPATCH_PROPERTYGET, &arg, 1, element.get());
   SysFreeString(arg.bstrVal);
   if (FAILED(hr) || element->vt != VT_DISPATCH) return {};
   return Ref<IDispatch>::adopt(element.detach().pdispVal);
@@ -57,19 +50,14 @@ size_t cell_by_hand(IDispatch *session, int row) {
   args[0].vt = VT_BSTR;
   args[0].bstrVal = SysAllocString(L"MATNR");
   Variant text;
-  HRESULT hr = invoke(grid.get(), L"GetCellValue", DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, 2, text.get());
+  HRESULT hr = invoke_by_hand(grid.get(), L"GetCellValue", DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, 2, text.get());
   SysFreeString(args[0].bstrVal);
-  if (FAILED(hr) || text->vt != VT_BSTR) return 0;
-  const size_t n = SysStringLen(text->bstrVal);
-  auto *copy = static_cast<wchar_t *>(std::malloc((n + 1) * sizeof(wchar_t)));
-  std::memcpy(copy, text->bstrVal, (n + 1) * sizeof(wchar_t));
-  std::free(copy);
-  return n;
+  return FAILED(hr) ? 0 : copy_text_by_hand(*text.get());
 }
 
 size_t click_by_hand(IDispatch *session) {
   Ref<IDispatch> button = find_by_hand(session, kButton);
-  return button && SUCCEEDED(invoke(button.get(), L"press", DISPATCH_METHOD, nullptr, 0, nullptr)) ? 1 : 0;
+  return button && SUCCEEDED(invoke_by_hand(button.get(), L"press", DISPATCH_METHOD, nullptr, 0, nullptr)) ? 1 : 0;
 }
 
 size_t cell_by_row(xComObject session, int row) {
@@ -91,10 +79,10 @@ int main() {
   VARIANT value;
   value.vt = VT_BOOL;
   value.boolVal = VARIANT_FALSE;
-  invoke(engine.get(), L"_Journaling", DISPATCH_PROPERTYPUT, &value, 1, nullptr);
+  invoke_by_hand(engine.get(), L"_Journaling", DISPATCH_PROPERTYPUT, &value, 1, nullptr);
   value.vt = VT_BSTR;
   value.bstrVal = SysAllocString(kScreen);
-  invoke(engine.get(), L"_Screen", DISPATCH_PROPERTYPUT, &value, 1, nullptr);
+  invoke_by_hand(engine.get(), L"_Screen", DISPATCH_PROPERTYPUT, &value, 1, nullptr);
   SysFreeString(value.bstrVal);
   const xComObject handle = reinterpret_cast<xComObject>(engine.get());
   const xComObject connection = SAP_OpenConnectW(handle, L"bench");

@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace tarvo::bench {
 
 inline HRESULT invoke_by_hand(IDispatch *object, const wchar_t *name, WORD kind, VARIANT *args, UINT count,
@@ -17,6 +20,19 @@ inline HRESULT invoke_by_hand(IDispatch *object, const wchar_t *name, WORD kind,
   const bool is_put = kind == DISPATCH_PROPERTYPUT;
   DISPPARAMS params{args, is_put ? &put : nullptr, count, is_put ? 1u : 0u};
   return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result, nullptr, nullptr);
+}
+
+// What the library does with a text result: copy it into memory of its own
+// and hand it on; the baseline copies and frees it the same way. Gives the
+// length, 0 when the result is not text.
+inline size_t copy_text_by_hand(const VARIANT &text) {
+  if (text.vt != VT_BSTR) return 0;
+  const size_t n = SysStringLen(text.bstrVal);
+  auto *copy = static_cast<wchar_t *>(std::malloc((n + 1) * sizeof(wchar_t)));
+  if (!copy) return 0;
+  std::memcpy(copy, text.bstrVal, (n + 1) * sizeof(wchar_t));
+  std::free(copy);
+  return n;
 }
 
 }  // namespace tarvo::bench
