@@ -1,5 +1,5 @@
 -- The file, folder, path and INI functions of the module: the wrappers'
--- defaults, argument mapping and results (the C-level tests hold the rest).
+-- defaults, argument mapping and result types (the C tests hold the rest).
 local T = require "TARVO"
 
 test("whole files: UTF-8 by default, lengths in bytes, every byte read back", function()
@@ -7,10 +7,8 @@ test("whole files: UTF-8 by default, lengths in bytes, every byte read back", fu
     local p = dir .. "\\a.txt"
     eq(T.File_WriteAll(p, "中文 text") + T.File_Append(p, "+more"), 16)
     eq(T.File_ReadAll(p, 65001), "中文 text+more")
-    eq(T.File_WriteAll(p, "héllo", 0, 1200), 10)
-    eq(T.File_ReadAll(p, 1200), "héllo", "an older file gets no mark in front")
-    eq(T.File_WriteAll(p, "abcdef", 3), 3)
-    eq(T.File_WriteAll(p, "a\0b"), 3, "zero bytes are text too")
+    eq(T.File_WriteAll(p, "héllo", 0, 1200) .. T.File_ReadAll(p, 1200), "10héllo")
+    eq(T.File_WriteAll(p, "abcdef", 3) + T.File_WriteAll(p, "a\0b"), 6, "a given length; zero bytes are text too")
     eq(T.File_ReadAll(p, -1) .. T.File_ReadAll(dir .. "\\missing.txt"), "a\0b")
   end)
 end)
@@ -34,7 +32,6 @@ test("existence, copy, move, delete and folder trees", function()
     eq(#all .. all[2] .. #T.File_FindAll(src, "*.txt", false), "2" .. src .. "\\sub\\deep\\d.txt1")
     eq(T.Folder_Copy(src, dir .. "\\dst"), 4, "the pattern defaults to *")
     eq(T.Folder_Move(src, dir .. "\\moved", "*.txt") + T.Folder_Delete(dir .. "\\moved"), 8)
-    eq(T.Folder_Exists(dir .. "\\moved") and not T.Path_Exists(dir .. "\\moved\\sub"), true)
   end)
 end)
 
@@ -54,10 +51,7 @@ test("paths and INI values", function()
   eq(T.Path_FileName("C:\\dir\\报告.final.xlsx") .. T.Path_FileExt("C:\\dir.old\\readme"), "报告.final")
   eq(T.Path_FilePath("C:\\dir\\a.txt") .. T.Path_GetAbs("x\\..\\y.txt", "C:\\base"), "C:\\dir\\C:\\base\\y.txt")
   eq(T.Path_Join("", "a.txt"), T.AppPath() .. "a.txt")
-  eq(T.Path_GetAbs("y.txt"):sub(-6), "\\y.txt")
-  local r = T.Path_Random("p", ".tmp", 8)
-  ok(r:match("^p[0-9A-Y]+%.tmp$") and #r == 13, r)
-  eq(T.Path_Random("p", "s", 0x7FFFFFFF), "", "no name beyond a file name's limit")
+  ok(T.Path_Random("p", ".tmp", 8):match("^p[0-9A-Y]+%.tmp$"), "a random name")
   eq(T.Path_SafeCheck("C:\\dir \\fi*le.txt."), true)
   eq(T.Path_SafeCheck("C:\\dir \\fi*le.txt.", true) .. T.Path_SafeCheck("", true), "C:\\dir\\file.txt")
   with_temp_dir(function(dir)
@@ -65,17 +59,6 @@ test("paths and INI values", function()
     eq(T.Ini_Write(ini, "app", "count", "12abc") + T.Ini_ReadInt(ini, "app", "count"), 13)
     eq(T.Ini_Write(ini, "app", "name", nil), 1)
     ok(T.File_ReadAll(ini):find("name=", 1, true), "a nil value writes an empty value")
-    local long = string.rep("v", 9000)
-    T.Ini_Write(ini, "app", "long", long)
-    eq(T.Ini_Read(ini, "app", "long"), long)
-    eq(T.Ini_Read(string.rep("n", 100000), "app", "name"), "", "a name the platform cannot take")
+    eq(T.Ini_Read(ini, "app", "count"), "12abc")
   end)
-end)
-
-test("wrong argument counts raise", function()
-  for _, call in ipairs({{T.File_Find, "a"}, {T.File_FindAll, "a", "b", true, 1}, {T.File_ReadAll},
-                         {T.Folder_Copy, "a"}, {T.Path_SafeCheck, "a", true, 1}, {T.Path_Random, "a", "b"},
-                         {T.Ini_Write, "a", "b", "c"}}) do
-    raises("param count error !", table.unpack(call))
-  end
 end)

@@ -1,14 +1,10 @@
 -- Runs one Lua test file: lunrun --count-allocations harness.lua <file> [args].
--- The file calls test(name, fn) for each case and uses eq, ok and raises.
--- Every test also checks that the library blocks it caused were released.
--- The last line of the output is "N passed, N failed"; a failure makes the
--- exit code 1.
+-- Every test(name, fn) also fails when library blocks it caused stay
+-- unreleased; the last line is "N passed, N failed", a failure exits with 1.
+local T = require "TARVO"
 local passed, failed = 0, 0
 
-local function show(v)
-  if type(v) == "string" then return string.format("%q", v) end
-  return tostring(v)
-end
+local function show(v) return type(v) == "string" and string.format("%q", v) or tostring(v) end
 
 function eq(actual, expected, what)
   if actual ~= expected or math.type(actual) ~= math.type(expected) then
@@ -23,40 +19,36 @@ end
 -- The call must raise an error whose message contains `message`.
 function raises(message, fn, ...)
   local success, err = pcall(fn, ...)
-  if success then error("expected the error " .. show(message) .. ", got none", 2) end
-  if not tostring(err):find(message, 1, true) then
-    error("expected the error " .. show(message) .. ", got " .. show(err), 2)
+  if success or not tostring(err):find(message, 1, true) then
+    error("expected the error " .. show(message) .. ", got " .. (success and "none" or show(err)), 2)
   end
 end
 
-local function live_blocks()
-  return LiveLibraryBlocks and LiveLibraryBlocks() or 0
-end
+local function live_blocks() return LiveLibraryBlocks and LiveLibraryBlocks() or 0 end
 
 function test(name, fn)
   local before = live_blocks()
   local success, err = xpcall(fn, debug.traceback)
   local leaked = live_blocks() - before
-  if success and leaked ~= 0 then
-    success, err = false, leaked .. " library block(s) not released"
-  end
-  if success then
-    passed = passed + 1
-  else
-    failed = failed + 1
-    print("FAIL " .. name .. ": " .. tostring(err))
-  end
+  if success and leaked ~= 0 then success, err = false, leaked .. " library block(s) not released" end
+  passed, failed = passed + (success and 1 or 0), failed + (success and 0 or 1)
+  if not success then print("FAIL " .. name .. ": " .. tostring(err)) end
+end
+
+-- Runs fn(...), then cleanup() whatever happened, and passes fn's error on.
+function finally(cleanup, fn, ...)
+  local success, err = pcall(fn, ...)
+  cleanup()
+  if not success then error(err, 0) end
 end
 
 -- Polls until done() holds, with a generous deadline; each round starts a
 -- short process of our own, which is the pause between rounds.
 function wait_until(done, what)
-  local T = require "TARVO"
-  local pause = '"' .. T.AppPath() .. 'exit_with.exe" 0'
   local deadline = os.time() + 40
   while not done() do
     if os.time() > deadline then error("never happened: " .. what, 2) end
-    T.Chain(pause)
+    T.Chain('"' .. T.AppPath() .. 'exit_with.exe" 0')
   end
 end
 
@@ -64,13 +56,26 @@ end
 function with_temp_dir(fn)
   local dir = string.format("%s\\tarvo_lua_%d_%d", os.getenv("TEMP") or ".", os.time(), math.random(1, 1 << 30))
   os.execute('mkdir "' .. dir .. '"')
-  local success, err = pcall(fn, dir)
-  os.execute('rmdir /s /q "' .. dir .. '"')
-  if not success then error(err, 0) end
+  finally(function() os.execute('rmdir /s /q "' .. dir .. '"') end, fn, dir)
 end
 
-local file = assert(arg[1], "usage: harness.lua <test file> [arguments]")
-local chunk = assert(loadfile(file))
+function window_host(options) T.Run('"' .. T.AppPath() .. 'window_host.exe" ' .. options) end
+
+-- The contract's Lua names from lua.tsv: family and argument counts
+-- ("exactly n", "a-b", or "n+" whose high is nil).
+function read_contract(path)
+  local contract, count = {}, 0
+  for line in io.lines(path) do
+    local name, family, counts = line:match("^([^\t]+)\t([^\t]+)\t([^\t\r]+)")
+    local exact, open = counts:match("^exactly (%d+)$"), counts:match("^(%d+)%+$")
+    local low, high = counts:match("^(%d+)-(%d+)$")
+    contract[name] = {family = family, low = tonumber(exact or low or open), high = tonumber(exact or high)}
+    count = count + 1
+  end
+  return contract, count
+end
+
+local chunk = assert(loadfile(assert(arg[1], "usage: harness.lua <test file> [arguments]")))
 chunk(table.unpack(arg, 2))
 print(string.format("%d passed, %d failed", passed, failed))
 if failed > 0 then os.exit(1) end

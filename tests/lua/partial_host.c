@@ -1,6 +1,5 @@
-/* A Lua host DLL that lacks one function of the API table: the stand-in's
- * table with one name withheld, for the check that the module refuses such a
- * host at once. Built as Lunhost.dll in a folder of its own. */
+/* The stand-in host's API table with lua_upvaluejoin withheld, built as
+ * Lunhost.dll in a folder of its own. */
 #include <string.h>
 
 #define GetApiTable full_api_table

@@ -1,11 +1,11 @@
 -- Every function of the module, found in its table at run time, called inside
--- pcall with hostile arguments at its documented argument counts and one
--- more. A raised error is a clean refusal; the process must survive every
--- call, release what the library allocated, and leave nothing outside the
--- scratch folder it runs in (its working folder). Arguments: the path of
--- lua.tsv. SWEEP_TRACE=1 in the environment prints each call first.
+-- pcall with hostile arguments at its documented argument counts and one more.
+-- A raised error is a clean refusal; the process must survive every call,
+-- release what the library allocated and leave nothing outside the scratch
+-- folder it runs in. Argument: the path of lua.tsv; SWEEP_TRACE=1 prints each
+-- call first.
 local T = require "TARVO"
-local contract_path = assert(..., "the path of lua.tsv is expected")
+local contract = read_contract(assert(..., "the path of lua.tsv is expected"))
 local trace = os.getenv("SWEEP_TRACE")
 
 -- Not run at all, with the reason. Patterns match whole families to come.
@@ -19,8 +19,8 @@ local skipped = {
   {"^Surfpod_", "starts the companion browser"}
 }
 
--- Argument positions that take an object handle (a pointer the library gave
--- out): only values that are not a non-zero integer go there.
+-- Positions of object handles (pointers the library gave out): only values
+-- that are not a non-zero integer go there.
 local handle_positions = {
   {"^COM_GetW$", {2}}, {"^COM_", {1}}, {"^Excel_", {1}}, {"^WPS_", {1}}, {"^Word_", {1}}, {"^PPT_", {1}}, {"^Outlook_", {1}},
   {"^SAP_", {1}}, {"^OP_", {1}}, {"^LibXL_", {1}},
@@ -28,8 +28,7 @@ local handle_positions = {
 
 local scratch = assert(T.Path_GetAbs("."), "the working folder")
 local filler = scratch .. "\\f"  -- a harmless argument for the positions not under test
--- Positions held to the filler: a bare INI name is written into the Windows
--- folder by design, so the file stays in the scratch folder.
+-- A bare INI name is written into the Windows folder by design: held to the filler.
 local pinned = {Ini_Write = {[1] = true}}
 
 local hostile = {
@@ -45,23 +44,8 @@ local function matches(name, list)
   end
 end
 
--- The argument counts to try: every documented one and one more ("n+" is
--- open: n and n + 1); a name the contract lacks gets 0 to 4.
-local counts_of = {}
-for line in io.lines(contract_path) do
-  local name, rest = line:match("^([^\t]+)\t(.*)$")
-  if name then
-    local exact = rest:match("exactly (%d+)")
-    local low, high = rest:match("(%d+)%-(%d+)")
-    local open = rest:match("(%d+)%+")
-    low, high = tonumber(exact or low or open), tonumber(exact or high or open)
-    if low then counts_of[name] = {low, (high or low) + 1} end
-  end
-end
-
 local function allowed(value, position, handles)
-  if not handles then return true end
-  for _, p in ipairs(handles) do
+  for _, p in ipairs(handles or {}) do
     if p == position then return not (math.tointeger(value) and value ~= 0) end
   end
   return true
@@ -76,20 +60,17 @@ end
 -- positions together.
 local function sweep(name, fn)
   local handles, pins = matches(name, handle_positions), pinned[name] or {}
-  local range = counts_of[name] or {0, 4}
-  for n = range[1], range[2] do
+  -- Every documented count and one more; a name the contract lacks gets 0 to 4.
+  local c = contract[name] or {low = 0, high = 3}
+  for n = c.low, (c.high or c.low) + 1 do
     for _, h in ipairs(hostile) do
-      local label, value = h[1], h[2]
-      local all = {}
-      for i = 1, n do
-        all[i] = (pins[i] or not allowed(value, i, handles)) and filler or value
-      end
+      local label, value, all = h[1], h[2], {}
+      for i = 1, n do all[i] = (pins[i] or not allowed(value, i, handles)) and filler or value end
       call(name, fn, n, all, label .. " everywhere")
       for i = 1, n do
         if not pins[i] and allowed(value, i, handles) then
           local one = {}
-          for j = 1, n do one[j] = filler end
-          one[i] = value
+          for j = 1, n do one[j] = j == i and value or filler end
           call(name, fn, n, one, label .. " at " .. i)
         end
       end
@@ -97,7 +78,6 @@ local function sweep(name, fn)
   end
 end
 
--- The entries of a folder, one name per line, to see that nothing appears.
 local function listing(folder)
   local p = assert(io.popen('dir /b /a "' .. folder .. '" 2>nul'))
   local text = p:read("a")
@@ -105,8 +85,7 @@ local function listing(folder)
   return text
 end
 -- The Windows folder (bare INI names land there) and the folder around the
--- scratch one; the shared temporary folder is left out, as tests running
--- beside this one use it.
+-- scratch one; the shared temporary folder is left to the tests beside this one.
 local watched = {T.SystemPath(0x24), scratch .. "\\.."}
 local before = {}
 for i, folder in ipairs(watched) do before[i] = listing(folder) end
