@@ -1,6 +1,5 @@
--- The COM script functions against the test automation server, in-process and
--- across the process boundary: conversions take their values from the further
--- script arguments.
+-- The COM script functions on the test automation server, in-process and out:
+-- conversions take their values from the further script arguments.
 local create = assert(package.loadlib(T.AppPath() .. "tarvo_com_probe.dll", "tarvo_com_probe_create"))
 
 for _, progid in ipairs({"TarvoTest.Application", "TarvoTest.LocalApplication"}) do

@@ -2,19 +2,15 @@
 -- files in a temporary folder and act on windows of our own helper program.
 local exit_with = '"' .. T.AppPath() .. 'exit_with.exe"'
 
--- Starts `body` as a daemon script in which mark(name, text) writes a file and
--- count(name) counts its calls into one, runs fn(handle, read) and stops the
+-- Starts `body` as a daemon script in which mark(name, text) appends text (or
+-- one "x", so marks count) to a file, runs fn(handle, read) and stops the
 -- daemon; read(name) is the text of a file the daemon wrote, false before.
 local function with_daemon(body, fn)
   with_temp_dir(function(dir)
     local script = dir .. "\\daemon.lua"
     T.File_WriteAll(script, string.format([[
-local dir, counts = %q, {}
-function mark(name, text) local f = io.open(dir .. name, "wb"); f:write(text or ""); f:close() end
-function count(name)
-  counts[name] = (counts[name] or 0) + 1
-  mark(name, counts[name])
-end
+local dir = %q
+function mark(name, text) local f = io.open(dir .. name, "ab"); f:write(text or "x"); f:close() end
 option = {delay = 50}
 ]], dir .. "\\") .. body)
     local h = T.DaemonThread_Start(script)
@@ -24,7 +20,7 @@ option = {delay = 50}
   end)
 end
 
-local function counted(read, name) return tonumber(read(name)) or 0 end
+local function counted(read, name) return #(read(name) or "") end
 local function window(title, class) return T.Window_Find(class and 0x40000 or 0x10000, title, class or "") end
 
 test("wrong counts and foreign handles are refused quietly", function()
@@ -39,7 +35,7 @@ test("dt_exit ends the daemon after its cycle with OnUnit, and the daemons it st
 mark("inner.lua", "function OnUnit() io.open(" .. string.format("%q", dir .. "inner unit") .. ", 'wb'):close() end")
 mark(zanmod.DaemonThread_Start(dir .. "inner.lua") ~= 0 and "inner started" or "inner failed")
 function OnInit() mark("init") end
-function OnLoop() count("loops"); dt_exit() end
+function OnLoop() mark("loops"); dt_exit() end
 function OnUnit() mark("unit") end
 ]], function(_, read)
     wait_until(function() return read("unit") and read("inner unit") end, "the ends of both daemons")
@@ -48,8 +44,8 @@ function OnUnit() mark("unit") end
   end)
 end)
 
--- The rules in the array part come first: the hung window's close is given up
--- without stalling the rules after it. A stop cuts the daemon off without OnUnit.
+-- The array part's rules come first: a hung window is given up without stalling
+-- the rules after it. A stop cuts the daemon off without OnUnit.
 test("the environment; rules, their callbacks and a hung window; a stop", function()
   window_host("--class TvHungDaemon --title Hung --hang 20000")
   for _, title in ipairs{"TvDaemonA", "TvDaemonB", "TvDaemonC", "TvDaemonAfterHung"} do
@@ -63,13 +59,13 @@ closewindow = {
   {flag = TZ_FULLCLASS, class = "TvHungDaemon", OnFinish = function() mark("hung handled") end},
   {flag = TZ_FULLTITLE, title = "TvDaemonAfterHung"},
   plain = {flag = TZ_FULLTITLE, title = "TvDaemonA", OnFinish = function(w) mark("a finished") end},
-  spared = {flag = TZ_FULLTITLE, title = "TvDaemonB", OnQuest = function(w) count("b asked"); return false end,
+  spared = {flag = TZ_FULLTITLE, title = "TvDaemonB", OnQuest = function(w) mark("b asked"); return false end,
             OnClose = function() mark("b closed") end, OnFinish = function() mark("b finished") end},
   replaced = {flag = TZ_PARTTITLE, title = "DaemonC", OnQuest = function(w) return math.type(w) == "float" end,
               OnClose = function(w) mark("c closed") end, OnFinish = function() mark("c finished") end},
   ignored = "not a rule",
 }
-function OnLoop() count("loops") end
+function OnLoop() mark("loops") end
 function OnUnit() mark("unit") end
 ]], function(h, read)
     wait_until(function() return window("TvDaemonAfterHung") == 0 end, "the close after the hung window")
@@ -95,7 +91,7 @@ end)
 
 test("unusable delays fall back to the default", function()
   for _, delay in ipairs{"-1", "0", "'soon'", "0/0"} do
-    with_daemon("option = {delay = " .. delay .. "}\nfunction OnLoop() count('loops') end\n", function(_, read)
+    with_daemon("option = {delay = " .. delay .. "}\nfunction OnLoop() mark('loops') end\n", function(_, read)
       wait_until(function() return counted(read, "loops") >= 3 end, "cycles with delay " .. delay)
     end)
   end

@@ -1,7 +1,6 @@
--- The message box, input box and common dialogs through their script arguments
--- and results. answer_dialog.exe answers each dialog after writing "found
--- <left> <top>" to a marker file: a dialog that fails to open returns like a
--- cancel, so every case also proves its dialog was found.
+-- Dialogs through their script arguments and results, each answered by
+-- answer_dialog.exe, whose marker file proves the dialog opened (one that
+-- fails to open returns like a cancel) and says where.
 local OK, CANCEL, BOX_OK, BOX_CANCEL = 1, 2, 10, 11
 
 -- Runs dialog() with its answerer; its result and where the dialog was found.
@@ -23,13 +22,12 @@ end
 test("message box and input box: default titles, buttons, placement", function()
   eq(answered("#32770", "Tarvo", OK, nil, function() return T.MsgBox("hello") end), 1)
   eq(answered("#32770", "Ask", 7, nil, function() return T.MsgBox("yes or no?", "Ask", 4) end), 7)
-  local _, centre_x, centre_y = answered("xuiWindowClassW", "Tarvo", BOX_CANCEL, nil, T.InputBox)
+  local _, _, centre_y = answered("xuiWindowClassW", "Tarvo", BOX_CANCEL, nil, T.InputBox)
   eq(T.iRet(), 0)
   local got, x, y = answered("xuiWindowClassW", "Where", BOX_OK, "h\u{e9}llo \u{4e2d}",
                              function() return T.InputBox("Prompt", "Where", "default", 7) end)
   eq(got .. T.iRet(), "h\u{e9}llo \u{4e2d}-1")
   eq(x .. "," .. y, "7," .. centre_y, "the given x, centred vertically")
-  ok(centre_x ~= 7)
 end)
 
 test("file and folder choosers: given and default arguments", function()

@@ -1,20 +1,19 @@
--- What a script sees of the Excel functions beyond their rows (checked with
--- the C tests): column letters, argument types, defaults. Against the stand-in
--- spreadsheet server, registered by the test set-up.
+-- What a script sees of the Excel functions beyond their rows (checked by the C
+-- tests): column letters, argument types, defaults; on the stand-in server.
 
 test("column letters and numbers round trip, saturate and refuse other types", function()
   for n = 1, 16384 do
     local letters = T.Excel_GetFieldTitle(n)
     if T.Excel_GetFieldIndex(letters) ~= n then error("column " .. n .. " came back as " .. letters) end
   end
-  for _, c in ipairs({{"ab", 28}, {"XFD", 16384}, {"", 0}, {nil, 0}, {5, 0}, {{}, 0},
-                      {"FXSHRXW", 2147483647}, {"FXSHRXX", 2147483647}, {string.rep("Z", 40), 2147483647}}) do
+  local max = 2147483647
+  for _, c in ipairs({{"ab", 28}, {"XFD", 16384}, {"FXSHRXW", max}, {"FXSHRXX", max}, {string.rep("Z", 40), max},
+                      {"", 0}, {5, 0}, {{}, 0}}) do
     eq(T.Excel_GetFieldIndex(c[1]), c[2], tostring(c[1]))
   end
-  for _, c in ipairs({{703, "AAA"}, {2147483647, "FXSHRXW"}, {0, ""}, {-27, ""}, {"x", ""},
-                      {math.maxinteger, "CRPXNLSKVLJFHG"}}) do
-    eq(T.Excel_GetFieldTitle(c[1]), c[2], tostring(c[1]))
-  end
+  eq(T.Excel_GetFieldIndex(nil) .. T.Excel_GetFieldTitle(max) .. T.Excel_GetFieldTitle(math.maxinteger),
+     "0FXSHRXWCRPXNLSKVLJFHG")
+  for _, n in ipairs({0, -27, "x"}) do eq(T.Excel_GetFieldTitle(n), "", n) end
 end)
 
 test("flags take booleans and numbers, integers are cut to 32 bits, optional arguments take defaults", function()
@@ -38,8 +37,7 @@ test("flags take booleans and numbers, integers are cut to 32 bits, optional arg
     eq(journal(), "put DisplayAlerts()=BOOL:-1\nput DisplayAlerts()=BOOL:0\nput DisplayAlerts()=BOOL:-1\n" ..
        "put DisplayAlerts()=BOOL:0\nput Saved()=BOOL:-1\n")
     eq(T.Excel_Sheet_SetCellNumber(sheet, 1, 1, 3.75) and T.Excel_Sheet_SetCellInt(sheet, 1, 2, 0x100000007), true)
-    eq(T.Excel_Sheet_GetCellInt(sheet, 1, 1), 4)
-    eq(T.Excel_Sheet_GetCellNumber(sheet, 1, 2), 7.0, "the low 32 bits")
+    eq(T.Excel_Sheet_GetCellInt(sheet, 1, 1) .. T.Excel_Sheet_GetCellNumber(sheet, 1, 2), "47.0", "the low 32 bits")
     -- The active book by name or index; nothing is sent for other types.
     eq(T.Excel_SetActiveBook(app, "Book1") and T.Excel_SetActiveBook(app, 1), true)
     eq(T.Excel_SetActiveBook(app, "nope"), false)
@@ -55,6 +53,5 @@ test("flags take booleans and numbers, integers are cut to 32 bits, optional arg
     eq(journal(), "get Workbooks()\nget Open(BSTR:missing.xlsx,I4:0,BOOL:0)\ncall SaveAs(BSTR:?x,I4:51)\n" ..
        "get Cells(I4:1,I4:1)\ncall PasteSpecial(I4:-4104)\nget Range(BSTR:A1)\ncall PasteSpecial(I4:-4104)\n" ..
        "get Range(BSTR:A1)\ncall Delete(I4:-4162)\ncall Close(BOOL:0)\n")
-    eq(T.Excel_GetBook_Index(0, 1, "spare") .. T.Excel_Sheet_GetCellText(0, 1, 1), "0")
   end)
 end)

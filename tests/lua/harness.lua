@@ -33,8 +33,7 @@ function finally(cleanup, fn, ...)
   if not success then error(err, 0) end
 end
 
--- Polls until done() holds, with a generous deadline; each round starts a
--- short process of our own, which is the pause between rounds.
+-- Polls until done() holds; starting a short process of ours is the pause.
 function wait_until(done, what)
   local deadline = os.time() + 40
   while not done() do
@@ -51,8 +50,7 @@ end
 
 function window_host(options) T.Run('"' .. T.AppPath() .. 'window_host.exe" ' .. options) end
 
--- The contract's Lua names from lua.tsv: family and argument counts
--- ("exactly n", "a-b", or "n+" whose high is nil).
+-- lua.tsv by name: family and argument counts ("exactly n", "a-b", "n+": no high).
 function read_contract(path)
   local contract, count = {}, 0
   for line in io.lines(path) do

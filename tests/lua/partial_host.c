@@ -1,5 +1,4 @@
-/* The stand-in host's API table with lua_upvaluejoin withheld, built as
- * Lunhost.dll in a folder of its own. */
+/* The stand-in host's API table with lua_upvaluejoin withheld. */
 #include <string.h>
 
 #define GetApiTable full_api_table

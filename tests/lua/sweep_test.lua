@@ -5,14 +5,12 @@
 local contract = read_contract(assert(..., "the path of lua.tsv is expected"))
 local trace = os.getenv("SWEEP_TRACE")
 
--- Not run at all: what starts or ends processes, blocks in a dialog or a
--- message box, creates or attaches to an automation server, runs a window loop
--- or a script thread, or makes later COM failures block in a message box.
+-- Not run: what starts or ends processes, blocks in a dialog or message box,
+-- creates or attaches to servers, runs a loop or thread, or makes COM failures block.
 local skipped = {"^Run$", "^Start$", "^Chain$", "^Process_Kill", "^PID_", "Dialog$", "^MsgBox$", "^InputBox$",
   "_Create$", "_GetObject$", "^OP_CreateObject$", "^Surfpod_", "^LoadGUI$", "^DaemonThread_", "^COM_ShowError$"}
--- Families whose first argument is an object handle (a pointer the library
--- gave out; COM_GetW's is the second): only values that are not a non-zero
--- integer go there.
+-- Families whose first argument (COM_GetW: second) is an object handle the
+-- library gave out: no non-zero integer goes there.
 local handle_first = {"^COM_", "^Excel_", "^WPS_", "^Word_", "^PPT_", "^Outlook_", "^SAP_", "^OP_", "^LibXL_"}
 
 local scratch = assert(T.Path_GetAbs("."), "the working folder")
@@ -68,8 +66,8 @@ local function listing(folder)
   p:close()
   return text
 end
--- The Windows folder (bare INI names land there) and the folder around the
--- scratch one; the shared temporary folder is left to the tests beside this one.
+-- Watched: the Windows folder (bare INI names land there) and the scratch one's
+-- parent; the shared temporary folder is left to the tests beside this one.
 local watched = {T.SystemPath(0x24), scratch .. "\\.."}
 local before = {}
 for i, folder in ipairs(watched) do before[i] = listing(folder) end

@@ -24,14 +24,12 @@ test("searches, lists, texts and messages across the code pages", function()
   eq(list[1], w)
   local static = T.Window_FindChild(w, 0x80000, "", "Stat")
   eq(T.Window_E2H(w, nil, 4) .. T.Window_GetRoot(static), static .. w)
-  eq(T.Window_IsHung(w), false)
   eq(T.Window_Send(w, 12, 0, "Renamed"), 1)  -- the set-text message, across processes
   eq(T.Window_Post(w, 12, 0, "Refused") or T.Window_Post(w, 12, "Refused", 0), false)
   eq(T.Window_GetTitle(w), "Renamed")
   eq(T.Window_Post(w, 0, 0, 0), true)
   eq(T.Window_Send(w, 14, 0/0, 1e300), 7)  -- the length of the title; numbers no integer holds are 0
   eq(T.Window_SetSize(w, 200, 100) and T.Window_Move(w, 5, 5) and T.Window_TopMost(w, true), true)
-  eq(T.Button_Click(w), 0)
   eq(close(w, "TvLuaA"), 0)
 end)
 
