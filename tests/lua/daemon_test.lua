@@ -1,5 +1,4 @@
--- The daemon thread: scripts written here run beside this one, leave marker
--- files in a temporary folder and act on windows of our own helper program.
+-- The daemon thread: scripts written here run beside this one and act on windows of our helper program.
 local exit_with = '"' .. T.AppPath() .. 'exit_with.exe"'
 
 -- Starts `body` as a daemon script in which mark(name, text) appends text (or

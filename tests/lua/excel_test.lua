@@ -1,5 +1,4 @@
--- What a script sees of the Excel functions beyond their rows (checked by the C
--- tests): column letters, argument types, defaults; on the stand-in server.
+-- Excel functions beyond their rows (the C tests check those): column letters, argument types, defaults.
 
 test("column letters and numbers round trip, saturate and refuse other types", function()
   for n = 1, 16384 do

@@ -1,5 +1,4 @@
--- The file, folder, path and INI functions: the wrappers' defaults, argument
--- mapping and result types (the C tests hold the rest).
+-- File, folder, path and INI functions: the wrappers' defaults, argument mapping and result types.
 
 test("whole files: UTF-8 by default, lengths in bytes, every byte read back; paths and INI values", function()
   with_temp_dir(function(dir)

@@ -1,6 +1,5 @@
--- Runs one Lua test file (lunrun --count-allocations harness.lua <file> [args])
--- with the module as T. Every test(name, fn) also fails when library blocks it
--- caused stay unreleased; the summary "N passed, N failed" comes last.
+-- lunrun --count-allocations harness.lua <test file> [args]: the module is T, and every test(name, fn)
+-- also fails when library blocks it caused stay unreleased. The summary "N passed, N failed" comes last.
 T = require "TARVO"
 local passed, failed = 0, 0
 

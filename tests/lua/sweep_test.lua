@@ -62,9 +62,7 @@ end
 
 local function listing(folder)
   local p = assert(io.popen('dir /b /a "' .. folder .. '" 2>nul'))
-  local text = p:read("a")
-  p:close()
-  return text
+  return p:read("a"), p:close()
 end
 -- Watched: the Windows folder (bare INI names land there) and the scratch one's
 -- parent; the shared temporary folder is left to the tests beside this one.

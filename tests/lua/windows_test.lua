@@ -1,5 +1,4 @@
--- Window and process functions on windows of our own helper program: texts go
--- to the window layer in the ANSI code page and come back as UTF-8.
+-- Window functions on our helper program's windows: texts go in the ANSI code page and come back as UTF-8.
 
 local function window_of(class)
   local w = 0
