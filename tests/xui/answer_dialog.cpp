@@ -1,8 +1,7 @@
 // Answers one dialog of the process that started it, for the script tests:
 //   answer_dialog <marker file> <class> <title or *> <command id> [text]
-// Waits for the window, writes "found <left> <top>" to the marker file, puts
-// the text into the window's text field and sends the command. Exits 1 when
-// no such window appeared before the deadline.
+// writes "found <left> <top>" to the marker file before it answers; exits 1
+// when no such window appeared before the deadline.
 #include "watcher.hpp"
 
 #include <tlhelp32.h>
@@ -10,9 +9,7 @@
 #include <cstdio>
 #include <cwchar>
 
-namespace {
-
-DWORD parent_pid() {
+static DWORD parent_pid() {
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32W e{};
   e.dwSize = sizeof e;
@@ -23,20 +20,17 @@ DWORD parent_pid() {
   return parent;
 }
 
-}  // namespace
-
 int wmain(int argc, wchar_t **argv) {
   if (argc < 5) return 2;
-  const wchar_t *marker = argv[1], *text = argc > 5 ? argv[5] : nullptr;
-  int command = _wtoi(argv[4]);
-  tarvo::test::Watcher w(argv[2], std::wcscmp(argv[3], L"*") == 0 ? nullptr : argv[3], [&](HWND window) {
+  const wchar_t *title = std::wcscmp(argv[3], L"*") == 0 ? nullptr : argv[3], *text = argc > 5 ? argv[5] : nullptr;
+  tarvo::test::Watcher w(argv[2], title, [&](HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
-    if (FILE *f = _wfopen(marker, L"w")) {
+    if (FILE *f = _wfopen(argv[1], L"w")) {
       std::fprintf(f, "found %ld %ld", r.left, r.top);
       std::fclose(f);
     }
-    tarvo::test::answer(window, command, text);
+    tarvo::test::answer(window, _wtoi(argv[4]), text);
   }, parent_pid());
   return w.wait() ? 0 : 1;
 }
