@@ -1,13 +1,8 @@
 // The desktop-automation family against the stand-in object. Every fixture
 // test ends by proving the interface went before its DLL and that nothing of
 // the library was left behind.
-#include "alloc_counter.hpp"
-#include "member_test.hpp"  // Script, Control, describe, utf8, kE1..kE3
-#include "xcore.h"
+#include "member_test.hpp"  // Script, Control, describe, utf8, kE1..kE3, the leak-checked fixture
 #include "xop.h"
-
-#include <functional>
-#include <string_view>
 
 namespace {
 
@@ -51,7 +46,6 @@ class OpTest : public tarvo::test::LeakCheckedTest {
   }
   Control control() { return Control(reinterpret_cast<xComObject>(h_->object)); }
   std::string journal() { return utf8(control().journal()); }
-  void set_dual(bool on) { EXPECT_EQ(disp::PutValue(h_->object, L"._Dual = %b", on), S_OK); }
 
   OpObject *h_ = nullptr;
   Script script_;
@@ -59,39 +53,10 @@ class OpTest : public tarvo::test::LeakCheckedTest {
 
 // ---- creation and release ------------------------------------------------------
 
-// The ProgID's registration, taken away for the length of a test.
-struct ProgIdRemoved {
-  static constexpr const wchar_t *kKey = L"Software\\Classes\\op.opsoft\\CLSID";
-  wchar_t clsid[64] = L"";
-  DWORD size = sizeof clsid;
-  const bool registered =
-      RegGetValueW(HKEY_LOCAL_MACHINE, kKey, nullptr, RRF_RT_REG_SZ, nullptr, clsid, &size) == 0 &&
-      RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\op.opsoft") == 0;
-  ~ProgIdRemoved() {
-    if (registered) RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, nullptr, REG_SZ, clsid, size);
-  }
-};
-
 class OpCreate : public tarvo::test::LeakCheckedTest {};
 
-TEST_F(OpCreate, ByProgIdOnlyWhenRegistered) {
-  Script script;
-  OpObject *h = OP_CreateObjectW(nullptr);
-  ASSERT_NE(h, nullptr) << "is the stand-in registered as op.opsoft?";
-  EXPECT_EQ(h->module, nullptr);
-  EXPECT_EQ(describe(OP_VerW(h)), "t:\u00e9Ver");
-  EXPECT_EQ(OP_ReleaseObject(h), -1);
-  EXPECT_EQ(script.run("local h = T.OP_CreateObject() return T.OP_ReleaseObject(h) + (h ~= 0 and 10 or 0)"), "n:9");
-  ProgIdRemoved removed;
-  ASSERT_TRUE(removed.registered);
-  EXPECT_EQ(OP_CreateObjectW(nullptr), nullptr);
-  EXPECT_EQ(OP_CreateObjectA(nullptr), nullptr);
-  EXPECT_EQ(script.run("return T.OP_CreateObject()"), "n:0");
-}
-
-TEST_F(OpCreate, FromTheDllInTheAFormAndFromScripts) {
-  SetEnvironmentVariableW(L"TARVO_OP_STANDIN_UNLOADED", nullptr);
-  OpObject *h = OP_CreateObjectA("tarvo_op_standin.dll");
+TEST_F(OpCreate, FromTheDllOrByProgId) {
+  OpObject *h = OP_CreateObjectA("tarvo_op_standin.dll");  // the W form makes every fixture's object
   ASSERT_NE(h, nullptr);
   EXPECT_EQ(h->module, GetModuleHandleW(kStandinDll));
   EXPECT_EQ(OP_ReleaseObject(h), -1);
@@ -103,6 +68,12 @@ TEST_F(OpCreate, FromTheDllInTheAFormAndFromScripts) {
   expect_unloaded();
   EXPECT_EQ(OP_ReleaseObject(nullptr), -1);
   EXPECT_EQ(script.run("return T.OP_ReleaseObject(0)"), "n:-1");
+  h = OP_CreateObjectW(nullptr);
+  ASSERT_NE(h, nullptr) << "is the stand-in registered as op.opsoft?";
+  EXPECT_EQ(h->module, nullptr);
+  EXPECT_EQ(describe(OP_VerW(h)), "t:\u00e9Ver");
+  EXPECT_EQ(OP_ReleaseObject(h), -1);
+  EXPECT_EQ(script.run("local h = T.OP_CreateObject() return T.OP_ReleaseObject(h) + (h ~= 0 and 10 or 0)"), "n:9");
 }
 
 TEST_F(OpCreate, DllsThatServeNoObjectAreUnloadedAgain) {
@@ -146,7 +117,21 @@ std::string script_args(std::string_view c) {
 #define OP_WA(name, result, journal, ...) \
   Row { #name, OP_FORM(name##W, __VA_ARGS__), OP_FORM(name##A, __VA_ARGS__), script_args(#__VA_ARGS__), result, journal }
 
+// A search as text: "s:<result>,<x>,<y>" (x and y start as 99).
+template <class F, class... A>
+std::string found(F search, OpObject *h, A... args) {
+  int32_t x = 99, y = 99;
+  const int32_t r = search(h, args..., &x, &y);
+  return "s:" + std::to_string(r) + "," + std::to_string(x) + "," + std::to_string(y);
+}
+#define OP_SEARCH(name, journal, ...)                                                                   \
+  Row { #name, [](OpObject *h) { return found(name##W, h, __VA_ARGS__); },                              \
+        [](OpObject *h) { return found(name##A, h, __VA_ARGS__); }, script_args(#__VA_ARGS__), "s:1,20,40", journal }
+
 #define AREA L"I4:1,I4:2,I4:3,I4:4,"
+#define SEARCH_AREA L"I4:10,I4:20,I4:30,I4:40,"
+// The searches go through the object's own table: a neighbouring position
+// would be journaled as its slot.
 const Row kRows[] = {
     OP_WA(OP_Ver, "t:\u00e9Ver", L"get Ver()\n"),
     OP_WA(OP_GetBasePath, "t:\u00e9GetBasePath", L"get GetBasePath()\n"),
@@ -173,6 +158,10 @@ const Row kRows[] = {
     OP_WA(OP_OcrAuto, "t:\u00e9OcrAuto", L"get OcrAuto(" AREA L"R8:0.75)\n", 1, 2, 3, 4, 0.75),
     OP_WA(OP_OcrFromFile, "t:\u00e9OcrFromFile", L"get OcrFromFile(BSTR:\u00e91,BSTR:\u00e92,R8:0.75)\n", kE1, kE2, 0.75),
     OP_WA(OP_OcrAutoFromFile, "t:\u00e9OcrAutoFromFile", L"get OcrAutoFromFile(BSTR:\u00e91,R8:0.75)\n", kE1, 0.75),
+    OP_SEARCH(OP_FindColor, L"call FindColor(" SEARCH_AREA L"BSTR:\u00e91,R8:0.9,I4:2)\n", 10, 20, 30, 40, kE1, 0.9, 2),
+    OP_SEARCH(OP_FindMultiColor, L"call FindMultiColor(" SEARCH_AREA L"BSTR:\u00e91,BSTR:\u00e92,R8:0.9,I4:2)\n", 10, 20, 30, 40, kE1, kE2, 0.9, 2),
+    OP_SEARCH(OP_FindPic, L"call FindPic(" SEARCH_AREA L"BSTR:\u00e91,BSTR:\u00e92,R8:0.9,I4:2)\n", 10, 20, 30, 40, kE1, kE2, 0.9, 2),
+    OP_SEARCH(OP_FindStr, L"call FindStr(" SEARCH_AREA L"BSTR:\u00e91,BSTR:\u00e92,R8:0.9)\n", 10, 20, 30, 40, kE1, kE2, 0.9),
     OP_WA(OP_FindStrEx, "t:\u00e9FindStrEx", L"get FindStrEx(" AREA L"BSTR:\u00e91,BSTR:\u00e92,R8:0.75)\n", 1, 2, 3, 4, kE1, kE2, 0.75),
     OP_ONE(OP_MoveTo, "n:7", L"get MoveTo(I4:10,I4:-20)\n", 10, -20),
     OP_ONE(OP_MoveR, "n:7", L"get MoveR(I4:-1,I4:1)\n", -1, 1),
@@ -198,21 +187,25 @@ const Row kRows[] = {
     OP_WA(OP_KeyUpChar, "n:7", L"get KeyUpChar(BSTR:\u00e91)\n", kE1),
 };
 
-// The key functions of scripts push nothing.
-bool pushes_nothing(const std::string &name) { return name.starts_with("OP_Key"); }
+// In scripts the key functions push nothing and a search its three values
+// (joined here as text).
+std::string lua_form(const Row &row, const std::string &described) {
+  if (std::string_view(row.name).starts_with("OP_Key")) return "none";
+  return described[0] == 's' ? "t" + described.substr(1) : described;
+}
 
-std::string failure_of(const Row &row, bool lua) {
+std::string failure_of(const Row &row) {
   if (std::string(row.name) == "OP_CmpColor") return "n:1";
-  if (lua && pushes_nothing(row.name)) return "none";
-  return row.result[0] == 't' ? "t:" : "n:0";
+  return row.result[0] == 't' ? "t:" : row.result[0] == 's' ? "s:0,0,0" : "n:0";
 }
 
 TEST_F(OpTest, EveryMemberRowInEveryFormAndItsFailureValues) {
   OpObject empty{};
   for (const Row &row : kRows) {
     SCOPED_TRACE(row.name);
-    const std::string sent = utf8(row.journal), failure = failure_of(row, false);
-    const std::wstring member(row.journal + 4, std::wstring_view(row.journal).find(L'(') - 4);
+    const std::string sent = utf8(row.journal), failure = failure_of(row);
+    const std::wstring_view line = row.journal;
+    const std::wstring member(line.substr(line.find(L' ') + 1, line.find(L'(') - line.find(L' ') - 1));
     for (const auto *form : {&row.w, &row.a}) {
       SCOPED_TRACE(form == &row.w ? "W" : "A");
       EXPECT_EQ((*form)(h_), row.result);
@@ -226,77 +219,38 @@ TEST_F(OpTest, EveryMemberRowInEveryFormAndItsFailureValues) {
       control().clear();
     }
     if (row.lua == "-") continue;
-    const std::string call = "return T." + std::string(row.name) + "(h" + row.lua + ")";
-    EXPECT_EQ(script_.run(call), pushes_nothing(row.name) ? "none" : row.result) << call;
-    EXPECT_EQ(journal(), sent) << call;
+    const std::string call = "T." + std::string(row.name) + "(h" + row.lua + ")";
+    const std::string lua = row.result[0] == 's' ? "return table.concat({" + call + "}, ',')" : "return " + call;
+    EXPECT_EQ(script_.run(lua), lua_form(row, row.result)) << lua;
+    EXPECT_EQ(journal(), sent) << lua;
     script_.set("h", 0);
-    EXPECT_EQ(script_.run(call), failure_of(row, true)) << call << " without an object";
+    EXPECT_EQ(script_.run(lua), lua_form(row, failure)) << lua << " without an object";
     EXPECT_EQ(journal(), "");
     script_.set("h", reinterpret_cast<xComObject>(h_));
   }
 }
 
-// ---- the searches ----------------------------------------------------------------
-
-using SearchForm = int32_t (*)(OpObject *, int32_t *, int32_t *);
-struct Search {
-  const char *name;
-  SearchForm w, a;
-  std::string lua;  // the arguments after the handle in script form
-  const wchar_t *journal;  // without the kind word and the out arguments
-};
-
-#define SEARCH_FORM(f, ...) [](OpObject *h, int32_t *x, int32_t *y) { return f(h, __VA_ARGS__, x, y); }
-#define SEARCH(name, journal, ...) \
-  Search { #name, SEARCH_FORM(name##W, __VA_ARGS__), SEARCH_FORM(name##A, __VA_ARGS__), script_args(#__VA_ARGS__), journal }
-#define SEARCH_AREA L"I4:10,I4:20,I4:30,I4:40,"
-const Search kSearches[] = {
-    SEARCH(OP_FindColor, L"FindColor(" SEARCH_AREA L"BSTR:\u00e91,R8:0.9,I4:2", 10, 20, 30, 40, kE1, 0.9, 2),
-    SEARCH(OP_FindMultiColor, L"FindMultiColor(" SEARCH_AREA L"BSTR:\u00e91,BSTR:\u00e92,R8:0.9,I4:2", 10, 20, 30, 40, kE1, kE2, 0.9, 2),
-    SEARCH(OP_FindPic, L"FindPic(" SEARCH_AREA L"BSTR:\u00e91,BSTR:\u00e92,R8:0.9,I4:2", 10, 20, 30, 40, kE1, kE2, 0.9, 2),
-    SEARCH(OP_FindStr, L"FindStr(" SEARCH_AREA L"BSTR:\u00e91,BSTR:\u00e92,R8:0.9", 10, 20, 30, 40, kE1, kE2, 0.9),
-};
-
-// Result, x and y of a search (x and y start as 99).
-std::string found(SearchForm form, OpObject *h) {
-  int32_t x = 99, y = 99;
-  const int32_t r = form(h, &x, &y);
-  return std::to_string(r) + "," + std::to_string(x) + "," + std::to_string(y);
-}
-
-// Through the object's own table (a neighbouring position would be journaled
-// as its slot), by name when the object hands out no table; a failed search
-// gives 0 in the result and both coordinates.
-TEST_F(OpTest, SearchesThroughTheObjectsTableOrByName) {
-  OpObject empty{};
-  for (bool dual : {true, false}) {
-    set_dual(dual);
-    for (const Search &s : kSearches) {
-      SCOPED_TRACE(std::string(s.name) + (dual ? " through the table" : " by name"));
-      const std::wstring line = dual ? std::wstring(L"call ") + s.journal + L")\n"
-                                     : std::wstring(L"get ") + s.journal + L",REF:EMPTY,REF:EMPTY)\n";
-      for (SearchForm form : {s.w, s.a}) {
-        EXPECT_EQ(found(form, h_), "1,20,40");
-        EXPECT_EQ(journal(), utf8(line));
-      }
-      const std::string call = "local r, x, y = T." + std::string(s.name) + "(h" + s.lua + ") return r .. ',' .. x .. ',' .. y";
-      EXPECT_EQ(script_.run(call), "t:1,20,40");
-      EXPECT_EQ(journal(), utf8(line));
-      int32_t x = 0;
-      EXPECT_EQ(s.w(h_, nullptr, nullptr), 1) << "no targets for x and y";
-      EXPECT_EQ(s.w(h_, &x, nullptr), 1);
-      EXPECT_EQ(x, 20);
-      control().fault(std::wstring(s.journal, std::wstring_view(s.journal).find(L'(')).c_str(), L"raise");
-      for (OpObject *h : {h_, static_cast<OpObject *>(nullptr), &empty}) {
-        EXPECT_EQ(found(s.w, h), "0,0,0");
-        EXPECT_EQ(s.w(h, nullptr, nullptr), 0);
-      }
-      control().clear_faults();
-      control().clear();
+// By name when the object hands out no table of its own, as a marshalled
+// object does not.
+TEST_F(OpTest, SearchesByNameWithoutTheObjectsTable) {
+  EXPECT_EQ(OP_FindStrW(h_, 1, 2, 3, 4, L"a", L"b", 0.5, nullptr, nullptr), 1) << "no targets for x and y";
+  EXPECT_EQ(OP_FindStrW(nullptr, 1, 2, 3, 4, L"a", L"b", 0.5, nullptr, nullptr), 0);
+  control().clear();
+  EXPECT_EQ(disp::PutValue(h_->object, L"._Dual = %b", false), S_OK);
+  for (const Row &row : kRows) {
+    const std::wstring line = row.journal;
+    if (!line.starts_with(L"call ")) continue;
+    SCOPED_TRACE(row.name);
+    for (const auto *form : {&row.w, &row.a}) {
+      EXPECT_EQ((*form)(h_), row.result);
+      EXPECT_EQ(journal(), utf8(L"get " + line.substr(5, line.size() - 7) + L",REF:EMPTY,REF:EMPTY)\n"));
     }
+    control().fault(line.substr(5, line.find(L'(') - 5).c_str(), L"raise");
+    EXPECT_EQ(row.w(h_), "s:0,0,0");
+    control().clear_faults();
+    control().clear();
   }
-  script_.set("h", 0);
-  EXPECT_EQ(script_.run("local r, x, y = T.OP_FindPic(h, 1, 2, 3, 4, 'a', 'b', 0.5, 0) return r .. x .. y"), "t:000");
+  EXPECT_EQ(OP_FindStrW(h_, 1, 2, 3, 4, L"a", L"b", 0.5, nullptr, nullptr), 1);
 }
 
 // ---- the composite clicks -----------------------------------------------------------
