@@ -1,10 +1,8 @@
-// Answers one dialog of the process that started it:
-//   answer_dialog <marker file> <class> <title or *> <command> [text]
-// Waits (up to a generous deadline) for a visible top-level window of the
-// class and title, writes "found <left> <top> <style of its text field>" to
-// the marker file, types the text into that field and sends the command as
-// its button would (0 closes the window, -1 its owner). Exits 1 when no such
-// window appeared.
+// answer_dialog <marker file> <class> <title or *> <command> [text]: waits for
+// that window of the process that started it (exit 1 if none came), writes
+// "found <left> <top> <style of its text field>" to the marker file, types
+// the text and sends the command as its button would (0 closes the window,
+// -1 its owner).
 #include <windows.h>
 
 #include <tlhelp32.h>
