@@ -1,9 +1,9 @@
-// Answers one dialog of the process that started it, for the script tests:
-//   answer_dialog <marker file> <class> <title or *> <command id> [text]
-// Waits for the window, writes "found <left> <top>" to the marker file, puts
-// the text into the window's text field and sends the command. Exits 1 when
-// no such window appeared before the deadline.
-#include "watcher.hpp"
+// answer_dialog <marker file> <class> <title or *> <command> [text]: waits for
+// that window of the process that started it (exit 1 if none came), writes
+// "found <left> <top> <style of its text field>" to the marker file, types
+// the text and sends the command as its button would (0 closes the window,
+// -1 its owner).
+#include <windows.h>
 
 #include <tlhelp32.h>
 
@@ -23,20 +23,45 @@ DWORD parent_pid() {
   return parent;
 }
 
+struct Search {
+  const wchar_t *cls, *title;  // title null: any
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK match(HWND hwnd, LPARAM lp) {
+  auto *s = reinterpret_cast<Search *>(lp);
+  wchar_t cls[256] = {}, title[256] = {};
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  GetClassNameW(hwnd, cls, 256);
+  GetWindowTextW(hwnd, title, 256);
+  if (pid != s->pid || !IsWindowVisible(hwnd) || lstrcmpW(cls, s->cls) || (s->title && lstrcmpW(title, s->title)))
+    return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t **argv) {
   if (argc < 5) return 2;
-  const wchar_t *marker = argv[1], *text = argc > 5 ? argv[5] : nullptr;
-  int command = _wtoi(argv[4]);
-  tarvo::test::Watcher w(argv[2], std::wcscmp(argv[3], L"*") == 0 ? nullptr : argv[3], [&](HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    if (FILE *f = _wfopen(marker, L"w")) {
-      std::fprintf(f, "found %ld %ld", r.left, r.top);
-      std::fclose(f);
-    }
-    tarvo::test::answer(window, command, text);
-  }, parent_pid());
-  return w.wait() ? 0 : 1;
+  Search s{argv[2], std::wcscmp(argv[3], L"*") == 0 ? nullptr : argv[3], parent_pid(), nullptr};
+  for (const ULONGLONG until = GetTickCount64() + 60000; !s.found && GetTickCount64() < until; Sleep(20))
+    EnumWindows(match, reinterpret_cast<LPARAM>(&s));
+  if (!s.found) return 1;
+  // The name field of a file dialog, or the field of an input box.
+  HWND field = GetDlgItem(s.found, 1148) ? GetDlgItem(s.found, 1148) : GetDlgItem(s.found, 1152);
+  if (!field) field = FindWindowExW(s.found, nullptr, L"Edit", nullptr);
+  RECT r{};
+  GetWindowRect(s.found, &r);
+  if (FILE *f = _wfopen(argv[1], L"w")) {
+    std::fprintf(f, "found %ld %ld %ld", r.left, r.top, GetWindowLongW(field, GWL_STYLE));
+    std::fclose(f);
+  }
+  if (argc > 5) SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[5]));
+  const int command = _wtoi(argv[4]);
+  const HWND target = command == -1 ? GetWindow(s.found, GW_OWNER) : s.found;
+  PostMessageW(target, command > 0 ? WM_COMMAND : WM_CLOSE, command > 0 ? command : 0, 0);
+  return 0;
 }
