@@ -1,0 +1,255 @@
+// The dispatch layer through a real IDispatch, in-process and across the process boundary.
+#include "automation_fixture.hpp"
+#include "box_watcher.hpp"
+
+#include <cmath>
+#include <cstring>
+#include <regex>
+#include <thread>
+
+namespace disptest {
+namespace {
+
+using Dispatch = AutomationTest;
+
+TEST_P(Dispatch, ArgumentLettersAndWhoOwnsThem) {
+  IDispatch *app = app_.get();
+  Bstr kept(SysAllocString(L"kept"));
+  Ref<IDispatch> node = object_of(app, L".NewNode(%S)", L"n1");
+  Variant v;
+  v->vt = VT_BSTR;
+  v->bstrVal = SysAllocString(L"inside");
+  EXPECT_EQ(text_of(app, L".Describe(%u, %p, %b, %S, %s, %T, %B, %S, %s, %o, %O, %o, %v)", 4000000000u, intptr_t(-7),
+                    7, L"wide \u00e9", "ansi", "mode", kept.get(), static_cast<const wchar_t *>(nullptr),
+                    static_cast<const char *>(nullptr), node.get(), static_cast<IUnknown *>(node.get()),
+                    static_cast<IDispatch *>(nullptr), v.get()),
+            L"UI4:4000000000|I8:-7|BOOL:-1|BSTR:wide \u00e9|BSTR:ansi|BSTR:mode|BSTR:kept|BSTR:|BSTR:|DISPATCH|UNKNOWN|"
+            L"DISPATCH:null|BSTR:inside");
+  EXPECT_STREQ(kept.get(), L"kept") << "%B and %v leave the caller's values with the caller";
+  EXPECT_STREQ(v->bstrVal, L"inside");
+  SYSTEMTIME st{2024, 2, 4, 29, 12, 0, 0, 0};
+  FILETIME ft;
+  ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
+  disp::SetWideTextMode(true);
+  EXPECT_EQ(text_of(app, L".Describe(%T, %D, %W, %f)", L"wide", 45351.5, &st, &ft),
+            L"BSTR:wide|DATE:45351.500000|DATE:45351.500000|DATE:45351.500000");
+}
+
+TEST_P(Dispatch, BadInputFailsBeforeInvokingAndWritesNothing) {
+  IDispatch *app = app_.get();
+  int32_t out = 9;
+  for (const wchar_t *type : {L"%m", L"%x", L"%dd", L"", L"%"})
+    EXPECT_EQ(disp::GetValue(type, &out, app, L".Quit()"), E_INVALIDARG) << type;
+  EXPECT_STREQ(record().ErrorFunction, L"GetValueV");
+  EXPECT_EQ(disp::GetValue(L"%d", &out, app, L".Sum(%d, %q)", 1, 2), E_INVALIDARG);
+  EXPECT_EQ(disp::GetValue(L"%d", &out, app, L".Sum(%d, %", 1), E_INVALIDARG);
+  EXPECT_EQ(text_of(app, L".Describe(%W)", static_cast<SYSTEMTIME *>(nullptr)), L"<failed>");
+  EXPECT_EQ(disp::GetValue(nullptr, &out, app, L".Number"), E_INVALIDARG);
+  EXPECT_EQ(disp::GetValue(L"%S", nullptr, app, L".Name"), E_INVALIDARG);
+  EXPECT_EQ(disp::GetValue(L"%d", &out, app, L".Name"), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(disp::GetValue(L"%d", &out, nullptr, L".Number"), E_INVALIDARG);
+  EXPECT_EQ(disp::GetValue(L"%d", &out, app, nullptr), E_INVALIDARG);
+  EXPECT_EQ(out, 9);
+  EXPECT_EQ(disp::CallMethod(app, L"."), E_INVALIDARG);
+  EXPECT_EQ(disp::CallMethod(app, L".Workbooks..Count"), E_INVALIDARG);
+  std::wstring e = L".Name";
+  e.resize(511, L' ');
+  EXPECT_EQ(text_of(app, e.c_str()), L"Tarvo Test Application");
+  EXPECT_EQ(text_of(app, (e + L' ').c_str()), L"<failed>") << "512 characters";
+  EXPECT_STREQ(record().ErrorFunction, L"InvokeV");
+}
+
+// Values 1, 2, 3... for %d and a text for %S, from no argument list.
+struct CountingSource final : disp::ArgumentSource {
+  int given = 0;
+  HRESULT convert(wchar_t letter, VARIANT &slot, bool &owned) override {
+    ++given;
+    return letter == L'S' ? disp::wide_to_slot(L"s", slot, owned) : disp::integer_to_slot(VT_I4, given, slot);
+  }
+};
+
+TEST_P(Dispatch, TwentyFiveConversionsPerSegmentLeftToRight) {
+  EXPECT_EQ(int_of(app_.get(), L"Workbooks(%d).Sheets(%d).Cells(%d, %d).Column", 1, 2, 3, 4), 4);
+  std::wstring expression = L".Describe(%d";
+  for (int i = 2; i <= 25; ++i) expression += L", %d";
+  CountingSource values;
+  Bstr out;
+  EXPECT_EQ(disp::GetValue(L"%S", out.put(), app_.get(), (expression + L")").c_str(), values), S_OK);
+  EXPECT_TRUE(std::regex_match(out.c_str(), std::wregex(L"I4:1\\|I4:2\\|(I4:\\d+\\|){22}I4:25"))) << out.c_str();
+  // One more fails before anything is invoked, texts converted or not.
+  for (const wchar_t *last : {L", %d)", L", %S)"}) {
+    CountingSource more;
+    EXPECT_EQ(disp::GetValue(L"%S", out.put(), app_.get(), (expression + last).c_str(), more), E_INVALIDARG);
+    EXPECT_EQ(out.get(), nullptr);
+    EXPECT_STREQ(record().ErrorFunction, L"CreateArgumentArray");
+  }
+}
+
+// Put with one letter, read back with another (or the same).
+template <class T, class V>
+T round_trip(IDispatch *app, const wchar_t *put, V value, const wchar_t *type, const wchar_t *member) {
+  T out{};
+  EXPECT_EQ(disp::PutValue(app, put, value), S_OK) << put;
+  EXPECT_EQ(disp::GetValue(type, &out, app, member), S_OK) << put << " read as " << type;
+  return out;
+}
+
+TEST_P(Dispatch, NumberAndDateResults) {
+  IDispatch *app = app_.get();
+  // An unsigned result is coerced as unsigned: through a signed type these overflow.
+  EXPECT_EQ(round_trip<uint32_t>(app, L".Real = %e", 4000000000.0, L"%u", L".Real"), 4000000000u);
+  EXPECT_EQ(round_trip<uint32_t>(app, L".Int64 = %p", intptr_t(4000000000), L"%u", L".Int64"), 4000000000u);
+  EXPECT_EQ(round_trip<uint32_t>(app, L".Text = %S", L"4000000000", L"%u", L".Text"), 4000000000u);
+  EXPECT_EQ(round_trip<int64_t>(app, L".Int64 = %p", intptr_t(-5000000000LL), L"%p", L".Int64"), -5000000000LL);
+  EXPECT_EQ(round_trip<time_t>(app, L".When = %t", time_t(1700000000), L"%t", L".When"), time_t(1700000000));
+  EXPECT_EQ(round_trip<DATE>(app, L".When = %D", 45351.5, L"%D", L".When"), 45351.5);
+  SYSTEMTIME st{};
+  FILETIME ft{}, ft_expected{};
+  EXPECT_EQ(disp::GetValue(L"%W", &st, app, L".When"), S_OK);
+  EXPECT_TRUE(st.wYear == 2024 && st.wMonth == 2 && st.wDay == 29 && st.wHour == 12);
+  ASSERT_TRUE(SystemTimeToFileTime(&st, &ft_expected));
+  EXPECT_EQ(disp::GetValue(L"%f", &ft, app, L".When"), S_OK);
+  EXPECT_EQ(std::memcmp(&ft, &ft_expected, sizeof ft), 0);
+  // Before 1970 there is no time_t: the variable is left alone.
+  ASSERT_EQ(disp::PutValue(app, L".When = %D", 100.0), S_OK);
+  time_t t = 7;
+  EXPECT_EQ(disp::GetValue(L"%t", &t, app, L".When"), E_INVALIDARG);
+  EXPECT_EQ(t, time_t(7));
+}
+
+TEST_P(Dispatch, TextObjectAndVariantResultsOwnedByTheCaller) {
+  IDispatch *app = app_.get();
+  ASSERT_EQ(disp::PutValue(app, L".Text = %S", L"caf\u00e9"), S_OK);
+  for (bool wide : {false, true}) {
+    disp::SetWideTextMode(wide);
+    for (const wchar_t *type : {L"%S", L"%B", L"S", L"%s", L"%T"}) {
+      Bstr s;
+      EXPECT_EQ(disp::GetValue(type, s.put(), app, L".Text"), S_OK);
+      if (type[1] == L's' || (type[1] == L'T' && !wide)) {  // a byte-length BSTR of ANSI text
+        EXPECT_EQ(SysStringByteLen(s.get()), 4u) << type;
+        EXPECT_EQ(std::memcmp(s.get(), "caf\xe9", 5), 0) << type;
+      } else {
+        EXPECT_STREQ(s.c_str(), L"caf\u00e9") << type;
+      }
+    }
+  }
+  Ref<IUnknown> unknown;
+  Variant any;
+  EXPECT_EQ(disp::GetValue(L"%O", unknown.put(), app, L".NewNode(%S)", L"n"), S_OK);
+  EXPECT_TRUE(unknown);
+  EXPECT_EQ(disp::GetValue(L"%v", any.get(), app, L".Name"), S_OK);
+  EXPECT_TRUE(any->vt == VT_BSTR && std::wstring(any->bstrVal) == L"Tarvo Test Application");
+  IDispatch *empty = reinterpret_cast<IDispatch *>(1);
+  EXPECT_EQ(disp::GetValue(L"%o", &empty, app, L".Nothing"), E_NOINTERFACE);
+  EXPECT_EQ(empty, nullptr);
+}
+
+TEST(Objects, CreateByClassIdLoadAFileAndRefuseBadNames) {
+  Apartment apartment;
+  Ref<IDispatch> out;
+  ASSERT_EQ(disp::CreateObject(L"{BC2B863E-94DB-401A-A327-BD35BBFE0029}", nullptr, out.put()), S_OK);
+  EXPECT_EQ(text_of(out.get(), L".Name"), L"Tarvo Test Application");
+  ASSERT_EQ(disp::GetObject(L"C:\\data\\book.tst", kInprocProgId, out.put()), S_OK);
+  EXPECT_EQ(text_of(out.get(), L".FileName"), L"C:\\data\\book.tst");
+  EXPECT_EQ(disp::CreateObject(L"TarvoTest.NoSuchClass", nullptr, out.put()), CO_E_CLASSSTRING);
+  EXPECT_EQ(disp::CreateObject(nullptr, nullptr, out.put()), E_INVALIDARG);
+  EXPECT_EQ(disp::CreateObject(kInprocProgId, nullptr, nullptr), E_INVALIDARG);
+  EXPECT_EQ(disp::GetObject(nullptr, nullptr, out.put()), E_INVALIDARG);
+  int reserved = 0;
+  EXPECT_EQ(disp::GetObjectEx(nullptr, kInprocProgId, IID_IDispatch, CLSCTX_ALL, &reserved, out.put_void()),
+            E_INVALIDARG);
+  EXPECT_FALSE(out);
+}
+
+std::wstring message() {
+  wchar_t text[512];
+  disp::FormatErrorMessage(record(), text);
+  return text;
+}
+bool shows(const wchar_t *pattern) { return std::regex_search(message(), std::wregex(pattern)); }
+
+TEST_P(Dispatch, FailureInsideAChainShownInExactlyOneBox) {
+  tarvo::test::BoxWatcher boxes;
+  disp::SetErrorDisplay(true);
+  int32_t out;
+  EXPECT_EQ(disp::GetValue(L"%d", &out, app_.get(), L".Workbooks.Bogus(%d)", 1), DISP_E_UNKNOWNNAME);
+  disp::SetErrorDisplay(false);
+  const std::wstring expected =
+      L"Member:\t  .Workbooks.Bogus(%d)\r\nFunction:\t  GetValue\t\t\r\nError In:\t  InvokeArray\r\n"
+      L"Error:\t  Object doesn't support this property or method: 'Bogus'\r\nCode:\t  80020006\r\n"
+      L"Source:\t  IDispatch Interface";
+  EXPECT_EQ(message(), expected);
+  EXPECT_EQ(disp::CallMethod(app_.get(), L".Bogus"), DISP_E_UNKNOWNNAME);  // recorded, not shown
+  ASSERT_EQ(boxes.found(), 1) << "exactly one message box for one failed call";
+  EXPECT_EQ(boxes.text(), expected);
+}
+
+TEST_P(Dispatch, TheRecordAndTheMessageOfTheLatestFailure) {
+  EXPECT_EQ(disp::CallMethod(app_.get(), L".Sum(%S, %d)", L"x", 1), DISP_E_TYPEMISMATCH);
+  EXPECT_TRUE(shows(L"\nError:\t  Type mismatch: 'Sum'. Argument Index: 1\r\n"));
+  EXPECT_EQ(disp::CallMethod(app_.get(), L".Fail(%d, %S)", 0x80040201, L"Broken on purpose"), DISP_E_EXCEPTION);
+  const auto &r = record();
+  EXPECT_EQ(r.ServerCode, LONG(0x80040201));
+  EXPECT_TRUE(shows(L"\nError:\t  Broken on purpose\r\nCode:\t  80040201\r\nSource:\t  TarvoTest$"));
+  // A failure without exception information clears the previous texts.
+  EXPECT_EQ(disp::CallMethod(app_.get(), L".Bogus"), DISP_E_UNKNOWNNAME);
+  EXPECT_TRUE(r.Description == nullptr && r.ServerCode == 0);
+  // Texts the server defers are filled in.
+  EXPECT_EQ(disp::CallMethod(app_.get(), L".FailDeferred()"), DISP_E_EXCEPTION);
+  EXPECT_TRUE(r.ServerCode == LONG(0x800A03EC) && std::wstring(r.Description) == L"Deferred failure");
+  // The objects walked before a non-object are released (the fixture counts them).
+  EXPECT_EQ(disp::CallMethod(app_.get(), L".Workbooks(%d).Name.Count", 1), DISP_E_TYPEMISMATCH);
+  EXPECT_STREQ(record().ErrorFunction, L"InternalInvokeV");
+  EXPECT_EQ(text_of(app_.get(), L".Nothing.Name"), L"<failed>");
+  EXPECT_TRUE(shows(L"\nError:\t  Object required\r\n"));
+  // Without a dispatch call the text is the system's, without a line end of its own.
+  EXPECT_EQ(disp::CallMethod(nullptr, L".Quit()"), E_INVALIDARG);
+  EXPECT_TRUE(shows(L"\nError:\t  [^\r\n]+\r\nCode:\t  80070057\r\nSource:\t  Application$"));
+}
+
+TEST_P(Dispatch, RecordsArePerThread) {
+  EXPECT_EQ(disp::CallMethod(app_.get(), L".Bogus"), DISP_E_UNKNOWNNAME);
+  const disp::DispatchErrorRecord *mine = disp::ThreadErrorRecord(), *theirs = nullptr;
+  std::thread([&] {
+    EXPECT_EQ(disp::CallMethod(nullptr, L".X"), E_INVALIDARG);
+    theirs = disp::ThreadErrorRecord();
+  }).join();
+  ASSERT_TRUE(theirs && theirs != mine);
+  EXPECT_STREQ(theirs->CompleteMember, L".X");
+  EXPECT_STREQ(record().Member, L"Bogus");
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, Dispatch, ::testing::Values(kInprocProgId, L"TarvoTest.LocalApplication"),
+                         [](const auto &info) { return std::string(info.index ? "LocalServer" : "InProcess"); });
+
+FILETIME filetime(uint64_t ticks) { return FILETIME{DWORD(ticks), DWORD(ticks >> 32)}; }
+uint64_t ticks(FILETIME ft) { return (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
+
+TEST(Dates, OleEncodingBefore1900AndRangeLimits) {
+  const uint64_t t = 94353120000000000ull - 648000000000ull;  // 1899-12-29 06:00, encoded as -1.25
+  DATE d = 0;
+  FILETIME ft{};
+  ASSERT_EQ(disp::FileTimeToDate(filetime(t), &d), S_OK);
+  EXPECT_NEAR(d, -1.25, 1e-8);
+  EXPECT_TRUE(disp::DateToFileTime(-1.25, &ft) == S_OK && ticks(ft) == t);
+  EXPECT_EQ(disp::FileTimeToDate(filetime(2650467744000000000ull), &d), E_INVALIDARG);
+  EXPECT_EQ(disp::FileTimeToDate(filetime(~0ull), &d), E_INVALIDARG);  // no wrap-around
+  // FILETIME's range is 1601-01-01 12:00 (-109205.5) to 9999-12-31 23:58; past it, and what no integer can
+  // hold, is refused, not converted.
+  for (double date : {-109205.5, 2958465.999, -109206.0, 2958466.0, 1e300, HUGE_VAL, -HUGE_VAL, std::nan("")}) {
+    ft = FILETIME{7, 7};
+    const bool in_range = date == -109205.5 || date == 2958465.999;
+    EXPECT_EQ(disp::DateToFileTime(date, &ft), in_range ? S_OK : E_INVALIDARG) << date;
+    EXPECT_EQ(ticks(ft) == ((7ull << 32) | 7), !in_range) << date;
+  }
+  SYSTEMTIME st{};
+  time_t time = 5;
+  EXPECT_EQ(disp::DateToSystemTime(std::nan(""), &st), E_INVALIDARG);
+  EXPECT_EQ(disp::DateToTime(25568.99, &time), E_INVALIDARG);
+  EXPECT_EQ(disp::DateToTime(std::nan(""), &time), E_INVALIDARG);
+  EXPECT_EQ(time, 5);
+  EXPECT_EQ(disp::TimeToDate(time_t(253402300800LL), &d), E_INVALIDARG);
+}
+
+}  // namespace
+}  // namespace disptest
