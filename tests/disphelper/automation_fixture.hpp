@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace disptest {
 
 using tarvo::com::Bstr;
@@ -17,9 +15,7 @@ namespace disp = tarvo::disp;
 
 struct Apartment {
   HRESULT hr = CoInitialize(nullptr);
-  ~Apartment() {
-    if (SUCCEEDED(hr)) CoUninitialize();
-  }
+  ~Apartment() { if (SUCCEEDED(hr)) CoUninitialize(); }
 };
 
 // GetValue with a text, integer or object result: "<failed>", INT32_MIN or null on failure.

@@ -1,9 +1,7 @@
 // The dispatch layer through a real IDispatch, in-process and across the process boundary.
 #include "automation_fixture.hpp"
-#include "box_watcher.hpp"
 
 #include <cmath>
-#include <cstring>
 #include <regex>
 #include <thread>
 
@@ -11,6 +9,9 @@ namespace disptest {
 namespace {
 
 using Dispatch = AutomationTest;
+
+FILETIME filetime(uint64_t ticks) { return FILETIME{DWORD(ticks), DWORD(ticks >> 32)}; }
+uint64_t ticks(FILETIME ft) { return (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
 
 TEST_P(Dispatch, ArgumentLettersAndWhoOwnsThem) {
   IDispatch *app = app_.get();
@@ -28,8 +29,7 @@ TEST_P(Dispatch, ArgumentLettersAndWhoOwnsThem) {
   EXPECT_STREQ(kept.get(), L"kept") << "%B and %v leave the caller's values with the caller";
   EXPECT_STREQ(v->bstrVal, L"inside");
   SYSTEMTIME st{2024, 2, 4, 29, 12, 0, 0, 0};
-  FILETIME ft;
-  ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
+  FILETIME ft = filetime(133536816000000000ull);
   disp::SetWideTextMode(true);
   EXPECT_EQ(text_of(app, L".Describe(%T, %D, %W, %f)", L"wide", 45351.5, &st, &ft),
             L"BSTR:wide|DATE:45351.500000|DATE:45351.500000|DATE:45351.500000");
@@ -52,8 +52,7 @@ TEST_P(Dispatch, BadInputFailsBeforeInvokingAndWritesNothing) {
   EXPECT_EQ(out, 9);
   EXPECT_EQ(disp::CallMethod(app, L"."), E_INVALIDARG);
   EXPECT_EQ(disp::CallMethod(app, L".Workbooks..Count"), E_INVALIDARG);
-  std::wstring e = L".Name";
-  e.resize(511, L' ');
+  const std::wstring e = L".Name" + std::wstring(506, L' ');  // 511 characters
   EXPECT_EQ(text_of(app, e.c_str()), L"Tarvo Test Application");
   EXPECT_EQ(text_of(app, (e + L' ').c_str()), L"<failed>") << "512 characters";
   EXPECT_STREQ(record().ErrorFunction, L"InvokeV");
@@ -68,8 +67,7 @@ struct CountingSource final : disp::ArgumentSource {
   }
 };
 
-TEST_P(Dispatch, TwentyFiveConversionsPerSegmentLeftToRight) {
-  EXPECT_EQ(int_of(app_.get(), L"Workbooks(%d).Sheets(%d).Cells(%d, %d).Column", 1, 2, 3, 4), 4);
+TEST_P(Dispatch, TwentyFiveConversionsPerSegment) {
   std::wstring expression = L".Describe(%d";
   for (int i = 2; i <= 25; ++i) expression += L", %d";
   CountingSource values;
@@ -104,12 +102,9 @@ TEST_P(Dispatch, NumberAndDateResults) {
   EXPECT_EQ(round_trip<time_t>(app, L".When = %t", time_t(1700000000), L"%t", L".When"), time_t(1700000000));
   EXPECT_EQ(round_trip<DATE>(app, L".When = %D", 45351.5, L"%D", L".When"), 45351.5);
   SYSTEMTIME st{};
-  FILETIME ft{}, ft_expected{};
-  EXPECT_EQ(disp::GetValue(L"%W", &st, app, L".When"), S_OK);
-  EXPECT_TRUE(st.wYear == 2024 && st.wMonth == 2 && st.wDay == 29 && st.wHour == 12);
-  ASSERT_TRUE(SystemTimeToFileTime(&st, &ft_expected));
-  EXPECT_EQ(disp::GetValue(L"%f", &ft, app, L".When"), S_OK);
-  EXPECT_EQ(std::memcmp(&ft, &ft_expected, sizeof ft), 0);
+  FILETIME ft{};
+  EXPECT_TRUE(disp::GetValue(L"%W", &st, app, L".When") == S_OK && st.wYear == 2024 && st.wDay == 29 && st.wHour == 12);
+  EXPECT_TRUE(disp::GetValue(L"%f", &ft, app, L".When") == S_OK && ticks(ft) == 133536816000000000ull);
   // Before 1970 there is no time_t: the variable is left alone.
   ASSERT_EQ(disp::PutValue(app, L".When = %D", 100.0), S_OK);
   time_t t = 7;
@@ -125,19 +120,15 @@ TEST_P(Dispatch, TextObjectAndVariantResultsOwnedByTheCaller) {
     for (const wchar_t *type : {L"%S", L"%B", L"S", L"%s", L"%T"}) {
       Bstr s;
       EXPECT_EQ(disp::GetValue(type, s.put(), app, L".Text"), S_OK);
-      if (type[1] == L's' || (type[1] == L'T' && !wide)) {  // a byte-length BSTR of ANSI text
-        EXPECT_EQ(SysStringByteLen(s.get()), 4u) << type;
-        EXPECT_EQ(std::memcmp(s.get(), "caf\xe9", 5), 0) << type;
-      } else {
-        EXPECT_STREQ(s.c_str(), L"caf\u00e9") << type;
-      }
+      const bool ansi = type[1] == L's' || (type[1] == L'T' && !wide);  // a byte-length BSTR of ANSI text
+      EXPECT_EQ(std::string(reinterpret_cast<const char *>(s.get()), SysStringByteLen(s.get())),
+                ansi ? std::string("caf\xe9") : std::string("c\0a\0f\0\xe9\0", 8)) << type;
     }
   }
   Ref<IUnknown> unknown;
   Variant any;
-  EXPECT_EQ(disp::GetValue(L"%O", unknown.put(), app, L".NewNode(%S)", L"n"), S_OK);
-  EXPECT_TRUE(unknown);
-  EXPECT_EQ(disp::GetValue(L"%v", any.get(), app, L".Name"), S_OK);
+  EXPECT_TRUE(disp::GetValue(L"%O", unknown.put(), app, L".NewNode(%S)", L"n") == S_OK && unknown);
+  ASSERT_EQ(disp::GetValue(L"%v", any.get(), app, L".Name"), S_OK);
   EXPECT_TRUE(any->vt == VT_BSTR && std::wstring(any->bstrVal) == L"Tarvo Test Application");
   IDispatch *empty = reinterpret_cast<IDispatch *>(1);
   EXPECT_EQ(disp::GetValue(L"%o", &empty, app, L".Nothing"), E_NOINTERFACE);
@@ -151,13 +142,11 @@ TEST(Objects, CreateByClassIdLoadAFileAndRefuseBadNames) {
   EXPECT_EQ(text_of(out.get(), L".Name"), L"Tarvo Test Application");
   ASSERT_EQ(disp::GetObject(L"C:\\data\\book.tst", kInprocProgId, out.put()), S_OK);
   EXPECT_EQ(text_of(out.get(), L".FileName"), L"C:\\data\\book.tst");
-  EXPECT_EQ(disp::CreateObject(L"TarvoTest.NoSuchClass", nullptr, out.put()), CO_E_CLASSSTRING);
   EXPECT_EQ(disp::CreateObject(nullptr, nullptr, out.put()), E_INVALIDARG);
   EXPECT_EQ(disp::CreateObject(kInprocProgId, nullptr, nullptr), E_INVALIDARG);
   EXPECT_EQ(disp::GetObject(nullptr, nullptr, out.put()), E_INVALIDARG);
-  int reserved = 0;
-  EXPECT_EQ(disp::GetObjectEx(nullptr, kInprocProgId, IID_IDispatch, CLSCTX_ALL, &reserved, out.put_void()),
-            E_INVALIDARG);
+  int r = 0;  // the reserved argument
+  EXPECT_EQ(disp::GetObjectEx(nullptr, kInprocProgId, IID_IDispatch, CLSCTX_ALL, &r, out.put_void()), E_INVALIDARG);
   EXPECT_FALSE(out);
 }
 
@@ -168,23 +157,12 @@ std::wstring message() {
 }
 bool shows(const wchar_t *pattern) { return std::regex_search(message(), std::wregex(pattern)); }
 
-TEST_P(Dispatch, FailureInsideAChainShownInExactlyOneBox) {
-  tarvo::test::BoxWatcher boxes;
-  disp::SetErrorDisplay(true);
+TEST_P(Dispatch, TheRecordAndTheMessageOfTheLatestFailure) {
   int32_t out;
   EXPECT_EQ(disp::GetValue(L"%d", &out, app_.get(), L".Workbooks.Bogus(%d)", 1), DISP_E_UNKNOWNNAME);
-  disp::SetErrorDisplay(false);
-  const std::wstring expected =
-      L"Member:\t  .Workbooks.Bogus(%d)\r\nFunction:\t  GetValue\t\t\r\nError In:\t  InvokeArray\r\n"
-      L"Error:\t  Object doesn't support this property or method: 'Bogus'\r\nCode:\t  80020006\r\n"
-      L"Source:\t  IDispatch Interface";
-  EXPECT_EQ(message(), expected);
-  EXPECT_EQ(disp::CallMethod(app_.get(), L".Bogus"), DISP_E_UNKNOWNNAME);  // recorded, not shown
-  ASSERT_EQ(boxes.found(), 1) << "exactly one message box for one failed call";
-  EXPECT_EQ(boxes.text(), expected);
-}
-
-TEST_P(Dispatch, TheRecordAndTheMessageOfTheLatestFailure) {
+  EXPECT_EQ(message(), L"Member:\t  .Workbooks.Bogus(%d)\r\nFunction:\t  GetValue\t\t\r\nError In:\t  InvokeArray\r\n"
+                       L"Error:\t  Object doesn't support this property or method: 'Bogus'\r\nCode:\t  80020006\r\n"
+                       L"Source:\t  IDispatch Interface");
   EXPECT_EQ(disp::CallMethod(app_.get(), L".Sum(%S, %d)", L"x", 1), DISP_E_TYPEMISMATCH);
   EXPECT_TRUE(shows(L"\nError:\t  Type mismatch: 'Sum'. Argument Index: 1\r\n"));
   EXPECT_EQ(disp::CallMethod(app_.get(), L".Fail(%d, %S)", 0x80040201, L"Broken on purpose"), DISP_E_EXCEPTION);
@@ -200,8 +178,6 @@ TEST_P(Dispatch, TheRecordAndTheMessageOfTheLatestFailure) {
   // The objects walked before a non-object are released (the fixture counts them).
   EXPECT_EQ(disp::CallMethod(app_.get(), L".Workbooks(%d).Name.Count", 1), DISP_E_TYPEMISMATCH);
   EXPECT_STREQ(record().ErrorFunction, L"InternalInvokeV");
-  EXPECT_EQ(text_of(app_.get(), L".Nothing.Name"), L"<failed>");
-  EXPECT_TRUE(shows(L"\nError:\t  Object required\r\n"));
   // Without a dispatch call the text is the system's, without a line end of its own.
   EXPECT_EQ(disp::CallMethod(nullptr, L".Quit()"), E_INVALIDARG);
   EXPECT_TRUE(shows(L"\nError:\t  [^\r\n]+\r\nCode:\t  80070057\r\nSource:\t  Application$"));
@@ -209,21 +185,16 @@ TEST_P(Dispatch, TheRecordAndTheMessageOfTheLatestFailure) {
 
 TEST_P(Dispatch, RecordsArePerThread) {
   EXPECT_EQ(disp::CallMethod(app_.get(), L".Bogus"), DISP_E_UNKNOWNNAME);
-  const disp::DispatchErrorRecord *mine = disp::ThreadErrorRecord(), *theirs = nullptr;
+  const disp::DispatchErrorRecord *mine = disp::ThreadErrorRecord();
   std::thread([&] {
     EXPECT_EQ(disp::CallMethod(nullptr, L".X"), E_INVALIDARG);
-    theirs = disp::ThreadErrorRecord();
+    EXPECT_TRUE(disp::ThreadErrorRecord() != mine && std::wstring(record().CompleteMember) == L".X");
   }).join();
-  ASSERT_TRUE(theirs && theirs != mine);
-  EXPECT_STREQ(theirs->CompleteMember, L".X");
   EXPECT_STREQ(record().Member, L"Bogus");
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, Dispatch, ::testing::Values(kInprocProgId, L"TarvoTest.LocalApplication"),
                          [](const auto &info) { return std::string(info.index ? "LocalServer" : "InProcess"); });
-
-FILETIME filetime(uint64_t ticks) { return FILETIME{DWORD(ticks), DWORD(ticks >> 32)}; }
-uint64_t ticks(FILETIME ft) { return (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
 
 TEST(Dates, OleEncodingBefore1900AndRangeLimits) {
   const uint64_t t = 94353120000000000ull - 648000000000ull;  // 1899-12-29 06:00, encoded as -1.25
@@ -234,21 +205,19 @@ TEST(Dates, OleEncodingBefore1900AndRangeLimits) {
   EXPECT_TRUE(disp::DateToFileTime(-1.25, &ft) == S_OK && ticks(ft) == t);
   EXPECT_EQ(disp::FileTimeToDate(filetime(2650467744000000000ull), &d), E_INVALIDARG);
   EXPECT_EQ(disp::FileTimeToDate(filetime(~0ull), &d), E_INVALIDARG);  // no wrap-around
-  // FILETIME's range is 1601-01-01 12:00 (-109205.5) to 9999-12-31 23:58; past it, and what no integer can
-  // hold, is refused, not converted.
-  for (double date : {-109205.5, 2958465.999, -109206.0, 2958466.0, 1e300, HUGE_VAL, -HUGE_VAL, std::nan("")}) {
-    ft = FILETIME{7, 7};
-    const bool in_range = date == -109205.5 || date == 2958465.999;
-    EXPECT_EQ(disp::DateToFileTime(date, &ft), in_range ? S_OK : E_INVALIDARG) << date;
-    EXPECT_EQ(ticks(ft) == ((7ull << 32) | 7), !in_range) << date;
+  // FILETIME's range is 1601-01-01 12:00 to 9999-12-31 23:58; past it, and what no integer can hold, is refused.
+  EXPECT_TRUE(disp::DateToFileTime(-109205.5, &ft) == S_OK && disp::DateToFileTime(2958465.999, &ft) == S_OK);
+  for (double bad : {-109206.0, 2958466.0, 1e300, HUGE_VAL, -HUGE_VAL, std::nan("")}) {
+    FILETIME untouched{7, 7};
+    SYSTEMTIME st{};
+    time_t time = 5;
+    EXPECT_TRUE(disp::DateToFileTime(bad, &untouched) == E_INVALIDARG && ticks(untouched) == ((7ull << 32) | 7)) << bad;
+    EXPECT_TRUE(FAILED(disp::DateToTime(bad, &time)) && time == 5) << bad;
+    EXPECT_EQ(disp::DateToSystemTime(bad, &st), E_INVALIDARG) << bad;
   }
-  SYSTEMTIME st{};
   time_t time = 5;
-  EXPECT_EQ(disp::DateToSystemTime(std::nan(""), &st), E_INVALIDARG);
-  EXPECT_EQ(disp::DateToTime(25568.99, &time), E_INVALIDARG);
-  EXPECT_EQ(disp::DateToTime(std::nan(""), &time), E_INVALIDARG);
-  EXPECT_EQ(time, 5);
-  EXPECT_EQ(disp::TimeToDate(time_t(253402300800LL), &d), E_INVALIDARG);
+  EXPECT_EQ(disp::DateToTime(25568.99, &time), E_INVALIDARG);               // before 1970
+  EXPECT_EQ(disp::TimeToDate(time_t(253402300800LL), &d), E_INVALIDARG);  // the year 10000
 }
 
 }  // namespace

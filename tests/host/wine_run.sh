@@ -1,8 +1,7 @@
 #!/bin/sh
-# Runs a Windows program under Wine for CTest, its output through a file: Wine
-# processes it happens to start inherit its handles and may outlive it by
-# minutes, holding CTest's pipe. A hung program is stopped here, before CTest
-# would kill this script, so that what it wrote so far is still shown.
+# Runs a Windows program under Wine for CTest, its output through a file: Wine processes it starts inherit
+# its handles and may outlive it by minutes, holding CTest's pipe. A hung program is stopped here, before
+# CTest would kill this script, so that what it wrote so far is still shown.
 limit="${TARVO_TEST_TIMEOUT:-240}"
 out=$(mktemp "${TMPDIR:-/tmp}/tarvo-test.XXXXXX") || exit 125
 timeout -k 5 "$limit" wine "$@" >"$out" 2>&1

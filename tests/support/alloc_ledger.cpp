@@ -14,7 +14,6 @@ namespace {
 std::mutex g_lock;
 std::unordered_set<uintptr_t> g_live;
 size_t g_allocated = 0;
-bool g_active = false;
 void(__cdecl *g_real_free)(void *) = nullptr;
 
 // A block handed out (counted, unless realloc moved it) or released.
@@ -22,7 +21,7 @@ void *note(void *p, bool handed_out = true, bool counted = true) {
   std::lock_guard<std::mutex> guard(g_lock);
   if (p && !handed_out) {
     g_live.erase(reinterpret_cast<uintptr_t>(p));
-  } else if (p && g_active) {
+  } else if (p) {
     g_live.insert(reinterpret_cast<uintptr_t>(p));
     g_allocated += counted;
   }
@@ -67,20 +66,12 @@ void patch(void **slot, void *value) {
   VirtualProtect(slot, sizeof(void *), old, &old);
 }
 
-void restart(bool active) {
-  std::lock_guard<std::mutex> guard(g_lock);
-  g_live.clear();
-  g_allocated = 0;
-  g_active = active;
-}
-
 }  // namespace
 
 AllocationLedger::AllocationLedger(xCoreRecord *record, HMODULE library)
     : record_(record), free_slot_(find_import(library, "msvcrt.dll", "free")),
       saved_{reinterpret_cast<void *>(record->malloc), reinterpret_cast<void *>(record->calloc),
              reinterpret_cast<void *>(record->realloc), free_slot_ ? *free_slot_ : nullptr} {
-  restart(true);
   g_real_free = reinterpret_cast<void(__cdecl *)(void *)>(saved_[3]);
   if (free_slot_) patch(free_slot_, reinterpret_cast<void *>(counting_free));
   record->malloc = counting_malloc;
@@ -93,7 +84,9 @@ AllocationLedger::~AllocationLedger() {
   record_->calloc = reinterpret_cast<xCoreCallocFn>(saved_[1]);
   record_->realloc = reinterpret_cast<xCoreReallocFn>(saved_[2]);
   if (free_slot_) patch(free_slot_, saved_[3]);
-  restart(false);
+  std::lock_guard<std::mutex> guard(g_lock);  // the next ledger starts from nothing
+  g_live.clear();
+  g_allocated = 0;
 }
 
 size_t AllocationLedger::live() const {
