@@ -14,8 +14,7 @@ table_text = re.split(r"\n\s*\n", out.partition("[Ordinal/Name Pointer] Table")[
 exports = set(re.findall(r"^\s*\[\s*\d+\]\s+(\S+)", table_text, re.M))
 contract = dict(row.split("\t")[:2] for row in open(table, encoding="utf-8").read().splitlines() if "\t" in row)
 started = {contract[n] for n in exports if n in contract}
-faults = [f"import of a DLL that is not the system's: {n}" for n in imports if not system.fullmatch(n)]
-faults += [] if imports else ["no imports found"]
+faults = ["no imports found"] * (not imports) + [f"not a system DLL: {n}" for n in imports if not system.fullmatch(n)]
 faults += [f"exported but not in the contract: {n}" for n in sorted(exports - contract.keys())]
 faults += [f"missing export of the {f} family: {n}" for n, f in contract.items() if f in started and n not in exports]
 print(*faults, f"{len(imports)} imports and {len(exports)} exports checked", sep="\n")

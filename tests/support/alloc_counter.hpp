@@ -1,10 +1,8 @@
-// Base fixture of the C tests: every test must release every library result it received.
-// `counter()` is the ledger of the library's allocations since the test began.
+// Base fixture of the C tests: each must release every library result it received (`counter()` has them all).
 #pragma once
 #include "alloc_ledger.hpp"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 
 namespace tarvo::test {

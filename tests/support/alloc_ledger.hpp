@@ -1,12 +1,10 @@
-// Counts the library's allocations without any test framework: the record's malloc/calloc/realloc
-// slots are replaced by counting versions and the library's import of the C runtime's free is
-// redirected, so xCore_free and the slot's free are both seen. Used by the C tests' leak check and
-// by the script engine's --count-allocations option. One ledger at a time.
+// Counts the library's allocations without any test framework: the record's malloc/calloc/realloc slots are
+// replaced by counting versions and the library's import of the C runtime's free is redirected, so xCore_free
+// and the slot's free are both seen. For the C tests' leak check and lunrun's --count-allocations; one at a time.
 #pragma once
 #include "xcore.h"
 
 #include <windows.h>
-
 #include <cstddef>
 
 namespace tarvo::test {

@@ -1,7 +1,6 @@
 #include "temp_dir.hpp"
 
 #include <windows.h>
-
 #include <filesystem>
 
 namespace tarvo::test {
