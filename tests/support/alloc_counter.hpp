@@ -1,20 +1,16 @@
-// Base fixture of the C tests: every test must release every library result
-// it received. `counter()` is the ledger of the library's allocations since
-// the test began (see alloc_ledger.hpp).
+// Base fixture of the C tests: each must release every library result it received (`counter()` has them all).
 #pragma once
-
 #include "alloc_ledger.hpp"
 
 #include <gtest/gtest.h>
-
-#include <memory>
+#include <optional>
 
 namespace tarvo::test {
 
 class LeakCheckedTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ledger_ = std::make_unique<AllocationLedger>(&xCore, GetModuleHandleW(L"tarvo.dll"));
+    ledger_.emplace(&xCore, GetModuleHandleW(L"tarvo.dll"));
     ASSERT_TRUE(ledger_->watches_free()) << "the library's import of free was not found";
   }
   void TearDown() override {
@@ -24,7 +20,7 @@ class LeakCheckedTest : public ::testing::Test {
   AllocationLedger &counter() { return *ledger_; }
 
  private:
-  std::unique_ptr<AllocationLedger> ledger_;
+  std::optional<AllocationLedger> ledger_;
 };
 
 }  // namespace tarvo::test

@@ -1,7 +1,6 @@
 #include "alloc_ledger.hpp"
 
-// The ledger keeps addresses of released blocks only to forget them, never
-// to read through them.
+// Released blocks are only forgotten, never read through.
 #pragma GCC diagnostic ignored "-Wuse-after-free"
 
 #include <cstdlib>
@@ -12,67 +11,39 @@
 namespace tarvo::test {
 namespace {
 
-struct Ledger {
-  std::mutex lock;
-  std::unordered_set<uintptr_t> live;  // addresses only: never read through
-  size_t allocated = 0;
-  bool active = false;
-};
+std::mutex g_lock;
+std::unordered_set<uintptr_t> g_live;
+size_t g_allocated = 0;
+void(__cdecl *g_real_free)(void *) = nullptr;
 
-Ledger &ledger() {
-  static Ledger l;
-  return l;
-}
-
-// The ledger, under its lock for the call of `f`.
-template <class F>
-auto locked(F f) {
-  std::lock_guard<std::mutex> g(ledger().lock);
-  return f(ledger());
-}
-
-// A block handed out (counted, or moved by realloc) or released.
-void note(void *p, bool handed_out, bool counted = true) {
-  if (!p) return;
-  locked([&](Ledger &l) {
-    if (!handed_out) {
-      l.live.erase(reinterpret_cast<uintptr_t>(p));
-    } else if (l.active) {
-      l.live.insert(reinterpret_cast<uintptr_t>(p));
-      l.allocated += counted;
-    }
-  });
-}
-
-using FreeFn = void(__cdecl *)(void *);
-FreeFn g_real_free = nullptr;
-
-void *__cdecl counting_malloc(size_t n) {
-  void *p = std::malloc(n);
-  note(p, true);
+// A block handed out (counted, unless realloc moved it) or released.
+void *note(void *p, bool handed_out = true, bool counted = true) {
+  std::lock_guard<std::mutex> guard(g_lock);
+  if (p && !handed_out) {
+    g_live.erase(reinterpret_cast<uintptr_t>(p));
+  } else if (p) {
+    g_live.insert(reinterpret_cast<uintptr_t>(p));
+    g_allocated += counted;
+  }
   return p;
 }
-void *__cdecl counting_calloc(size_t c, size_t n) {
-  void *p = std::calloc(c, n);
-  note(p, true);
-  return p;
-}
+
+void *__cdecl counting_malloc(size_t n) { return note(std::malloc(n)); }
+void *__cdecl counting_calloc(size_t c, size_t n) { return note(std::calloc(c, n)); }
 void *__cdecl counting_realloc(void *old, size_t n) {
   void *p = std::realloc(old, n);
   if (p || n == 0) note(old, false);
-  note(p, true, false);
-  return p;
+  return note(p, true, false);
 }
 void __cdecl counting_free(void *p) {
   note(p, false);
   g_real_free(p);
 }
 
-// Finds the import slot of `function` from `dll_name` in `module`.
+// The import slot of `function` from `dll_name` in `module`.
 void **find_import(HMODULE module, const char *dll_name, const char *function) {
   auto *base = reinterpret_cast<unsigned char *>(module);
-  auto *dos = reinterpret_cast<IMAGE_DOS_HEADER *>(base);
-  auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+  auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + reinterpret_cast<IMAGE_DOS_HEADER *>(base)->e_lfanew);
   const IMAGE_DATA_DIRECTORY &dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   if (!dir.VirtualAddress) return nullptr;
   for (auto *d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + dir.VirtualAddress); d->Name; ++d) {
@@ -81,8 +52,7 @@ void **find_import(HMODULE module, const char *dll_name, const char *function) {
     auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + d->FirstThunk);
     for (; names->u1.AddressOfData; ++names, ++slots) {
       if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      auto *by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<const char *>(by_name->Name), function) == 0)
+      if (std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData)->Name, function) == 0)
         return reinterpret_cast<void **>(&slots->u1.Function);
     }
   }
@@ -101,17 +71,9 @@ void patch(void **slot, void *value) {
 AllocationLedger::AllocationLedger(xCoreRecord *record, HMODULE library)
     : record_(record), free_slot_(find_import(library, "msvcrt.dll", "free")),
       saved_{reinterpret_cast<void *>(record->malloc), reinterpret_cast<void *>(record->calloc),
-             reinterpret_cast<void *>(record->realloc), nullptr} {
-  locked([](Ledger &l) {
-    l.live.clear();
-    l.allocated = 0;
-    l.active = true;
-  });
-  if (free_slot_) {
-    saved_[3] = *free_slot_;
-    g_real_free = reinterpret_cast<FreeFn>(*free_slot_);
-    patch(free_slot_, reinterpret_cast<void *>(counting_free));
-  }
+             reinterpret_cast<void *>(record->realloc), free_slot_ ? *free_slot_ : nullptr} {
+  g_real_free = reinterpret_cast<void(__cdecl *)(void *)>(saved_[3]);
+  if (free_slot_) patch(free_slot_, reinterpret_cast<void *>(counting_free));
   record->malloc = counting_malloc;
   record->calloc = counting_calloc;
   record->realloc = counting_realloc;
@@ -122,16 +84,19 @@ AllocationLedger::~AllocationLedger() {
   record_->calloc = reinterpret_cast<xCoreCallocFn>(saved_[1]);
   record_->realloc = reinterpret_cast<xCoreReallocFn>(saved_[2]);
   if (free_slot_) patch(free_slot_, saved_[3]);
-  locked([](Ledger &l) {
-    l.active = false;
-    l.live.clear();
-  });
+  std::lock_guard<std::mutex> guard(g_lock);  // the next ledger starts from nothing
+  g_live.clear();
+  g_allocated = 0;
 }
 
-size_t AllocationLedger::live() const { return locked([](Ledger &l) { return l.live.size(); }); }
-size_t AllocationLedger::allocated() const { return locked([](Ledger &l) { return l.allocated; }); }
-bool AllocationLedger::tracks(const void *p) const {
-  return locked([p](Ledger &l) { return l.live.count(reinterpret_cast<uintptr_t>(p)) != 0; });
+size_t AllocationLedger::live() const {
+  std::lock_guard<std::mutex> guard(g_lock);
+  return g_live.size();
+}
+
+size_t AllocationLedger::allocated() const {
+  std::lock_guard<std::mutex> guard(g_lock);
+  return g_allocated;
 }
 
 }  // namespace tarvo::test

@@ -1,30 +1,23 @@
-// Counting of the library's allocations, without any test framework: the
-// record's malloc/calloc/realloc slots are replaced by counting versions and
-// the library's import of the C runtime's free is redirected, so xCore_free
-// and the slot's free are both seen. Used by the C tests' leak check and by
-// the script engine's --count-allocations option. One ledger at a time.
+// Counts the library's allocations without any test framework: the record's malloc/calloc/realloc slots are
+// replaced by counting versions and the library's import of the C runtime's free is redirected, so xCore_free
+// and the slot's free are both seen. For the C tests' leak check and lunrun's --count-allocations; one at a time.
 #pragma once
-
 #include "xcore.h"
 
 #include <windows.h>
-
 #include <cstddef>
 
 namespace tarvo::test {
 
 class AllocationLedger {
  public:
-  // `record` is the library's xCore, `library` its module.
-  AllocationLedger(xCoreRecord *record, HMODULE library);
+  AllocationLedger(xCoreRecord *record, HMODULE library);  // the library's xCore and module
   ~AllocationLedger();
   AllocationLedger(const AllocationLedger &) = delete;
   AllocationLedger &operator=(const AllocationLedger &) = delete;
-
   bool watches_free() const { return free_slot_ != nullptr; }  // false: the import was not found
   size_t live() const;       // blocks allocated since installation and still held
   size_t allocated() const;  // blocks handed out in all
-  bool tracks(const void *p) const;
 
  private:
   xCoreRecord *record_;

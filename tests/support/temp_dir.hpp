@@ -1,7 +1,5 @@
-// A fresh folder under the system's temporary folder, removed with its
-// contents when the object goes.
+// A fresh folder under the system's temporary folder, removed with its contents when the object goes.
 #pragma once
-
 #include <string>
 
 namespace tarvo::test {
@@ -12,7 +10,6 @@ class TempDir {
   ~TempDir();
   TempDir(const TempDir &) = delete;
   TempDir &operator=(const TempDir &) = delete;
-
   const std::wstring &path() const { return path_; }  // ends in a backslash
   std::wstring file(const std::wstring &name) const { return path_ + name; }
 
@@ -20,7 +17,6 @@ class TempDir {
   std::wstring path_;
 };
 
-// UTF-8 of a wide text, for assertion messages and comparisons.
-std::string utf8(const std::wstring &w);
+std::string utf8(const std::wstring &w);  // for assertion messages and comparisons
 
 }  // namespace tarvo::test
