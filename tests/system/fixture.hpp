@@ -30,7 +30,6 @@ class Owned {
   ~Owned() { xCore_free(p_); }
   Owned(const Owned &) = delete;
   Owned &operator=(const Owned &) = delete;
-  T *get() const { return p_; }
   uint32_t size() const { return size_; }  // iRetSize right after the call
   std::basic_string<T> str() const { return p_ ? std::basic_string<T>(p_, size_ / sizeof(T)) : std::basic_string<T>(); }
   bool is_empty_string() const { return static_cast<const void *>(p_) == xCore.EmptyString; }

@@ -1,9 +1,8 @@
 // A window program for the window and daemon tests:
-//   window_host [--class C] [--title T] [--children N] [--popup T] [--hang MS] [--msgbox T]
-// One top-level window (class C, default "TarvoHost") with N buttons (ids 101...; the last has a "Static"
-// child), optionally an owned pop-up titled T. --hang stops pumping messages for MS milliseconds and then
-// exits; --msgbox shows only an OK/Cancel box titled T and exits with the button's result. Otherwise the
-// program ends when its main window is closed.
+//   window_host [--class C] [--title T] [--children N] [--popup T] [--spawn N] [--hang MS] [--msgbox T]
+// One window of class C (default "TarvoHost") with N buttons (ids 101...; the last has a "Static" child), an
+// owned pop-up titled T and N sleepers as its child processes. --hang stops pumping messages for MS ms, then
+// exits; --msgbox shows only an OK/Cancel box titled T and exits with the button's result.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -41,6 +40,15 @@ int main() {
                                      WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200, nullptr, nullptr,
                                      wc.hInstance, nullptr);
   if (!main_window) return 2;
+  std::wstring self = argv[0], sleeper = L"\"" + self.substr(0, self.find_last_of(L'\\') + 1) + L"sleeper.exe\"";
+  for (int i = _wtoi(option(argc, argv, L"--spawn", L"0").c_str()); i > 0; --i) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, sleeper.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) continue;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
   HWND last = nullptr;
   for (int i = 0; i < children; ++i)
     last = CreateWindowExW(0, L"Button", (L"Button " + std::to_wstring(i + 1)).c_str(), WS_CHILD | WS_VISIBLE,
