@@ -139,11 +139,8 @@ TEST_F(Files, EveryCharsetRoundTripsThroughWholeFiles) {
     raw_write(p, bytes.substr(c.mark.size()));  // the same bytes without a mark, the charset given
     EXPECT_EQ(Owned<char>(xFile_ReadAllU(utf8(p).c_str(), c.charset)).str(), utf8(c.text)) << c.charset;
   }
-}
-
-// Guessed as US-ASCII from its first 64 KiB: what follows still comes back whole, and appends go in as UTF-8.
-TEST_F(Files, LateNonAsciiTextComesBackWhole) {
-  std::wstring p = file(L"u.txt");
+  // Guessed as US-ASCII from its first 64 KiB: what follows still comes back whole, and appends go in as UTF-8.
+  std::wstring p = file(L"late.txt");
   std::string late = std::string(70000, 'a') + "\xE4\xB8\xAD\xC3\xA9";
   raw_write(p, late);
   EXPECT_EQ(Owned<char>(xFile_ReadAllU(utf8(p).c_str(), XFILE_CHARSET_AUTO)).str(), late);
@@ -165,7 +162,7 @@ TEST_F(Files, NarrowFormsConvertThroughTheirCodePagesAndLengthsCountBytes) {
   EXPECT_EQ(raw_read(p), "ab");
 }
 
-TEST_F(Files, ShorterRewritesAppendsAndEmptyTexts) {
+TEST_F(Files, RewritesAppendsEmptyTextsAndFailedWrites) {
   std::wstring p = file(L"rw.txt"), q = file(L"appended.txt");
   raw_write(p, "\xEF\xBB\xBF" "a much longer first text");
   EXPECT_EQ(xFile_WriteAllW(p.c_str(), L"short", 0, 65001), 5u);
@@ -176,12 +173,8 @@ TEST_F(Files, ShorterRewritesAppendsAndEmptyTexts) {
   EXPECT_EQ(raw_read(p), "\xEF\xBB\xBF") << "an empty text leaves only the mark";
   EXPECT_TRUE(Owned<wchar_t>(xFile_ReadAllW(p.c_str(), XFILE_CHARSET_AUTO)).is_empty_string()) << "nothing after the mark";
   EXPECT_TRUE(Owned<wchar_t>(xFile_ReadAllW(file(L"missing.txt").c_str(), 65001)).is_empty_string());
-}
-
-// Only a complete write replaces the old contents: a null text or buffer or a text the charset refuses leaves
-// the file as it was.
-TEST_F(Files, FailedWritesLeaveTheFileAlone) {
-  std::wstring p = file(L"keep.txt");
+  // Only a complete write replaces the old contents: a null text or buffer, or a text the charset refuses,
+  // leaves the file as it was.
   raw_write(p, "keep me");
   EXPECT_EQ(xFile_WriteAllW(p.c_str(), L"x", 0, 12345), 0u) << "no such code page";
   EXPECT_EQ(xFile_WriteAllW(p.c_str(), nullptr, 0, 65001), 0u);
@@ -195,8 +188,7 @@ TEST_F(Files, ExistenceAttributesMoveAndDelete) {
   raw_write(a, "first");
   raw_write(b, "second");
   EXPECT_EQ(xFile_ExistsW(a.c_str()) + xFile_PathExistsW(dir().c_str()) + xFile_FolderExistsA(utf8(dir()).c_str()), 3);
-  EXPECT_EQ(xFile_ExistsW(dir().c_str()) + xFile_FolderExistsW(a.c_str()) + xFile_PathExistsW(file(L"none").c_str()), 0);
-  EXPECT_EQ(xFile_ExistsW(nullptr) + xFile_PathExistsW(nullptr) + xFile_FolderExistsW(nullptr), 0);
+  EXPECT_EQ(xFile_ExistsW(dir().c_str()) + xFile_FolderExistsW(a.c_str()) + xFile_PathExistsW(nullptr), 0);
   EXPECT_EQ(xFile_IsNetworkPathW(L"\\\\server\\share") + xFile_IsNetworkPathA("\\server"), 1);
   // A file held open without sharing still exists, though it cannot be opened.
   HANDLE h = CreateFileW(a.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -204,10 +196,8 @@ TEST_F(Files, ExistenceAttributesMoveAndDelete) {
   EXPECT_EQ(xFile_ExistsW(a.c_str()), 1);
   EXPECT_EQ(xFile_OpenW(a.c_str(), 1, -2), nullptr);
   CloseHandle(h);
-  EXPECT_EQ(xFile_MoveW(a.c_str(), b.c_str(), 0) + xFile_CopyW(nullptr, b.c_str(), 1), 0);
-  EXPECT_EQ(raw_read(a) + raw_read(b), "firstsecond") << "refused: both stay";
-  EXPECT_EQ(xFile_MoveW(b.c_str(), b.c_str(), 1), 0) << "onto itself";
-  EXPECT_EQ(raw_read(b), "second");
+  EXPECT_EQ(xFile_MoveW(a.c_str(), b.c_str(), 0) + xFile_MoveW(b.c_str(), b.c_str(), 1) + xFile_CopyW(nullptr, L"c", 1), 0);
+  EXPECT_EQ(raw_read(a) + raw_read(b), "firstsecond") << "refused, or onto itself: both stay";
   EXPECT_EQ(xFile_SetPathAttrA(utf8(b).c_str(), FILE_ATTRIBUTE_READONLY), 1);
   EXPECT_EQ(xFile_GetPathAttrW(b.c_str()) & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(xFile_GetPathAttrW(nullptr), 0xFFFFFFFFu);
@@ -260,6 +250,7 @@ class FileTree : public FileTest {
 };
 
 TEST_F(FileTree, WalkOrderFlagsAndStop) {
+  using tarvo::files::descends_into;
   const struct {
     const wchar_t *folder, *pattern;
     uint32_t flags;
@@ -287,6 +278,9 @@ TEST_F(FileTree, WalkOrderFlagsAndStop) {
   scan(src, L"*.txt", XFILE_SCAN_NODIRS, 1, s);
   EXPECT_EQ(xCore.iRetSize, 5u) << "the stop value";
   EXPECT_EQ(s.paths.back(), src + L"\\sub1\\deep\\d.txt") << "nothing after the stop";
+  // A junction or symbolic link is listed but never entered (a delete removes the link, not what it points at).
+  EXPECT_TRUE(descends_into(FILE_ATTRIBUTE_DIRECTORY) && !descends_into(FILE_ATTRIBUTE_ARCHIVE));
+  EXPECT_FALSE(descends_into(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
 // Into itself a tree would grow until the paths give out: refused.
@@ -301,13 +295,6 @@ TEST_F(FileTree, CopyAndMoveKeepTheTreeAndRefuseTheirOwnInside) {
   EXPECT_EQ(xFile_DeleteDirW(nullptr, L"*"), 0);
 }
 
-// A junction or symbolic link is listed but never entered (a delete removes the link and leaves what it points at).
-TEST_F(FileTree, LinkedFoldersAreNeverEntered) {
-  using tarvo::files::descends_into;
-  EXPECT_TRUE(descends_into(FILE_ATTRIBUTE_DIRECTORY) && !descends_into(FILE_ATTRIBUTE_ARCHIVE));
-  EXPECT_FALSE(descends_into(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
-}
-
 class Paths : public FileTest {
  protected:
   // The wide result, its size checked; "<none>" for EmptyString.
@@ -319,8 +306,7 @@ class Paths : public FileTest {
   std::wstring ini = file(L"conf \u4e2d.ini");
   std::string ini_u = utf8(ini);
   std::wstring read(const wchar_t *section, const wchar_t *key, const wchar_t *name = nullptr) {
-    std::wstring r = w(Ini_ReadW(name ? name : ini.c_str(), section, key));
-    return r == L"<none>" ? L"" : r;
+    return w(Ini_ReadW(name ? name : ini.c_str(), section, key));
   }
 };
 
@@ -380,7 +366,6 @@ TEST_F(Paths, AbsoluteAndRelativeForms) {
   wchar_t saved[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, saved);
   ASSERT_TRUE(SetCurrentDirectoryW(dir().c_str()));
-  EXPECT_EQ(w(Path_GetAbsW(L"f.txt", nullptr)), dir() + L"f.txt");
   std::wstring target = dir() + L"a\\b", base = dir() + L"a";
   CreateDirectoryW(base.c_str(), nullptr);
   CreateDirectoryW(target.c_str(), nullptr);
@@ -394,25 +379,21 @@ TEST_F(Paths, AbsoluteAndRelativeForms) {
 
 TEST_F(Paths, IniWritesReadsAndRemovals) {
   EXPECT_EQ(read(L"app", L"name"), L"") << "missing file";
-  EXPECT_EQ(Ini_WriteW(ini.c_str(), L"app", L"name", L"first"), 1);
-  EXPECT_NE(raw_read(ini).find("[app]"), std::string::npos);
-  EXPECT_EQ(read(L"app", L"name"), L"first");
   EXPECT_EQ(Ini_WriteU(ini_u.c_str(), "app", "name", "\xC3\xA9 -7"), 1);
   EXPECT_EQ(Owned<char>(Ini_ReadU(ini_u.c_str(), "app", "name")).str(), "\xC3\xA9 -7");
   EXPECT_EQ(read(L"app", L"other") + read(L"none", L"name"), L"") << "missing key, missing section";
   EXPECT_EQ(Owned<char>(Ini_ReadA(nullptr, "app", "name")).str(), "");
   EXPECT_EQ(Ini_WriteW(nullptr, L"a", L"k", L"v") + Ini_ReadIntA(nullptr, "app", "name"), 0);
   // A null value removes the key, a null key the section.
-  EXPECT_EQ(Ini_WriteU(ini_u.c_str(), "app", "b", "-2") + Ini_WriteU(ini_u.c_str(), "s2", "c", "3"), 2);
+  EXPECT_EQ(Ini_WriteU(ini_u.c_str(), "app", "b", "-2") + Ini_WriteW(ini.c_str(), L"s2", L"c", L"3"), 2);
   EXPECT_EQ(Ini_ReadIntW(ini.c_str(), L"app", L"b") + Ini_ReadIntU(ini_u.c_str(), "s2", "c"), 1);
   EXPECT_EQ(Ini_WriteU(ini_u.c_str(), "app", "name", nullptr), 1);
   EXPECT_EQ(read(L"app", L"name") + L"|" + read(L"app", L"b"), L"|-2");
   EXPECT_EQ(Ini_WriteW(ini.c_str(), L"app", nullptr, nullptr), 1);
   EXPECT_EQ(read(L"app", L"b") + L"|" + read(L"s2", L"c"), L"|3");
   // Values at and beyond the first buffer's size come back whole.
-  for (size_t n : {8191u, 8192u, 20000u}) {
+  for (size_t n : {8191u, 20000u}) {
     std::wstring value(n, L'v');
-    value[n - 1] = L'!';
     ASSERT_EQ(Ini_WriteW(ini.c_str(), L"long", L"key", value.c_str()), 1);
     EXPECT_EQ(read(L"long", L"key"), value) << n;
   }

@@ -33,24 +33,22 @@ TEST_F(Processes, KillByNameEndsEveryCopyIgnoringCase) {
   EXPECT_TRUE(c.ended());
 }
 
-TEST_F(Processes, StatusBitnessAndIdentifiers) {
-  Child live(kSleeper), dead(helper(L"exit_with.exe"), L"259");
-  ASSERT_EQ(dead.exit_code(), 259) << "reads like \"still active\": the end of the process decides";
+// A kill waits for the end; a refused one returns at once. Exit code 259 reads like "still active": the end of
+// the process decides.
+TEST_F(Processes, LivenessQueriesAndKills) {
+  Child live(kSleeper), dead(helper(L"exit_with.exe"), L"259"), a(kSleeper), b(kSleeper);
+  ASSERT_EQ(dead.exit_code(), 259);
   EXPECT_EQ(Process_Status(live.handle()) + PID_Status(live.pid()), 2 * TARVO_TRUE);
   EXPECT_EQ(Process_Is64(live.handle()) + PID_Is64(live.pid()), 2 * TARVO_TRUE);
   EXPECT_EQ(Process_PID(live.handle()), live.pid());
   EXPECT_EQ(Process_Status(dead.handle()) + PID_Status(kNoSuchPid) + Process_Status(nullptr), 0);
   EXPECT_EQ(PID_Is64(kNoSuchPid) + Process_Is64(nullptr) + Process_PID(nullptr), 0u);
-}
-
-TEST_F(Processes, KillWaitsForTheEndAndRefusalReturnsAtOnce) {
-  Child a(kSleeper), b(kSleeper), c(kSleeper);
   EXPECT_EQ(Process_Kill(a.handle()) + PID_Kill(b.pid()) + Process_Kill(nullptr) + PID_Kill(kNoSuchPid), 0u);
   EXPECT_TRUE(a.ended() && b.ended());
-  HANDLE query_only = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, c.pid());
+  HANDLE query_only = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, live.pid());
   EXPECT_EQ(Process_Kill(query_only), PROCESS_KILL_REFUSED);
   CloseHandle(query_only);
-  EXPECT_FALSE(c.ended());
+  EXPECT_FALSE(live.ended());
 }
 
 using Seen = std::vector<std::pair<uint32_t, DWORD>>;
@@ -106,26 +104,15 @@ TEST_F(Processes, PauseAndResumeGoThroughTheRecordSlots) {
   EXPECT_EQ(g_calls, std::vector<DWORD>(4, c.pid()));
 }
 
+// Queries with nothing to tell: the empty text for a live process, null for a missing one, 0 for numbers.
 TEST_F(Processes, FixedQueriesAnswerTheirFixedValues) {
   Child c(kSleeper);
-  const void *empty = xCore.EmptyString;
-  for (auto *f : {Process_CmdLineW, Process_CurPathW, Process_ImageNameW, Process_GetPathW}) EXPECT_EQ(f(c.handle()), empty);
-  for (auto *f : {Process_CmdLineA, Process_CurPathA, Process_ImageNameA, Process_GetPathA}) EXPECT_EQ(f(c.handle()), empty);
   for (auto *f : {PID_CmdLineW, PID_CurPathW, PID_ImageNameW, PID_GetPathW})
-    EXPECT_TRUE(f(c.pid()) == empty && f(kNoSuchPid) == nullptr);
-  for (auto *f : {PID_CmdLineA, PID_CurPathA, PID_ImageNameA, PID_GetPathA})
-    EXPECT_TRUE(f(c.pid()) == empty && f(kNoSuchPid) == nullptr);
-  EXPECT_EQ(Proecss_MenoryCount(c.handle()) + Proecss_PageMemoryCount(c.handle()) + PID_MenoryCount(c.pid()) +
-                PID_PageMemoryCount(c.pid()) + Process_ParentPID(c.handle()) + PID_ParentPID(c.pid()) +
-                Process_InjectDll(c.handle(), L"x.dll") + PID_InjectDll(c.pid(), L"x.dll"),
+    EXPECT_TRUE(f(c.pid()) == (const void *)xCore.EmptyString && f(kNoSuchPid) == nullptr);
+  EXPECT_TRUE(Process_CmdLineW(c.handle()) == (const void *)xCore.EmptyString && PID_GetPathA(kNoSuchPid) == nullptr);
+  EXPECT_EQ(Proecss_MenoryCount(c.handle()) + PID_PageMemoryCount(c.pid()) + Process_ParentPID(c.handle()) +
+                PID_InjectDll(c.pid(), L"x.dll"),
             0u);
-}
-
-// The window of that (unique) class, once its program has made it.
-HWND wait_for_window(const wchar_t *cls) {
-  HWND w = nullptr;
-  eventually([&] { return (w = FindWindowW(cls, nullptr)) != nullptr; });
-  return w;
 }
 
 std::wstring title_of(HWND w) {
@@ -171,7 +158,13 @@ class Windows : public LeakCheckedTest {
 
 // The filter's one text stands for the title or the class, its bits for the style or the extended style,
 // whichever the flags test; texts compare case-sensitively and null reads as "".
+// Style, extended style, owner and class come first: a window failing any of them is never asked for its title.
+// Then every family of tests, each text standing for the title or the class and the bits for the style or the
+// extended style, whichever the flags test; texts compare case-sensitively and null reads as "".
 TEST_F(Windows, MatcherTruthTable) {
+  for (uint32_t flags : {kStyleHas, kExStyleHas, kOwnerProcess, kClassEquals})
+    EXPECT_FALSE(matches(titled_, filter(flags | kTitleEquals, "Alpha Beta", WS_DISABLED | WS_EX_TOPMOST, kNoSuchPid)));
+  EXPECT_EQ(g_title_asks, 0);
   const uint32_t style = GetWindowLongW(titled_, GWL_STYLE), ex = GetWindowLongW(titled_, GWL_EXSTYLE);
   const DWORD process = GetCurrentProcessId(), thread = GetCurrentThreadId();
   const struct {
@@ -184,18 +177,16 @@ TEST_F(Windows, MatcherTruthTable) {
       {kTitleEquals, "alpha beta", 0, 0, false}, {kTitleEquals, nullptr, 0, 0, false},
       {kTitleContains, "a Be", 0, 0, true}, {kTitleContains, nullptr, 0, 0, true}, {kTitleContains, "x", 0, 0, false},
       {kTitleDiffers, "Alpha", 0, 0, true}, {kTitleDiffers, "Alpha Beta", 0, 0, false},
-      {kClassEquals, "TarvoMatch", 0, 0, true}, {kClassEquals, "tarvomatch", 0, 0, false},
-      {kClassContains, "voMa", 0, 0, true}, {kClassContains, "", 0, 0, true}, {kClassDiffers, "Other", 0, 0, true},
-      {kClassDiffers, "TarvoMatch", 0, 0, false}, {kStyleHas, nullptr, WS_VISIBLE | WS_CAPTION, 0, true},
-      {kStyleHas, nullptr, WS_VISIBLE | WS_DISABLED, 0, false},
-      {kStyleLacks, nullptr, WS_VISIBLE | WS_DISABLED, 0, true},
-      {kStyleLacks, nullptr, WS_VISIBLE, 0, false}, {kStyleEquals, nullptr, style, 0, true},
-      {kStyleEquals, nullptr, WS_VISIBLE, 0, false}, {kExStyleHas, nullptr, WS_EX_TOOLWINDOW, 0, true},
-      {kExStyleHas, nullptr, WS_EX_TOPMOST, 0, false}, {kExStyleLacks, nullptr, WS_EX_TOPMOST, 0, true},
+      {kClassEquals, "tarvomatch", 0, 0, false}, {kClassContains, "", 0, 0, true},
+      {kClassDiffers, "Other", 0, 0, true}, {kClassDiffers, "TarvoMatch", 0, 0, false},
+      {kStyleHas, nullptr, WS_VISIBLE | WS_CAPTION, 0, true}, {kStyleHas, nullptr, WS_VISIBLE | WS_DISABLED, 0, false},
+      {kStyleLacks, nullptr, WS_VISIBLE | WS_DISABLED, 0, true}, {kStyleLacks, nullptr, WS_VISIBLE, 0, false},
+      {kStyleEquals, nullptr, style, 0, true}, {kStyleEquals, nullptr, WS_VISIBLE, 0, false},
+      {kExStyleHas, nullptr, WS_EX_TOOLWINDOW, 0, true}, {kExStyleLacks, nullptr, WS_EX_TOPMOST, 0, true},
       {kExStyleEquals, nullptr, ex, 0, true}, {kExStyleEquals, nullptr, 0, 0, false},
-      {kOwnerProcess, nullptr, 0, process, true}, {kOwnerProcess, nullptr, 0, kNoSuchPid, false},
-      {kOwnerThread, nullptr, 0, thread, true}, {kOwnerThread, nullptr, 0, process, false},
-      {kOwnerProcess | kOwnerThread, nullptr, 0, process, true}, {kOwnerThread, nullptr, 0, 0, true},  // 0: no test
+      {kOwnerProcess, nullptr, 0, process, true}, {kOwnerThread, nullptr, 0, thread, true},
+      {kOwnerThread, nullptr, 0, process, false}, {kOwnerProcess | kOwnerThread, nullptr, 0, process, true},
+      {kOwnerThread, nullptr, 0, 0, true},  // owner 0: no test
       {kTitleContains | kClassContains | kStyleHas, "a", WS_VISIBLE, process, true},
   };
   for (const auto &r : rows)
@@ -205,19 +196,10 @@ TEST_F(Windows, MatcherTruthTable) {
   EXPECT_TRUE(matches(titled_, filter(kTitleEquals, "")) && matches(titled_, filter(kTitleEquals, nullptr)));
 }
 
-// Style, extended style, owner and class come first: a window failing any of them is never asked for its title.
-TEST_F(Windows, EarlierTestsSpareTheTitleRead) {
-  for (uint32_t flags : {kStyleHas, kExStyleHas, kOwnerProcess, kClassEquals})
-    EXPECT_FALSE(matches(titled_, filter(flags | kTitleEquals, "Alpha Beta", WS_DISABLED | WS_EX_TOPMOST, kNoSuchPid)));
-  EXPECT_EQ(g_title_asks, 0);
-  EXPECT_TRUE(matches(titled_, filter(kTitleEquals, "Alpha Beta")));
-  EXPECT_EQ(g_title_asks, 1);
-}
-
-TEST_F(Windows, OtherProcessesWindows) {
+TEST_F(Windows, OtherProcessesWindowsAndHungOnes) {
   Child host(helper(L"window_host.exe"), L"--class TarvoOther --title Before --popup Owned");
-  HWND w = wait_for_window(L"TarvoOther");
-  ASSERT_NE(w, nullptr);
+  HWND w = nullptr;
+  ASSERT_TRUE(eventually([&] { return w = FindWindowW(L"TarvoOther", nullptr); }));
   HWND popup = nullptr;
   ASSERT_TRUE(eventually([&] { return popup = find_top(kTitleEquals | kOwnerProcess, "Owned", 0, 0, 0, host.pid()); }));
   EXPECT_EQ(root(popup), popup) << "an owned pop-up has no parent";
@@ -241,30 +223,23 @@ TEST_F(Windows, OtherProcessesWindows) {
   EXPECT_TRUE(top_most(titled_, 0));
   EXPECT_FALSE(GetWindowLongW(titled_, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_EQ(close(w), 0);
-}
-
-TEST_F(Windows, HungWindowsAnswerNothingButCostLittle) {
-  Child host(helper(L"window_host.exe"), L"--class TarvoHung --title Hung --hang 60000");
-  HWND w = wait_for_window(L"TarvoHung");
-  ASSERT_NE(w, nullptr);
-  EXPECT_FALSE(matches(w, filter(kTitleEquals, "Hung"))) << "an unanswered title reads as empty";
-  EXPECT_TRUE(matches(w, filter(kTitleDiffers, "Hung")));
+  // A hung window answers nothing, and costs little: its title reads as empty.
+  Child hung(helper(L"window_host.exe"), L"--class TarvoHung --title Hung --hang 60000");
+  ASSERT_TRUE(eventually([&] { return w = FindWindowW(L"TarvoHung", nullptr); }));
   EXPECT_TRUE(is_hung(w));
+  EXPECT_TRUE(!matches(w, filter(kTitleEquals, "Hung")) && matches(w, filter(kTitleDiffers, "Hung")));
   EXPECT_EQ(title_of(w), L"");
 }
 
 TEST_F(Windows, MessageBoxesAreFoundAndAnswered) {
-  const struct {
-    int id1, id2;
-    long expected_exit;  // the button the box reports
-  } cases[] = {{IDOK, 0, IDOK}, {0, 0, IDCANCEL}, {999, IDOK, IDOK}};
+  const int cases[][3] = {{IDOK, 0, IDOK}, {0, 0, IDCANCEL}, {999, IDOK, IDOK}};  // ids to click, the box's result
   for (const auto &c : cases) {
     Child host(helper(L"window_host.exe"), L"--msgbox TarvoBox");
     HWND box = nullptr;
     ASSERT_TRUE(eventually([&] { return (box = message_box(host.pid())) != nullptr; }));
     EXPECT_NE(dialog_item(box, 0xFFFF), nullptr);
-    EXPECT_EQ(close_message_box(box, c.id1, c.id2), 0);
-    EXPECT_EQ(host.exit_code(), c.expected_exit);
+    EXPECT_EQ(close_message_box(box, c[0], c[1]), 0);
+    EXPECT_EQ(host.exit_code(), c[2]);
   }
   EXPECT_EQ(message_box(kNoSuchPid), nullptr);
 }
