@@ -40,11 +40,10 @@ TEST_F(Files, MarksAndGuessesDecideTheCharset) {
     int32_t given, charset;
     uint32_t mark;
   } cases[] = {
-      {"\xFF\xFE\x00\x00x\x00\x00\x00"s, -2, 65005, 4}, {"\x00\x00\xFE\xFF\x00\x00\x00x"s, -2, 65006, 4},
-      {"\x84\x31\x95\x33x", -2, 54936, 4}, {"\xEF\xBB\xBFx", -2, 65001, 3}, {"\xFF\xFEx\x00"s, -2, 1200, 2},
-      {"\xFE\xFF\x00x"s, -2, 1201, 2}, {"plain ascii + text-", -2, 20127, 0},  // plain ASCII is not UTF-7
-      {"Hi +ZeVnLIqe- there", -2, 65000, 0}, {"caf\xC3\xA9", -2, 65001, 0}, {"caf\xE9 ol\xE9", -2, -1, 0},
-      {"", -2, -1, 0},  // neither ASCII nor UTF-8: raw
+      {"\xFF\xFE\x00\x00x\x00\x00\x00"s, -2, 65005, 4}, {"\x84\x31\x95\x33x", -2, 54936, 4},
+      {"\xEF\xBB\xBFx", -2, 65001, 3}, {"\xFE\xFF\x00x"s, -2, 1201, 2}, {"caf\xC3\xA9", -2, 65001, 0},
+      {"plain ascii + text-", -2, 20127, 0}, {"Hi +ZeVnLIqe- there", -2, 65000, 0},  // plain ASCII is not UTF-7
+      {"caf\xE9 ol\xE9", -2, -1, 0}, {"", -2, -1, 0},  // neither ASCII nor UTF-8: raw
       // A file shorter than a mark never matches it.
       {"\xFF\xFE\x00"s, -2, 1200, 2}, {"\xEF\xBB", -2, 65001, 0}, {"\x00\x00"s, -2, 20127, 0},
       // A given charset skips only its own mark (never GB18030's); read only writes none.
@@ -183,7 +182,7 @@ TEST_F(Files, RewritesAppendsEmptyTextsAndFailedWrites) {
   EXPECT_EQ(xFile_PutAllW(nullptr, "ab", 2) + xFile_WriteAllW(nullptr, L"x", 0, 65001), 0u);
 }
 
-TEST_F(Files, ExistenceAttributesMoveAndDelete) {
+TEST_F(Files, ExistenceAttributesMoveDeleteAndNestedFolders) {
   std::wstring a = file(L"a \u4e2d.txt"), b = file(L"b.txt");
   raw_write(a, "first");
   raw_write(b, "second");
@@ -202,11 +201,8 @@ TEST_F(Files, ExistenceAttributesMoveAndDelete) {
   EXPECT_EQ(xFile_GetPathAttrW(b.c_str()) & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(xFile_GetPathAttrW(nullptr), 0xFFFFFFFFu);
   EXPECT_EQ(xFile_DeleteW(b.c_str()) + xFile_DeleteW(nullptr), 0) << "read-only";
-}
-
-// Beyond the platform's 32767 characters nothing is made (folder by folder, such a path took minutes); below a
-// part that cannot be made the pass ends.
-TEST_F(Files, NestedFolderCreation) {
+  // Nested folders; beyond the platform's 32767 characters nothing is made (folder by folder, such a path took
+  // minutes), and below a part that cannot be made the pass ends.
   xFile_CreateDirA(utf8(dir() + L"a\\b\\c\\d").c_str());
   xFile_CreateDirW(nullptr);
   EXPECT_EQ(xFile_FolderExistsW((dir() + L"a\\b\\c\\d").c_str()), 1);
@@ -249,7 +245,7 @@ class FileTree : public FileTest {
   std::wstring src = dir() + L"src";
 };
 
-TEST_F(FileTree, WalkOrderFlagsAndStop) {
+TEST_F(FileTree, WalkCopyAndMove) {
   using tarvo::files::descends_into;
   const struct {
     const wchar_t *folder, *pattern;
@@ -281,10 +277,7 @@ TEST_F(FileTree, WalkOrderFlagsAndStop) {
   // A junction or symbolic link is listed but never entered (a delete removes the link, not what it points at).
   EXPECT_TRUE(descends_into(FILE_ATTRIBUTE_DIRECTORY) && !descends_into(FILE_ATTRIBUTE_ARCHIVE));
   EXPECT_FALSE(descends_into(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
-}
-
-// Into itself a tree would grow until the paths give out: refused.
-TEST_F(FileTree, CopyAndMoveKeepTheTreeAndRefuseTheirOwnInside) {
+  // Copies and moves keep the tree; into itself a tree would grow until the paths give out: refused.
   EXPECT_EQ(xFile_CopyDirA(utf8(src + L"\\").c_str(), utf8(dir() + L"dst").c_str(), "*", 1), 8);
   EXPECT_TRUE(exists(dir() + L"dst\\sub2\\e.log")) << "a trailing separator lands in the same places";
   EXPECT_EQ(xFile_MoveDirW(src.c_str(), (dir() + L"moved\\").c_str(), L"*.log", 1), 5);
@@ -310,7 +303,7 @@ class Paths : public FileTest {
   }
 };
 
-TEST_F(Paths, NamesExtensionsAndFolders) {
+TEST_F(Paths, NamesExtensionsFoldersAndJoins) {
   const struct {
     const wchar_t *path, *name_ext, *name, *ext, *folder;
   } cases[] = {{L"C:\\dir\\report.final.xlsx", L"report.final.xlsx", L"report.final", L"xlsx", L"C:\\dir\\"},
@@ -325,9 +318,7 @@ TEST_F(Paths, NamesExtensionsAndFolders) {
     EXPECT_EQ(w(Path_FilePathW(c.path)), c.folder);
   }
   EXPECT_EQ(Owned<char>(Path_FileNameA("C:\\d\\n\xE9.txt")).str(), "n\xE9");
-}
-
-TEST_F(Paths, JoinUsesExactlyOneSeparator) {
+  // A join uses exactly one separator.
   EXPECT_EQ(w(Path_JoinW(L"C:\\dir", L"a.txt")) + w(Path_JoinW(L"C:/dir/", L"b")), L"C:\\dir\\a.txtC:/dir/b");
   EXPECT_EQ(xCore.iRet, 1);
   EXPECT_EQ(Owned<char>(Path_JoinA("C:\\d\xE9\\", "a")).str(), "C:\\d\xE9\\a");
@@ -337,12 +328,10 @@ TEST_F(Paths, JoinUsesExactlyOneSeparator) {
 
 // Random parts draw from 0-9 and A-Y and stay within a file name's limit (beyond it a name of gigabytes was built).
 TEST_F(Paths, RandomNamesUseDigitsAndCapitalsAToY) {
-  std::set<wchar_t> seen;
-  for (int i = 0; i < 4; ++i) {
-    std::wstring s = w(Path_RandomW(nullptr, nullptr, 255));
-    ASSERT_EQ(s.size(), 255u);
-    seen.insert(s.begin(), s.end());
-  }
+  std::wstring drawn;
+  for (int i = 0; i < 4; ++i) drawn += w(Path_RandomW(nullptr, nullptr, 255));
+  std::set<wchar_t> seen(drawn.begin(), drawn.end());
+  EXPECT_EQ(drawn.size(), 1020u);
   EXPECT_EQ(std::wstring(seen.begin(), seen.end()), L"0123456789ABCDEFGHIJKLMNOPQRSTUVWXY") << "1020 draws reach each";
   EXPECT_EQ(Owned<char>(Path_RandomA("x", "y", -3)).str() + utf8(w(Path_RandomW(L"pre_", L".tmp", 0))), "xypre_.tmp");
   for (int32_t beyond : {256, INT32_MAX}) EXPECT_EQ(w(Path_RandomW(L"x", nullptr, beyond)), L"<none>");
@@ -377,7 +366,7 @@ TEST_F(Paths, AbsoluteAndRelativeForms) {
   EXPECT_EQ(w(Path_GetRelW(nullptr, nullptr)) + w(Path_GetAbsW(nullptr, nullptr)), L"<none><none>");
 }
 
-TEST_F(Paths, IniWritesReadsAndRemovals) {
+TEST_F(Paths, IniWritesReadsRemovalsAndRefusedNames) {
   EXPECT_EQ(read(L"app", L"name"), L"") << "missing file";
   EXPECT_EQ(Ini_WriteU(ini_u.c_str(), "app", "name", "\xC3\xA9 -7"), 1);
   EXPECT_EQ(Owned<char>(Ini_ReadU(ini_u.c_str(), "app", "name")).str(), "\xC3\xA9 -7");
@@ -397,11 +386,8 @@ TEST_F(Paths, IniWritesReadsAndRemovals) {
     ASSERT_EQ(Ini_WriteW(ini.c_str(), L"long", L"key", value.c_str()), 1);
     EXPECT_EQ(read(L"long", L"key"), value) << n;
   }
-}
-
-// The platform's profile reader ends the process on a bare name of a few thousand characters: names it cannot
-// take are refused before it is asked.
-TEST_F(Paths, IniFileNamesBeyondThePlatformLimitAreRefused) {
+  // The platform's profile reader ends the process on a bare name of a few thousand characters: names it
+  // cannot take are refused before it is asked.
   for (const std::wstring &name : {std::wstring(100000, L'x'), std::wstring(MAX_PATH, L'y'),
                                    dir() + std::wstring(MAX_PATH, L'z')}) {
     EXPECT_EQ(read(L"app", L"name", name.c_str()), L"");

@@ -1,5 +1,5 @@
 // Shared pieces of the system tests: a leak-checked fixture with a temporary folder, raw file access that
-// bypasses the library, results released at the end of a scope, and processes of our own helper programs.
+// bypasses the library, results released at the end of a scope, processes of our own helper programs.
 #pragma once
 
 #include "alloc_counter.hpp"

@@ -19,23 +19,9 @@ const std::wstring kSleeper = helper(L"sleeper.exe");
 
 class Processes : public FileTest {};
 
-// Empty entries name no process; a process matching two entries counts twice.
-TEST_F(Processes, KillByNameEndsEveryCopyIgnoringCase) {
-  std::wstring name = L"TvSleep" + std::to_wstring(GetCurrentProcessId()) + L".exe", upper = name;
-  ASSERT_TRUE(CopyFileW(kSleeper.c_str(), file(name).c_str(), FALSE));
-  for (auto &c : upper) c = towupper(c);
-  Child a(file(name)), b(file(name));
-  ASSERT_TRUE(a.handle() && b.handle());
-  EXPECT_EQ(Process_KillNameW((L"other.exe||" + upper + L"|" + name).c_str()), 4u);
-  EXPECT_TRUE(a.ended() && b.ended());
-  Child c(file(name));
-  EXPECT_EQ(Process_KillNameA(utf8(upper).c_str()) + Process_KillNameW(nullptr), 1u);
-  EXPECT_TRUE(c.ended());
-}
-
 // A kill waits for the end; a refused one returns at once. Exit code 259 reads like "still active": the end of
 // the process decides.
-TEST_F(Processes, LivenessQueriesAndKills) {
+TEST_F(Processes, LivenessQueriesAndKillsByHandleAndName) {
   Child live(kSleeper), dead(helper(L"exit_with.exe"), L"259"), a(kSleeper), b(kSleeper);
   ASSERT_EQ(dead.exit_code(), 259);
   EXPECT_EQ(Process_Status(live.handle()) + PID_Status(live.pid()), 2 * TARVO_TRUE);
@@ -49,6 +35,17 @@ TEST_F(Processes, LivenessQueriesAndKills) {
   EXPECT_EQ(Process_Kill(query_only), PROCESS_KILL_REFUSED);
   CloseHandle(query_only);
   EXPECT_FALSE(live.ended());
+  // By name: empty entries name no process; a process matching two entries counts twice.
+  std::wstring name = L"TvSleep" + std::to_wstring(GetCurrentProcessId()) + L".exe", upper = name;
+  ASSERT_TRUE(CopyFileW(kSleeper.c_str(), file(name).c_str(), FALSE));
+  for (auto &c : upper) c = towupper(c);
+  Child c(file(name)), d(file(name));
+  ASSERT_TRUE(c.handle() && d.handle());
+  EXPECT_EQ(Process_KillNameW((L"other.exe||" + upper + L"|" + name).c_str()), 4u);
+  EXPECT_TRUE(c.ended() && d.ended());
+  Child e(file(name));
+  EXPECT_EQ(Process_KillNameA(utf8(upper).c_str()) + Process_KillNameW(nullptr), 1u);
+  EXPECT_TRUE(e.ended());
 }
 
 using Seen = std::vector<std::pair<uint32_t, DWORD>>;
@@ -59,7 +56,7 @@ int32_t __cdecl note_pid(uint32_t index, PROCESSENTRY32W *e, intptr_t user) {
   return 0;
 }
 
-TEST_F(Processes, ScansCountVisitedEntriesAndStopWhenAsked) {
+TEST_F(Processes, ScansCountVisitedEntriesStopWhenAskedAndWalkChildren) {
   Seen seen;
   uint32_t all = Process_ScanW(note_pid, reinterpret_cast<intptr_t>(&seen));
   ASSERT_EQ(all, seen.size());
@@ -68,9 +65,7 @@ TEST_F(Processes, ScansCountVisitedEntriesAndStopWhenAsked) {
   EXPECT_TRUE(Process_ScanW(stop_at_first, 0) == 1 && Process_ScanW(nullptr, 0) > 0);
   uint32_t at_self = Process_ScanA(stop_at_pid, GetCurrentProcessId());
   EXPECT_TRUE(at_self >= 1 && at_self <= all + 8) << at_self;
-}
-
-TEST_F(Processes, ChildWalkCountsDirectChildrenOnly) {
+  // The child walk counts direct children only.
   Child spawner(helper(L"window_host.exe"), L"--class TvSpawner --spawn 2");
   Seen children;
   ASSERT_TRUE(eventually([&] {

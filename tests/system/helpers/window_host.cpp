@@ -27,10 +27,9 @@ std::wstring option(int argc, wchar_t **argv, const wchar_t *name, const wchar_t
 int main() {
   int argc = 0;
   wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  std::wstring box = option(argc, argv, L"--msgbox", L"");
-  if (!box.empty()) return MessageBoxW(nullptr, L"Message", box.c_str(), MB_OKCANCEL);
+  if (std::wstring box = option(argc, argv, L"--msgbox", L""); !box.empty())
+    return MessageBoxW(nullptr, L"Message", box.c_str(), MB_OKCANCEL);
   std::wstring cls = option(argc, argv, L"--class", L"TarvoHost"), popup = option(argc, argv, L"--popup", L"");
-  int children = _wtoi(option(argc, argv, L"--children", L"0").c_str());
   WNDCLASSW wc{};
   wc.lpfnWndProc = main_proc;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -50,7 +49,7 @@ int main() {
     CloseHandle(pi.hProcess);
   }
   HWND last = nullptr;
-  for (int i = 0; i < children; ++i)
+  for (int i = 0, n = _wtoi(option(argc, argv, L"--children", L"0").c_str()); i < n; ++i)
     last = CreateWindowExW(0, L"Button", (L"Button " + std::to_wstring(i + 1)).c_str(), WS_CHILD | WS_VISIBLE,
                            10, 10 + 30 * i, 80, 25, main_window, reinterpret_cast<HMENU>(101 + i), wc.hInstance,
                            nullptr);
