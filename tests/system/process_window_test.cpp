@@ -7,6 +7,7 @@
 #include "xprocess.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -87,7 +88,7 @@ int __stdcall counting_operation(void *process) {
   return kResult;
 }
 
-TEST_F(Processes, PauseAndResumeGoThroughTheRecordSlots) {
+TEST_F(Processes, PauseAndResumeGoThroughTheRecordSlotsAndFixedQueries) {
   Child c(kSleeper);
   EXPECT_EQ(Process_Pause(c.handle()) + PID_Resume(c.pid()), 0) << "empty slots: nothing called";
   xCore.SuspendProcess = counting_operation<3>;
@@ -97,11 +98,7 @@ TEST_F(Processes, PauseAndResumeGoThroughTheRecordSlots) {
   xCore.SuspendProcess = xCore.ResumeProcess = nullptr;
   EXPECT_EQ(results, std::vector<int>({3, 3, 4, 4, 0, 0}));
   EXPECT_EQ(g_calls, std::vector<DWORD>(4, c.pid()));
-}
-
-// Queries with nothing to tell: the empty text for a live process, null for a missing one, 0 for numbers.
-TEST_F(Processes, FixedQueriesAnswerTheirFixedValues) {
-  Child c(kSleeper);
+  // Queries with nothing to tell: the empty text for a live process, null for a missing one, 0 for numbers.
   for (auto *f : {PID_CmdLineW, PID_CurPathW, PID_ImageNameW, PID_GetPathW})
     EXPECT_TRUE(f(c.pid()) == (const void *)xCore.EmptyString && f(kNoSuchPid) == nullptr);
   EXPECT_TRUE(Process_CmdLineW(c.handle()) == (const void *)xCore.EmptyString && PID_GetPathA(kNoSuchPid) == nullptr);
@@ -110,12 +107,7 @@ TEST_F(Processes, FixedQueriesAnswerTheirFixedValues) {
             0u);
 }
 
-std::wstring title_of(HWND w) {
-  wchar_t *t = title(w);
-  std::wstring r(t);
-  xCore_free(t);
-  return r;
-}
+std::wstring title_of(HWND w) { return std::unique_ptr<wchar_t, void (*)(void *)>(title(w), xCore_free).get(); }
 
 int g_title_asks = 0;
 LRESULT CALLBACK counting_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -191,7 +183,7 @@ TEST_F(Windows, MatcherTruthTable) {
   EXPECT_TRUE(matches(titled_, filter(kTitleEquals, "")) && matches(titled_, filter(kTitleEquals, nullptr)));
 }
 
-TEST_F(Windows, OtherProcessesWindowsAndHungOnes) {
+TEST_F(Windows, OtherProcessesWindowsHungOnesAndMessageBoxes) {
   Child host(helper(L"window_host.exe"), L"--class TarvoOther --title Before --popup Owned");
   HWND w = nullptr;
   ASSERT_TRUE(eventually([&] { return w = FindWindowW(L"TarvoOther", nullptr); }));
@@ -224,9 +216,7 @@ TEST_F(Windows, OtherProcessesWindowsAndHungOnes) {
   EXPECT_TRUE(is_hung(w));
   EXPECT_TRUE(!matches(w, filter(kTitleEquals, "Hung")) && matches(w, filter(kTitleDiffers, "Hung")));
   EXPECT_EQ(title_of(w), L"");
-}
-
-TEST_F(Windows, MessageBoxesAreFoundAndAnswered) {
+  // Message boxes are found and answered.
   const int cases[][3] = {{IDOK, 0, IDOK}, {0, 0, IDCANCEL}, {999, IDOK, IDOK}};  // ids to click, the box's result
   for (const auto &c : cases) {
     Child host(helper(L"window_host.exe"), L"--msgbox TarvoBox");
