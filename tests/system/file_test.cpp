@@ -83,7 +83,6 @@ TEST_F(Files, MarksAndGuessesDecideTheCharset) {
   }
 }
 
-
 // A sparse file past 4 GiB: sizes and positions are 64-bit, and a whole-file read that a 32-bit count cannot
 // describe fails instead of coming back cut.
 TEST_F(Files, FilesBeyondFourGigabytes) {

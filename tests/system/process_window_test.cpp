@@ -139,11 +139,9 @@ class Windows : public LeakCheckedTest {
   HWND titled_ = nullptr;
 };
 
-// The filter's one text stands for the title or the class, its bits for the style or the extended style,
-// whichever the flags test; texts compare case-sensitively and null reads as "".
 // Style, extended style, owner and class come first: a window failing any of them is never asked for its title.
-// Then every family of tests, each text standing for the title or the class and the bits for the style or the
-// extended style, whichever the flags test; texts compare case-sensitively and null reads as "".
+// In the rows the text stands for the title or the class, the bits for the style or the extended style, whichever
+// the flags test; texts compare case-sensitively and null reads as "".
 TEST_F(Windows, MatcherTruthTable) {
   for (uint32_t flags : {kStyleHas, kExStyleHas, kOwnerProcess, kClassEquals})
     EXPECT_FALSE(matches(titled_, filter(flags | kTitleEquals, "Alpha Beta", WS_DISABLED | WS_EX_TOPMOST, kNoSuchPid)));
@@ -214,11 +212,11 @@ TEST_F(Windows, OtherProcessesWindowsHungOnesAndMessageBoxes) {
   // Message boxes are found and answered.
   const int cases[][3] = {{IDOK, 0, IDOK}, {0, 0, IDCANCEL}, {999, IDOK, IDOK}};  // ids to click, the box's result
   for (const auto &c : cases) {
-    Child host(helper(L"window_host.exe"), L"--msgbox TarvoBox");
+    Child asker(helper(L"window_host.exe"), L"--msgbox TarvoBox");
     HWND box = nullptr;
-    ASSERT_TRUE(eventually([&] { return (box = message_box(host.pid())) != nullptr; }));
+    ASSERT_TRUE(eventually([&] { return box = message_box(asker.pid()); }));
     EXPECT_EQ(close_message_box(box, c[0], c[1]), 0);
-    EXPECT_EQ(host.exit_code(), c[2]);
+    EXPECT_EQ(asker.exit_code(), c[2]);
   }
   EXPECT_EQ(message_box(kNoSuchPid), nullptr);
 }
