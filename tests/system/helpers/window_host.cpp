@@ -1,17 +1,7 @@
-// A window program for the window and daemon tests.
-//
-//   window_host [--class C] [--title T] [--style S] [--exstyle E]
-//               [--children N] [--popup T] [--long-title N] [--hang MS]
-//               [--msgbox T]
-//
-// Shows one top-level window (class C, default "TarvoHost"; title T) with N
-// button children (ids 101...; the last one has a child of its own, class
-// "Static"), optionally an owned pop-up titled T. --long-title gives the
-// main window a title of N letters "x". --hang stops pumping messages for MS
-// milliseconds once the windows exist (the messages wait in the queue).
-// --msgbox shows a message box titled T (OK and Cancel) instead and exits
-// with the button's result. Otherwise the program ends when its main window
-// is closed.
+// window_host [--class C] [--title T] [--children N] [--popup T] [--spawn N] [--hang MS] [--msgbox T]: one window
+// of class C (default "TarvoHost") with N buttons (ids 101...; the last has a "Static" child), an owned pop-up and
+// N sleepers as child processes; --hang stops pumping messages for MS ms, then exits; --msgbox shows only an
+// OK/Cancel box and exits with the button's result.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -36,46 +26,40 @@ std::wstring option(int argc, wchar_t **argv, const wchar_t *name, const wchar_t
 int main() {
   int argc = 0;
   wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  std::wstring box = option(argc, argv, L"--msgbox", L"");
-  if (!box.empty()) return MessageBoxW(nullptr, L"Message", box.c_str(), MB_OKCANCEL);
-
-  std::wstring cls = option(argc, argv, L"--class", L"TarvoHost");
-  std::wstring title = option(argc, argv, L"--title", L"");
-  size_t long_title = wcstoul(option(argc, argv, L"--long-title", L"0").c_str(), nullptr, 10);
-  if (long_title) title.assign(long_title, L'x');
-  DWORD style = wcstoul(option(argc, argv, L"--style", L"0x10CF0000").c_str(), nullptr, 0);  // visible overlapped
-  DWORD ex_style = wcstoul(option(argc, argv, L"--exstyle", L"0").c_str(), nullptr, 0);
-  int children = _wtoi(option(argc, argv, L"--children", L"0").c_str());
-  std::wstring popup = option(argc, argv, L"--popup", L"");
-  DWORD hang = wcstoul(option(argc, argv, L"--hang", L"0").c_str(), nullptr, 10);
-
+  if (std::wstring box = option(argc, argv, L"--msgbox", L""); !box.empty())
+    return MessageBoxW(nullptr, L"Message", box.c_str(), MB_OKCANCEL);
+  std::wstring cls = option(argc, argv, L"--class", L"TarvoHost"), popup = option(argc, argv, L"--popup", L"");
   WNDCLASSW wc{};
   wc.lpfnWndProc = main_proc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = cls.c_str();
   RegisterClassW(&wc);
-  HWND main_window = CreateWindowExW(ex_style, cls.c_str(), title.c_str(), style, 10, 10, 300, 200, nullptr,
-                                     nullptr, wc.hInstance, nullptr);
+  HWND main_window = CreateWindowExW(0, cls.c_str(), option(argc, argv, L"--title", L"").c_str(),
+                                     WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200, nullptr, nullptr,
+                                     wc.hInstance, nullptr);
   if (!main_window) return 2;
+  std::wstring self = argv[0], sleeper = L"\"" + self.substr(0, self.find_last_of(L'\\') + 1) + L"sleeper.exe\"";
+  for (int i = _wtoi(option(argc, argv, L"--spawn", L"0").c_str()); i > 0; --i) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, sleeper.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) continue;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
   HWND last = nullptr;
-  for (int i = 0; i < children; ++i)
+  for (int i = 0, n = _wtoi(option(argc, argv, L"--children", L"0").c_str()); i < n; ++i)
     last = CreateWindowExW(0, L"Button", (L"Button " + std::to_wstring(i + 1)).c_str(), WS_CHILD | WS_VISIBLE,
-                           10, 10 + 30 * i, 80, 25, main_window, reinterpret_cast<HMENU>(101 + i), wc.hInstance,
-                           nullptr);
-  if (last)
-    CreateWindowExW(0, L"Static", L"Inner", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, last, nullptr, wc.hInstance,
-                    nullptr);
+                           10, 10 + 30 * i, 80, 25, main_window, reinterpret_cast<HMENU>(101 + i), nullptr, nullptr);
+  if (last) CreateWindowExW(0, L"Static", L"Inner", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, last, 0, nullptr, nullptr);
   if (!popup.empty())
     CreateWindowExW(0, cls.c_str(), popup.c_str(), WS_POPUP | WS_VISIBLE, 50, 50, 100, 100, main_window, nullptr,
                     wc.hInstance, nullptr);
-  if (hang) {
+  if (DWORD hang = wcstoul(option(argc, argv, L"--hang", L"0").c_str(), nullptr, 10)) {
     Sleep(hang);
     return 0;
   }
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
   return 0;
 }
