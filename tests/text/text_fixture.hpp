@@ -1,5 +1,5 @@
-// The fixture of the text-utility tests: results are taken into standard
-// strings and released at once, so every check also proves the release.
+// Results are taken into standard strings and released at once, so every
+// check also proves the release.
 #pragma once
 
 #include "alloc_counter.hpp"
@@ -15,23 +15,15 @@ class TextTest : public LeakCheckedTest {
   using Strings = std::vector<std::string>;
   using WStrings = std::vector<std::wstring>;
 
+  // `unit` nonzero: the text is iRetSize / unit characters long (zeros may be inside).
   template <class T>
-  static std::basic_string<T> take(T *r) {
-    std::basic_string<T> s(r);
+  static std::basic_string<T> take(T *r, size_t unit = 0) {
+    std::basic_string<T> s = unit ? std::basic_string<T>(r, xCore.iRetSize / unit) : std::basic_string<T>(r);
+    EXPECT_EQ(r[s.size()], 0) << "terminated";
     xCore_free(r);
     return s;
   }
-
-  // Bytes that may hold zeros, sized by iRetSize and zero-terminated.
-  static std::string take_bytes(char *r) {
-    std::string s(r, xCore.iRetSize);
-    EXPECT_EQ(r[xCore.iRetSize], '\0');
-    xCore_free(r);
-    return s;
-  }
-
-  // The pieces of a split result, which must be one null-terminated list of
-  // iRetSize pieces in a single block.
+  // A split result: one block holding a null-terminated list of iRetSize pieces.
   template <class T>
   static std::vector<std::basic_string<T>> take(T **r) {
     std::vector<std::basic_string<T>> out;
@@ -40,6 +32,7 @@ class TextTest : public LeakCheckedTest {
     xCore_free(r);
     return out;
   }
+  static bool none(const void *r) { return r == xCore.EmptyString; }
 };
 
 }  // namespace tarvo::test
