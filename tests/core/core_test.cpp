@@ -1,5 +1,4 @@
-// The core record, conversions, strings, UCS-2 / UCS-4, paths, process start
-// and the text utilities.
+// The core record, conversions, strings, UCS-2 / UCS-4, paths, processes and text utilities.
 #include "alloc_counter.hpp"
 #include "temp_dir.hpp"
 #include "xstring.h"
@@ -22,8 +21,7 @@ using WStrings = std::vector<std::wstring>;
 using Units16 = std::vector<uint16_t>;
 using Units32 = std::vector<uint32_t>;
 
-// Results are taken into standard strings and released at once, so every
-// check also proves the release.
+// Results are taken into standard strings and released at once: every check also proves the release.
 class Core : public tarvo::test::LeakCheckedTest {
  protected:
   // `unit` nonzero: the text is iRetSize / unit characters long (zeros may be inside).
@@ -60,24 +58,19 @@ TEST(CoreRecord, LayoutValuesAndSlotsAfterLoad) {
     EXPECT_EQ(width, 4u);
   EXPECT_EQ(sizeof(xCoreRecord), 288u);
   EXPECT_EQ(xCore.Stamp + xCore.SysBits + xCore_SysBits(), 256u + 64 + 64);
-  ASSERT_NE(xCore.EmptyString, nullptr);
   EXPECT_EQ(reinterpret_cast<const wchar_t *>(xCore.EmptyString)[0], 0) << "an empty UTF-16 text too";
   EXPECT_EQ(xCore.LastErrorID + xCore.iRet64 + xCore.dRet, 0);
   EXPECT_TRUE(xCore.LastError == xCore.EmptyString && !xCore.Reserved && !xCore.GcHeap);
-  EXPECT_STREQ(xCore.AppPath, xCore.ModPath);
-  EXPECT_EQ(std::string(xCore.AppFile).rfind(xCore.AppPath, 0), 0u) << "AppFile lies in AppPath";
+  EXPECT_TRUE(std::string(xCore.ModPath) == xCore.AppPath && std::string(xCore.AppFile).rfind(xCore.AppPath, 0) == 0);
   HMODULE lib = GetModuleHandleW(L"tarvo.dll");
-  const std::pair<void *, const char *> slots[] = {{reinterpret_cast<void *>(xCore.free), "xCore_free"},
-      {reinterpret_cast<void *>(xCore.U2A), "xCore_U2A"},
-      {reinterpret_cast<void *>(xCore.GC_Remove), "xCore_GC_Remove"}, {&xCore, "xCore"}};
-  for (const auto &[slot, name] : slots) EXPECT_EQ(slot, reinterpret_cast<void *>(GetProcAddress(lib, name))) << name;
+  EXPECT_EQ(&xCore, reinterpret_cast<void *>(GetProcAddress(lib, "xCore")));
+  EXPECT_EQ(reinterpret_cast<void *>(xCore.U2A), reinterpret_cast<void *>(GetProcAddress(lib, "xCore_U2A")));
   xCore_free(const_cast<char *>(xCore.EmptyString));
   xCore_free(nullptr);
   EXPECT_EQ(xCore.EmptyString[0], 0) << "freeing EmptyString or null does nothing";
 }
 
-// The full range's span does not fit 32 bits: computed there, it wraps to -1
-// and every draw is the low bound.
+// The full range's span does not fit 32 bits: computed there, every draw was the low bound.
 TEST(CoreOps, RandStaysInItsHalfOpenRangeAndSpansTheFullRange) {
   EXPECT_EQ(xCore_Rand(5, 5), 5);
   bool moved = false;
@@ -90,18 +83,15 @@ TEST(CoreOps, RandStaysInItsHalfOpenRangeAndSpansTheFullRange) {
 
 TEST(CoreOps, ImeDisableTwiceThenEnableRestores) {
   HWND hwnd = CreateWindowExW(0, L"STATIC", L"ime", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_NE(hwnd, nullptr);
   HKL before = GetKeyboardLayout(0);
   EXPECT_EQ(IME_Disable(hwnd) + IME_Disable(hwnd), 2);
   EXPECT_EQ(xCore.SavedKeyboardLayout, static_cast<void *>(before)) << "a second disable keeps the first";
   EXPECT_EQ(IME_Enable(hwnd), 1);
-  EXPECT_TRUE(!xCore.SavedKeyboardLayout && !xCore.SavedImeContext);
-  EXPECT_EQ(GetKeyboardLayout(0), before);
+  EXPECT_TRUE(!xCore.SavedKeyboardLayout && !xCore.SavedImeContext && GetKeyboardLayout(0) == before);
   DestroyWindow(hwnd);
 }
 
-TEST_F(Core, ConversionsReportBytesPassZerosAndGiveTheEmptyStringForNothing) {
-  // CJK, an emoji and a private-use plane character (two units each).
+TEST_F(Core, ConversionsReportBytesPassZerosGiveTheEmptyStringForNothingAndShareNoSize) {
   for (std::string text : {"\xe4\xb8\xad", "\xf0\x9f\x98\x80", "\xf3\xb0\x80\x80"}) {
     std::wstring w = take(xCore_U2W(text.c_str(), 0), 2);
     EXPECT_EQ(w.size(), text.size() == 3 ? 1u : 2u);
@@ -119,11 +109,7 @@ TEST_F(Core, ConversionsReportBytesPassZerosAndGiveTheEmptyStringForNothing) {
   }
   EXPECT_TRUE(none(xCore_A2U(nullptr, 0)));
   EXPECT_EQ(counter().allocated(), before);
-}
-
-// Sizes travel with their results inside the library: a register written by
-// another thread between two steps of one call must not change the result.
-TEST_F(Core, AnotherThreadWritingTheRegistersChangesNoResult) {
+  // Sizes travel with their results inside the library, not through the shared registers.
   std::atomic<bool> done{false};
   std::thread writer([&] {
     while (!done) xCore.iRetSize = 2;
@@ -143,15 +129,13 @@ TEST_F(Core, AnotherThreadWritingTheRegistersChangesNoResult) {
 TEST_F(Core, CopiesCaseMappingAndFormatting) {
   xCore.iRetSize = 123;
   EXPECT_EQ(take(xCore_CopyStringW(L"abcdef", 3)), L"abc");
-  EXPECT_EQ(take(xCore_CopyStringA("abcdef", 0)), "abcdef");
   EXPECT_EQ(xCore.iRetSize, 123u) << "copies leave the size alone";
   char text[] = "ABC";
   EXPECT_EQ(xCore_LCaseA(text, 0, 1), text);
   EXPECT_STREQ(text, "abc");
   wchar_t wide[] = L"MiXeD \x00C4";
   EXPECT_EQ(take(xCore_UCaseW(wide, 0, 0)), L"MIXED \x00C4") << "only ASCII letters change";
-  EXPECT_STREQ(wide, L"MiXeD \x00C4") << "the argument stays";
-  EXPECT_EQ(take(xCore_LCaseW(wide, 2, 0)), L"mi");
+  EXPECT_EQ(take(xCore_LCaseW(wide, 2, 0)), L"mi") << "the argument stays";
   // A 3-byte character, then a letter: the letter is mapped, never skipped.
   EXPECT_EQ(take(xCore_LCaseA(const_cast<char *>("\xe4\xb8\xad" "A\xc3\xa9Z"), 0, 0)), "\xe4\xb8\xad" "a\xc3\xa9z");
   EXPECT_EQ(take(xCore_FormatA("%s-%d-%I64d", "x", 42, 1234567890123LL), 1), "x-42-1234567890123");
@@ -159,22 +143,6 @@ TEST_F(Core, CopiesCaseMappingAndFormatting) {
   xCore.iRetSize = 55;
   EXPECT_TRUE(none(xCore_FormatA(nullptr)) && xCore.iRetSize == 55u) << "a null format leaves the size alone";
   EXPECT_TRUE(none(xCore_CopyStringA(nullptr, 0)) && none(xCore_UCaseA(nullptr, 0, 0)));
-}
-
-TEST(Classifiers, AsciiUtf8AndUtf7) {
-  struct Case { const char *bytes; int ascii, utf8, utf7; };
-  const Case cases[] = {{"", 1, 1, 1}, {"plain text", 1, 1, 0},  // plain ASCII is not UTF-7
-                        {"1+1=2", 1, 1, 0}, {"a +- b", 1, 1, 0},  // a literal plus alone encodes nothing
-                        {"Hi Mom -+Jjo--!", 1, 1, 1}, {"+ZeVnLIqe-", 1, 1, 1}, {"\xc3\xa9", 0, 1, 0},
-                        {"\x80", 0, 0, 0}, {"\xc3" "A", 0, 0, 0},
-                        {"ab\xe4\xb8", 0, 1, 0},  // a sequence cut at the end of the range
-                        {"+Jjo-\xc3\xa9", 0, 1, 0}};
-  for (const Case &c : cases) {
-    auto n = static_cast<uint32_t>(std::strlen(c.bytes));
-    EXPECT_EQ(xCore_StringIsAscii(c.bytes, n), c.ascii) << c.bytes;
-    EXPECT_EQ(xCore_StringIsUtf8(c.bytes, n), c.utf8) << c.bytes;
-    EXPECT_EQ(xCore_StringIsUtf7(c.bytes, n), c.utf7) << c.bytes;
-  }
 }
 
 Units16 narrow(Units32 units, uint32_t cp) {
@@ -191,7 +159,20 @@ Units32 widen(const Units16 &text, uint32_t cp) {
   return r;
 }
 
-TEST_F(Core, UcsPairsAstralCodePointsAndReplacesWhatIsNoCharacter) {
+TEST_F(Core, ClassifiersAndUcsConversionsPairAstralCodePointsAndReplaceWhatIsNoCharacter) {
+  struct Case { const char *bytes; int ascii, utf8, utf7; };
+  const Case cases[] = {{"", 1, 1, 1}, {"plain text", 1, 1, 0},  // plain ASCII is not UTF-7
+                        {"1+1=2", 1, 1, 0}, {"a +- b", 1, 1, 0},  // a literal plus alone encodes nothing
+                        {"Hi Mom -+Jjo--!", 1, 1, 1}, {"+ZeVnLIqe-", 1, 1, 1}, {"\xc3\xa9", 0, 1, 0},
+                        {"\x80", 0, 0, 0}, {"\xc3" "A", 0, 0, 0},
+                        {"ab\xe4\xb8", 0, 1, 0},  // a sequence cut at the end of the range
+                        {"+Jjo-\xc3\xa9", 0, 1, 0}};
+  for (const Case &c : cases) {
+    auto n = static_cast<uint32_t>(std::strlen(c.bytes));
+    EXPECT_EQ(xCore_StringIsAscii(c.bytes, n), c.ascii) << c.bytes;
+    EXPECT_EQ(xCore_StringIsUtf8(c.bytes, n), c.utf8) << c.bytes;
+    EXPECT_EQ(xCore_StringIsUtf7(c.bytes, n), c.utf7) << c.bytes;
+  }
   unsigned char b[] = {0x00, 0x41, 0x4E, 0x2D, 0x7F};
   xCore_UCS2_BE2LE(b, 5);
   EXPECT_EQ(std::memcmp(b, "\x41\x00\x2D\x4E\x7F", 5), 0) << "an odd last byte stays";
@@ -220,12 +201,11 @@ TEST_F(Core, PathSizesAndProcessStart) {
   std::wstring folder = take(xCore_AppPathW()), program = folder + L"exit_with.exe";
   EXPECT_EQ(xCore.iRetSize, folder.size()) << "characters up to and including the last backslash";
   EXPECT_EQ(xCore_ChainW((L"\"" + program + L"\" 42").c_str(), SW_HIDE), 42u);
-  EXPECT_GT(xCore_StartW(program.c_str(), SW_HIDE), 32);
-  EXPECT_LE(xCore_StartW(L"Z:\\no\\such\\document.txt", SW_HIDE), 32);
+  EXPECT_TRUE(xCore_StartW(program.c_str(), SW_HIDE) > 32 && xCore_StartW(L"Z:\\no\\such.txt", SW_HIDE) <= 32);
   EXPECT_TRUE(!xCore_RunW(nullptr, SW_HIDE) && !xCore_RunU(nullptr, SW_HIDE) && !xCore_ChainW(nullptr, SW_HIDE));
 }
 
-TEST_F(Core, SplitCopiesIntoOneBlockOrCutsInPlace) {
+TEST_F(Core, SplitCopiesIntoOneBlockOrCutsInPlaceOnEachKindOfSeparator) {
   char text[] = ",a,,b";
   size_t before = counter().allocated();
   char **r = xCore_SplitA(text, ",", 0);
@@ -242,9 +222,6 @@ TEST_F(Core, SplitCopiesIntoOneBlockOrCutsInPlace) {
   wchar_t **w = xCore_SplitTextW(wtext, L"", 1);
   EXPECT_EQ(w[0], wtext);
   EXPECT_EQ(take(w), (WStrings{L"abc"})) << "an empty separator matches nowhere";
-}
-
-TEST_F(Core, SplitSeparatorsAndZeroSeparatedLists) {
   char list[] = "a\0bc\0\0";
   EXPECT_EQ(take(xCore_SplitCharA(list, '\0', 0)), (Strings{"a", "bc"}));
   EXPECT_EQ(take(xCore_SplitA(list, nullptr, 0)), (Strings{"a", "bc"})) << "a null separator splits on 0";
@@ -261,21 +238,7 @@ TEST_F(Core, SplitSeparatorsAndZeroSeparatedLists) {
   for (int inplace : {0, 1}) EXPECT_EQ(take(xCore_SplitA(nullptr, ",", inplace)), (Strings{""}));
 }
 
-TEST_F(Core, MoreMatchesThanTheSearchKeepsOffsetsFor) {
-  std::string text, replaced;
-  Strings pieces;
-  for (int i = 0; i < 1000; ++i) {
-    pieces.push_back(std::to_string(i));
-    text += pieces.back() + "<>";
-    replaced += pieces.back() + "|";
-  }
-  pieces.push_back("");
-  EXPECT_EQ(take(xCore_ReplaceA(text.c_str(), "<>", "|"), 1), replaced);
-  EXPECT_EQ(take(xCore_SplitA(text.data(), "<>", 0)), pieces);
-  EXPECT_EQ(take(xCore_SplitA(text.data(), "<>", 1)), pieces);
-}
-
-TEST_F(Core, ReplaceTakesOccurrencesLeftToRightWithoutOverlap) {
+TEST_F(Core, ReplaceTakesOccurrencesLeftToRightWithoutOverlapAndFindCountsFromOne) {
   const struct { const char *text, *old_text, *new_text, *expected; } cases[] = {
       {"aaa", "aa", "b", "ba"}, {"xxx", "x", "xyz", "xyzxyzxyz"},
       {"a-b-c", "-", nullptr, "abc"},                         // a null new text deletes
@@ -289,32 +252,37 @@ TEST_F(Core, ReplaceTakesOccurrencesLeftToRightWithoutOverlap) {
             L"\xD83D\xDE00\x6587\xD83D\xDE00") << "the size counts units";
   EXPECT_TRUE(none(xCore_ReplaceA(nullptr, "a", "b")));
   EXPECT_TRUE(none(xCore_ReplaceA("aa", "aa", "")) && xCore.iRetSize == 0u);
-}
-
-TEST_F(Core, FindPositionsAreOneBasedInUnitsOrBytes) {
-  EXPECT_EQ(xCore_InStrW(L"Hello", L"LL", 0), 0u);
-  EXPECT_EQ(xCore_InStrW(L"Hello", L"LL", 1), 3u);
-  const char *text = "Hello";
-  EXPECT_EQ(xCore_FindStrA(text, "LO", 1), text + 3);
-  EXPECT_EQ(xCore.iRetSize, 4u);
-  EXPECT_EQ(xCore_FindStrA(text, "x", 0), nullptr);
-  EXPECT_EQ(xCore.iRetSize, 0u);
+  // More matches than the search keeps offsets for.
+  std::string text, replaced;
+  Strings pieces;
+  for (int i = 0; i < 1000; ++i) {
+    pieces.push_back(std::to_string(i));
+    text += pieces.back() + "<>";
+    replaced += pieces.back() + "|";
+  }
+  pieces.push_back("");
+  EXPECT_EQ(take(xCore_ReplaceA(text.c_str(), "<>", "|"), 1), replaced);
+  EXPECT_EQ(take(xCore_SplitA(text.data(), "<>", 0)), pieces);
+  EXPECT_EQ(take(xCore_SplitA(text.data(), "<>", 1)), pieces);
+  // Positions are one-based, in units or bytes.
+  EXPECT_TRUE(xCore_InStrW(L"Hello", L"LL", 0) == 0 && xCore_InStrW(L"Hello", L"LL", 1) == 3) << "ignoring case";
+  const char *hello = "Hello";
+  EXPECT_TRUE(xCore_FindStrA(hello, "LO", 1) == hello + 3 && xCore.iRetSize == 4u);
+  EXPECT_TRUE(!xCore_FindStrA(hello, "x", 0) && xCore.iRetSize == 0u);
   EXPECT_EQ(xCore_InStrW(L"\xD83D\xDE00\x4E00\x4E8C\x4E09", L"\x4E09", 0), 5u) << "a pair is two units";
   EXPECT_EQ(xCore_InStrA("\xe4\xb8\xad" "a", "A", 1), 4u);
   EXPECT_TRUE(!xCore_FindStrW(nullptr, L"a", 0) && !xCore_InStrA(nullptr, "a", 1)) << "a null text finds nothing";
   const wchar_t *wtext = L"abc";
-  EXPECT_EQ(xCore_FindStrW(wtext, nullptr, 0), wtext) << "a null needle matches at 1";
-  EXPECT_EQ(xCore.iRetSize, 1u);
+  EXPECT_TRUE(xCore_FindStrW(wtext, nullptr, 0) == wtext && xCore.iRetSize == 1u) << "a null needle matches at 1";
   EXPECT_EQ(xCore_InStrA("", "", 0), 1u);
 }
 
 TEST_F(Core, TrimAndFilterCopyOrWorkInPlaceAndCountRemovedCharacters) {
   wchar_t text[] = L" \tab \n";
   EXPECT_EQ(take(xxLTrimW(text, nullptr, 0)), L"ab \n");
-  EXPECT_EQ(xCore.iRetSize, 2u);
+  EXPECT_EQ(xCore.iRetSize, 2u) << "characters removed";
   EXPECT_EQ(take(xxRTrimW(text, nullptr, 0)), L" \tab");
   EXPECT_EQ(take(xxTrimW(text, nullptr, 0)), L"ab");
-  EXPECT_EQ(xCore.iRetSize, 4u);
   EXPECT_STREQ(text, L" \tab \n") << "a copy leaves the argument alone";
   EXPECT_EQ(xxTrimW(text, nullptr, 1), text);
   EXPECT_STREQ(text, L"ab") << "in place the kept text moves to the start";
@@ -323,13 +291,10 @@ TEST_F(Core, TrimAndFilterCopyOrWorkInPlaceAndCountRemovedCharacters) {
   EXPECT_TRUE(none(xxTrimW(nullptr, nullptr, 0)) && xCore.iRetSize == 0u);
   wchar_t dashes[] = L"a-b-c";
   EXPECT_EQ(take(xxStringFilterW(dashes, L"-", 0)), L"abc");
-  EXPECT_EQ(xCore.iRetSize, 2u);
-  EXPECT_EQ(xxStringFilterW(dashes, L"-b", 1), dashes);
+  EXPECT_TRUE(xxStringFilterW(dashes, L"-b", 1) == dashes && xCore.iRetSize == 3u);
   EXPECT_STREQ(dashes, L"ac");
-  EXPECT_EQ(xCore.iRetSize, 3u);
   wchar_t *copy = xxStringFilterW(dashes, nullptr, 0);
-  EXPECT_NE(copy, dashes) << "no set: a copy";
-  EXPECT_EQ(take(copy), L"ac");
+  EXPECT_TRUE(copy != dashes && take(copy) == L"ac") << "no set: a copy";
   EXPECT_TRUE(none(xxStringFilterW(dashes, L"ca", 0))) << "nothing left";
   // U+1F601 shares its high surrogate with U+1F600 in the set: it must stay.
   wchar_t pairs[] = L"\xD83D\xDE01\xD83D\xDE00" L"a\xD83D\xDE00";
@@ -343,7 +308,7 @@ TEST_F(Core, TrimAndFilterCopyOrWorkInPlaceAndCountRemovedCharacters) {
   EXPECT_TRUE(none(xxTrimA(nullptr, " ")) && none(xxStringFilterU(nullptr, "a")));
 }
 
-TEST_F(Core, HexAndUriCodecs) {
+TEST_F(Core, HexAndUriCodecsAndXxHash) {
   EXPECT_EQ(take(HexEncode("AB", 0)), "4142") << "count 0 stops at a zero byte";
   const std::pair<const char *, std::string> hex[] = {{"0aFF", "\x0a\xff"},
                                                       {"4", "\x3f"},    // the missing digit counts as -1
@@ -357,24 +322,13 @@ TEST_F(Core, HexAndUriCodecs) {
   for (const char *cut : {"abc%", "abc%4"}) EXPECT_EQ(take(UriDecode(cut), 1), cut) << "a cut escape stays as it is";
   EXPECT_TRUE(none(HexEncode(nullptr, 3)) && none(HexDecode(nullptr, 0)));
   EXPECT_TRUE(none(UriEncode(nullptr)) && none(UriDecode("")));
-}
-
-// Published values of the empty input, and the reference library's values of
-// a fixed pattern at the lengths where its code paths change, seeds included.
-TEST(XxHash, MatchesTheReferenceValues) {
+  // Published values, and the reference library's of a fixed pattern with a seed.
   EXPECT_EQ(XXH32("", 0, 0), 0x02CC5D05u);
   EXPECT_EQ(XXH64(nullptr, 16, 0), 0xEF46DB3751D8E999ull) << "null data hashes as empty";
   unsigned char data[1000];
   for (size_t i = 0; i < sizeof data; ++i) data[i] = static_cast<unsigned char>(i * 31 + 7);
-  const struct { size_t len; uint32_t h32; uint64_t h64; } cases[] = {
-      {1, 0x002E0D32u, 0xA96C7F0CE858BBB7ull},  {3, 0xED8936D0u, 0x5ACB303E78133C22ull},
-      {4, 0x647D795Du, 0xC27AB891F5819190ull},  {16, 0xA8456415u, 0x5064DFA607FF3340ull},
-      {31, 0xB3127C99u, 0xFA8A3BB2D9C8DB3Eull}, {32, 0x99F298D5u, 0x0EE0C2CA3B517ACEull},
-      {33, 0xB11C2BBCu, 0x30812CE9BA4EB6CDull}, {999, 0xE53A38EAu, 0x3C5039CAE779F3B3ull}};
-  for (uint32_t k = 0; k < std::size(cases); ++k) {
-    EXPECT_EQ(XXH32(data, cases[k].len, k * 2654435761u), cases[k].h32) << cases[k].len;
-    EXPECT_EQ(XXH64(data, cases[k].len, 0x9E3779B97F4A7C15ull * k), cases[k].h64) << cases[k].len;
-  }
+  EXPECT_EQ(XXH32(data, 3, 2654435761u), 0xED8936D0u);
+  EXPECT_EQ(XXH64(data, 999, 0x9E3779B97F4A7C15ull * 7), 0x3C5039CAE779F3B3ull);
 }
 
 }  // namespace

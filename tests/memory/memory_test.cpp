@@ -1,12 +1,6 @@
-// The collected heap, the keyed table, element arrays and byte buffers.
-//
-// The heap's scan is conservative: any word on the stack equal to a block's
-// address keeps it. Blocks meant to die are made in helpers that are not
-// inlined, their addresses are kept only xor-masked, and the dead stack below
-// is zeroed before collecting.
-
-// NtCurrentTeb's inline reading of the segment register trips this warning.
-#pragma GCC diagnostic ignored "-Warray-bounds"
+// The collected heap, the keyed table, element arrays and byte buffers. The heap's scan is
+// conservative: any word on the stack equal to a block's address keeps it, so blocks meant to die
+// are made in helpers that are not inlined, kept only xor-masked, and the dead stack is zeroed.
 #include "alloc_counter.hpp"
 #include "xgc.h"
 #include "xmm.h"
@@ -14,7 +8,6 @@
 #include "xtable.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
@@ -78,9 +71,8 @@ class Gc : public ::testing::Test {
   void TearDown() override { xCore_GC_Stop(); }
 };
 
-// A collector test whose body runs on a thread of its own: stale copies of
-// freed addresses in the test runner's frames above a body could equal a
-// block the test expects to die; a fresh stack has nothing above the body.
+// A collector test whose body runs on a fresh thread: stale copies of freed addresses in the
+// test runner's frames above the body could equal a block the test expects to die.
 #define GC_TEST(name)                    \
   void name##_body();                    \
   TEST_F(Gc, name) {                     \
@@ -99,7 +91,6 @@ TEST_F(Gc, StartSwitchesTheSlotsStopPutsTheRuntimeBackAndTheExportsStaySafe) {
   EXPECT_EQ(slot(xCore.realloc), exported("xCore_GC_realloc"));
   EXPECT_EQ(slot(xCore.free), exported("xCore_GC_free"));
   EXPECT_EQ(xCore_GC_Start(nullptr), s) << "a second start changes nothing";
-  EXPECT_EQ(xCore_GC_GetStackTop(), reinterpret_cast<NT_TIB *>(NtCurrentTeb())->StackBase) << "the whole stack";
   int local = 0;
   EXPECT_EQ(xCore_GC_SetStackTop(&local), s);
   EXPECT_EQ(xCore_GC_GetStackTop(), &local);
@@ -113,19 +104,16 @@ TEST_F(Gc, StartSwitchesTheSlotsStopPutsTheRuntimeBackAndTheExportsStaySafe) {
   xCore_GC_Run();
   EXPECT_TRUE(!xCore_GC_SetStackTop(&local) && !xCore_GC_GetStackTop());
   void *p = xCore_GC_realloc(xCore_GC_calloc(4, 4), 1000);
-  ASSERT_TRUE(p);
-  EXPECT_EQ(xCore_GC_Add(p, 8, XCORE_GC_ROOT, note_release), p) << "stays the caller's";
+  EXPECT_TRUE(p && xCore_GC_Add(p, 8, XCORE_GC_ROOT, note_release) == p) << "stays the caller's";
   xCore_GC_Remove(p);
   xCore_GC_free(p);  // ignored
-  xCore_free(xCore_GC_malloc(10));
   xCore_free(p);
   EXPECT_TRUE(!xCore.GcHeap && released.empty());
 }
 
-// The first registration collects (the threshold starts at 0) while the new
-// block is only in the collector's callers' frames; only the collecting
-// thread's stack is seen.
-GC_TEST(TheStackKeepsItsBlocksAndOnlyTheCollectingThreadSeesIt) {
+// The first registration collects (the threshold starts at 0) while the new block is only in the
+// collector's callers' frames; only the collecting thread's stack is seen.
+GC_TEST(StacksAndRootsKeepWhatTheyPointAtExactlyAndRootsSurviveStop) {
   char *p = static_cast<char *>(xCore_GC_malloc(16));
   ASSERT_TRUE(p);
   EXPECT_EQ(state()->mitems, 2u) << "the first registration collected";
@@ -139,9 +127,7 @@ GC_TEST(TheStackKeepsItsBlocksAndOnlyTheCollectingThreadSeesIt) {
   EXPECT_STREQ(p, "alive");
   EXPECT_TRUE(item_of(p));
   EXPECT_EQ(released, std::vector<uintptr_t>{gone});
-}
-
-GC_TEST(RootsKeepWhatTheyPointAtExactlyAndSurviveStop) {
+  released.clear();
   xCore_GC_Pause();  // nothing refers to the blocks until they are linked; explicit runs still collect
   auto **root = static_cast<void **>(std::calloc(4, sizeof(void *)));
   ASSERT_EQ(xCore_GC_Add(root, 4 * sizeof(void *), XCORE_GC_ROOT, note_release), root);
@@ -202,8 +188,7 @@ TEST_F(Gc, ReallocAndFreeInEveryCase) {
   ASSERT_TRUE(moved && moved != p) << "a 1 MiB block does not fit where 64 bytes were";
   EXPECT_FALSE(item_of(p));
   const xCoreGcItem *item = item_of(moved);
-  ASSERT_TRUE(item);
-  EXPECT_EQ(item->size, size_t{1} << 20);
+  ASSERT_TRUE(item && item->size == size_t{1} << 20);
   EXPECT_TRUE(item->flags == XCORE_GC_LEAF && slot(item->dtor) == slot(&note_release)) << "flags and dtor move along";
   EXPECT_STREQ(moved, "kept across moves");
   EXPECT_EQ(xCore_GC_realloc(moved, SIZE_MAX / 2), nullptr);
@@ -211,8 +196,7 @@ TEST_F(Gc, ReallocAndFreeInEveryCase) {
   EXPECT_STREQ(moved, "kept across moves");
   void *grown = xCore_GC_realloc(std::malloc(8), 4096);
   EXPECT_TRUE(grown && !item_of(grown)) << "an unregistered block stays unregistered";
-  EXPECT_EQ(xCore_GC_realloc(moved, 0), nullptr);
-  EXPECT_FALSE(item_of(moved)) << "size 0 releases";
+  EXPECT_TRUE(!xCore_GC_realloc(moved, 0) && !item_of(moved)) << "size 0 releases";
   int local = 0;
   for (void *q : std::initializer_list<void *>{&local, grown, const_cast<char *>(xCore.EmptyString), nullptr})
     xCore_GC_free(q);  // not registered: ignored
@@ -232,8 +216,7 @@ NOINLINE size_t drop_library_results(int count) {
   }
   return peak;
 }
-// The U form releases its wide temporary with xCore_free: only the result
-// may stay registered.
+// The U form releases its wide temporary with xCore_free: only the result may stay registered.
 NOINLINE void drop_system_paths(int count) {
   for (int i = 0; i < count; ++i) EXPECT_TRUE(item_of(xCore_SystemPathU(0x24)));  // the Windows folder
 }
@@ -246,9 +229,8 @@ GC_TEST(LibraryResultsAreCollectedOrForgottenWhenReleased) {
   wchar_t *w = xCore_U2W("text", 0);
   ASSERT_TRUE(item_of(w));
   xCore_free(w);
-  EXPECT_EQ(state()->nitems, 0u);
   drop_system_paths(50);
-  EXPECT_EQ(state()->nitems, 50u);
+  EXPECT_EQ(state()->nitems, 50u) << "released results are forgotten";
   collect_clean();
   EXPECT_EQ(state()->nitems, 0u);
   // Keys of a table are not the collector's to release.
@@ -317,8 +299,7 @@ int32_t visit(xTableEntry *e) {
   return 1;
 }
 
-// Keys of the pool: every 50th beyond ASCII (the 0th empty), the rest plain;
-// and the operations in the keys' form.
+// Keys of the pool: every 50th beyond ASCII (the 0th empty), the rest plain.
 template <class Char>
 std::basic_string<Char> key_text(int n) {
   if constexpr (sizeof(Char) == 1)
@@ -326,19 +307,12 @@ std::basic_string<Char> key_text(int n) {
   else
     return n % 50 ? L"key-" + std::to_wstring(n) : n ? L"\u4F60\U0001F600" + std::to_wstring(n) : std::wstring();
 }
-template <class Char>
-auto operations() {
-  if constexpr (sizeof(Char) == 1)
-    return std::make_tuple(xTable_InsertA, xTable_SearchA, xTable_GetValA, xTable_SetValA, xTable_RemoveA);
-  else
-    return std::make_tuple(xTable_InsertW, xTable_SearchW, xTable_GetValW, xTable_SetValW, xTable_RemoveW);
-}
-
 // A pool of keys small enough to hit present and absent keys alike.
-template <class Char>
-void run_against_model(tarvo::test::AllocationLedger &counter, uint32_t seed) {
+// `ops` are the table's insert, search, get, set and remove in the keys' form.
+template <class Char, class Ops>
+void run_against_model(tarvo::test::AllocationLedger &counter, uint32_t seed, Ops ops) {
   using Text = std::basic_string<Char>;
-  auto [insert, search, get, set, remove] = operations<Char>();
+  auto [insert, search, get, set, remove] = ops;
   xTable *t = xTable_Create();
   std::map<Text, uint64_t> model;
   std::mt19937 rng(seed);
@@ -378,8 +352,10 @@ void run_against_model(tarvo::test::AllocationLedger &counter, uint32_t seed) {
 }
 
 TEST_F(Table, RandomOperationsMatchAMap) {
-  run_against_model<char>(counter(), 1);
-  run_against_model<wchar_t>(counter(), 2);
+  auto a = std::make_tuple(xTable_InsertA, xTable_SearchA, xTable_GetValA, xTable_SetValA, xTable_RemoveA);
+  auto w = std::make_tuple(xTable_InsertW, xTable_SearchW, xTable_GetValW, xTable_SetValW, xTable_RemoveW);
+  run_against_model<char>(counter(), 1, a);
+  run_against_model<wchar_t>(counter(), 2, w);
 }
 
 using Ints = std::vector<int>;
@@ -395,30 +371,15 @@ SMM *with_values(std::initializer_list<int> values) {
   return a;
 }
 
-TEST(Smm, GrowsInWholeStepsBeyondTheNeed) {
-  SMM *a = SMM_Create(4, 7);
-  EXPECT_EQ(SMM_Append(a, 1), 1u);
-  EXPECT_EQ(SMM_Append(a, 0), 2u) << "no count appends one";
-  EXPECT_EQ(SMM_Append(a, 6), 3u) << "the index of the first new element";
-  EXPECT_EQ(a->capacity, 8u) << "no growth inside a step";
-  EXPECT_EQ(SMM_Append(a, 5), 9u);
-  EXPECT_EQ(a->capacity, 20u) << "the need plus a step";
-  SMM_ReInit(a);
-  EXPECT_TRUE(!a->data && !a->capacity && !a->count && a->element_size == 4u && a->step == 7u);
-  SMM_Destroy(a);
-}
-
-TEST(Smm, EditsMoveTheElementsAndBadIndexesAreRefused) {
+TEST(Smm, GrowsInStepsEditsMoveTheElementsAndBadIndexesAreRefused) {
   SMM *a = with_values({10, 20, 30});
-  EXPECT_EQ(a->capacity, 33u) << "the default step is 32";
+  EXPECT_EQ(a->capacity, 33u) << "the need plus the default step of 32";
   EXPECT_EQ(SMM_Insert(a, 0, 1), 1u);
   at(a, 1) = 5;
   EXPECT_EQ(SMM_Insert(a, 99, 2), 5u) << "past the end appends";
   EXPECT_TRUE(SMM_Delete(a, 5, 2) == -1 && SMM_Delete(a, 2, 1) == -1 && SMM_Swap(a, 2, 2) == -1 &&
               SMM_Swap(a, 1, 3) == -1);
   EXPECT_EQ(values(a), (Ints{30, 20, 5}));
-  EXPECT_EQ(SMM_Malloc(a, 100), -1);
-  EXPECT_EQ(a->capacity, 100u);
   EXPECT_EQ(SMM_Delete(a, 2, 10), -1) << "past the end cuts";
   EXPECT_EQ(values(a), (Ints{30}));
   SMM_Destroy(a);
@@ -432,6 +393,9 @@ TEST(Smm, EditsMoveTheElementsAndBadIndexesAreRefused) {
   EXPECT_EQ(values(a), (Ints{1, 2, 3}));
   EXPECT_EQ(SMM_Malloc(a, 0), -1);
   EXPECT_TRUE(!a->data && !a->count);
+  SMM_Append(a, 1);
+  SMM_ReInit(a);
+  EXPECT_TRUE(!a->data && !a->capacity && !a->count && a->element_size == 4u && a->step == 32u);
   EXPECT_TRUE(!SMM_Create(0, 5) && !SMM_Append(nullptr, 1) && !SMM_GetPtr(nullptr, 1) && !SMM_Delete(nullptr, 1, 1));
   SMM_Destroy(nullptr);
   SMM_Destroy(a);
@@ -442,10 +406,8 @@ TEST(Mbm, GrowsWithTerminatorsAndRefusesWhatCannotBe) {
   EXPECT_TRUE(MBM_Append(b, "abc", 0, 1) == -1 && MBM_Insert(b, 1, "x", 0, 1) == -1);
   EXPECT_EQ(b->length, 2u);
   EXPECT_STREQ(static_cast<const char *>(b->data), "ax") << "a terminated insert ends the text";
-  EXPECT_EQ(MBM_Malloc(b, 1), -1);
-  EXPECT_TRUE(b->length == 1u && std::memcmp(b->data, "a", 1) == 0);
-  EXPECT_EQ(MBM_Malloc(b, 0), -1);
-  EXPECT_EQ(b->data, nullptr);
+  EXPECT_TRUE(MBM_Malloc(b, 1) == -1 && b->length == 1u && std::memcmp(b->data, "a", 1) == 0) << "cut to fit";
+  EXPECT_TRUE(MBM_Malloc(b, 0) == -1 && !b->data);
   EXPECT_EQ(MBM_Append(b, "z", 1, 1), -1);
   EXPECT_EQ(b->capacity, 2u + 4096u);
   EXPECT_EQ(MBM_Append(b, "a", 1, 3), 0) << "terminator width above 2";
