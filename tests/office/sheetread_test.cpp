@@ -1,8 +1,6 @@
-// Whole sheets and books into script tables, through the stand-in
-// spreadsheet application and the stand-in spreadsheet-file library over the
-// same book file: every documented shape compared field by field (as the
-// canonical description of the table, kinds included), every error table,
-// what the reads leave behind, and the binding of the file library.
+// Whole sheets and books into script tables through the stand-in application
+// and the stand-in file library over the same book: every shape and error
+// table, what the reads leave behind, and the binding of the file library.
 #include "excel_fixture.hpp"
 
 #include "temp_dir.hpp"
@@ -30,9 +28,11 @@ const char kBook[] =
     "sheet\tDup\n"
     "cell\tA1\ts\tk\ncell\tB1\ts\tk\ncell\tA2\ts\t1\ncell\tB2\ts\t2\n";
 
-using LiveBooks = long (*)();
-using BookIsXml = int32_t (*)(intptr_t);
-using Fail = void (*)(const char *);
+// An entry point of the stand-in file library, which sits beside the test.
+template <class F>
+F standin_entry(const char *name) {
+  return reinterpret_cast<F>(GetProcAddress(GetModuleHandleW(L"tarvo_libxl_standin.dll"), name));
+}
 
 class SheetReadTest : public ExcelTest {
  protected:
@@ -42,9 +42,9 @@ class SheetReadTest : public ExcelTest {
     std::ofstream(path.c_str(), std::ios::binary) << kBook;
     script_.run("P = [[" + utf8(path) + "]] M = [[" + utf8(dir_.file(L"missing.xlsx")) + "]]");
     ASSERT_EQ(script_.run("return T.LibXL_Init('tarvo_libxl_standin.dll')"), "n:1");
-    HMODULE standin = GetModuleHandleW(L"tarvo_libxl_standin.dll");
-    live_books_ = reinterpret_cast<LiveBooks>(GetProcAddress(standin, "xlStandinLiveBooks"));
-    fail_ = reinterpret_cast<Fail>(GetProcAddress(standin, "xlStandinFail"));
+    live_books_ = standin_entry<long (*)()>("xlStandinLiveBooks");
+    fail_ = standin_entry<void (*)(const char *)>("xlStandinFail");
+    ASSERT_TRUE(live_books_ && fail_);
   }
   void TearDown() override {
     if (fail_) fail_(nullptr);
@@ -53,12 +53,9 @@ class SheetReadTest : public ExcelTest {
   }
   void left_behind() {
     EXPECT_EQ(control().live(), baseline_) << "an automation object was left behind";
-    if (live_books_) {
-      EXPECT_EQ(live_books_(), 0) << "a file-library book was left behind";
-    }
+    EXPECT_EQ(live_books_ ? live_books_() : 0, 0) << "a file-library book was left behind";
   }
-  // The call (with E as the engine flag) through the application and
-  // through the file library: both must give the same table.
+  // The call (E the engine flag) through both engines: the same table.
   std::string both(const std::string &call) {
     const std::string application = script_.run("E = false return T." + call);
     const std::string file = script_.run("E = true return T." + call);
@@ -67,21 +64,21 @@ class SheetReadTest : public ExcelTest {
   }
 
   tarvo::test::TempDir dir_;
-  Script script_;
-  LiveBooks live_books_ = nullptr;
-  Fail fail_ = nullptr;
+  long (*live_books_)() = nullptr;
+  void (*fail_)(const char *) = nullptr;
 };
 
-#define NAMED_ROWS(row) row("apple", "3") "," row("\xe6\xa2\xa8", "3.75") "," row("\xf0\x9f\x98\x80x", "-2")
 #define LIST_ROW(a, b) "L{[1]=\"" a "\",[2]=\"" b "\"}"
 #define NAMED_LIST "L{[1]=" LIST_ROW("apple", "3") ",[2]=" LIST_ROW("\xe6\xa2\xa8", "3.75") ",[3]=" \
                    LIST_ROW("\xf0\x9f\x98\x80x", "-2") "}"
 #define DONE(rows) ",LastError=\"\",RowCount=" rows ",Success=true}"
+#define SHEET_ERROR(message) "R{ColCount=0,Data=L{},LastError=\"" message "\",RowCount=0,Success=false}"
+#define BOOK_ERROR(message, sheets) "R{LastError=\"" message "\",SheetCount=0,Sheets=" sheets ",Success=false}"
 
-TEST_F(SheetReadTest, EveryShapeIsTheSameThroughBothEngines) {
+TEST_F(SheetReadTest, EveryShapeAndErrorIsTheSameThroughBothEnginesAndLeavesNothingBehind) {
   const struct {
     const char *call, *table;
-  } kShapes[] = {
+  } kReads[] = {
       {"Excel_ReadSheet(P, 'Named', 'A', 1, true, E)",
        "R{ColCount=2,Data=L{[1]=R{Name=\"apple\",Qty=\"3\"},[2]=R{Name=\"\xe6\xa2\xa8\",Qty=\"3.75\"},"
        "[3]=R{Name=\"\xf0\x9f\x98\x80x\",Qty=\"-2\"}},LastError=\"\",MapField=R{Name=1,Qty=2},"
@@ -104,9 +101,25 @@ TEST_F(SheetReadTest, EveryShapeIsTheSameThroughBothEngines) {
       {"Excel_ReadSheet(P, 'Named', 'A', math.maxinteger, false, E)", "R{ColCount=0,Data=L{},RowCount=0}"},
       {"Excel_ReadSheet(P, 'Named', '', math.mininteger, true, E)", "R{ColCount=0,Data=L{},RowCount=0}"},
       {"Excel_ReadSheet(P, 'Named', {}, 1, false, E)", "R{ColCount=2,Data=L{},RowCount=0}"},
+      {"Excel_ReadSheet({}, 1, 'A', 1, false, E)", SHEET_ERROR("Param1 Datatype Error !")},
+      {"Excel_ReadSheet(P, true, 'A', 1, false, E)", SHEET_ERROR("Param2 Datatype Error !")},
+      {"Excel_ReadSheet(P, {}, 'A', 1, false, E)", SHEET_ERROR("Param2 Datatype Error !")},
+      {"Excel_ReadSheet(M, 1, 'A', 1, false, E)", SHEET_ERROR("GetBook Failed !")},
+      {"Excel_ReadSheet(0, 1, 'A', 1, false, E)", SHEET_ERROR("GetBook Failed !")},
+      {"Excel_ReadSheet(P, 'Nope', 'A', 1, false, E)", SHEET_ERROR("GetSheet Failed !")},
+      {"Excel_ReadSheet(P, 7, 'A', 1, false, E)", SHEET_ERROR("GetSheet Failed !")},
+      {"Excel_ReadBook(false, 'A', 1, true, false, E)", BOOK_ERROR("Param1 Datatype Error !", "R{}")},
+      {"Excel_ReadBook(M, 'A', 1, true, false, E)", BOOK_ERROR("GetBook Failed !", "R{}")},
+      {"Excel_ReadBook(M, 'A', 1, false, false, E)", BOOK_ERROR("GetBook Failed !", "L{}")},
   };
-  for (const auto &shape : kShapes) {
-    EXPECT_EQ(both(shape.call), shape.table) << shape.call;
+  for (const auto &read : kReads) {
+    EXPECT_EQ(both(read.call), read.table) << read.call;
+    left_behind();
+  }
+  // A Lua error while building (no BasicLib) is raised after the tidying up.
+  for (const std::string engine : {"false", "true"}) {
+    EXPECT_EQ(script_.run("local B = BasicLib BasicLib = nil local ok = pcall(T.Excel_ReadSheet, P, 1, 'A', 1, false, " +
+                          engine + ") BasicLib = B return ok"), "n:0");
     left_behind();
   }
 }
@@ -120,7 +133,7 @@ TEST_F(SheetReadTest, BooksAreTheSameThroughBothEngines) {
   const std::string by_number = both("Excel_ReadBook(P, nil, nil, false, nil, E)");
   EXPECT_EQ(by_number.rfind("R{LastError=\"\",SheetCount=6,Sheets=L{[1]=R{ColCount=2,Data=" NAMED_LIST, 0), 0u)
       << by_number;
-  // Names that cannot be read: the sheets are keyed by number, not all by "".
+  // Unreadable names: the sheets are keyed by number, not all by "".
   control().fault(L"get Name", L"fail");
   fail_("xlBookGetSheetNameW");
   const std::string unnamed = both("Excel_ReadBook(P, 'A', 1, true, false, E)");
@@ -133,39 +146,6 @@ TEST_F(SheetReadTest, BooksAreTheSameThroughBothEngines) {
   EXPECT_NE(script_.run("return T.Excel_ReadBook(P, 'A', 1, false, false, true)")
                 .find("[6]=R{ColCount=0,Data=L{},RowCount=0,SheetIndex=6,SheetName=\"Dup\"}},Success=true}"),
             std::string::npos);
-}
-
-#define SHEET_ERROR(message) "R{ColCount=0,Data=L{},LastError=\"" message "\",RowCount=0,Success=false}"
-#define BOOK_ERROR(message, sheets) "R{LastError=\"" message "\",SheetCount=0,Sheets=" sheets ",Success=false}"
-
-TEST_F(SheetReadTest, ErrorTablesLeaveNothingBehind) {
-  const struct {
-    const char *call, *table;
-  } kErrors[] = {
-      {"Excel_ReadSheet({}, 1, 'A', 1, false, E)", SHEET_ERROR("Param1 Datatype Error !")},
-      {"Excel_ReadSheet(P, true, 'A', 1, false, E)", SHEET_ERROR("Param2 Datatype Error !")},
-      {"Excel_ReadSheet(P, {}, 'A', 1, false, E)", SHEET_ERROR("Param2 Datatype Error !")},
-      {"Excel_ReadSheet(M, 1, 'A', 1, false, E)", SHEET_ERROR("GetBook Failed !")},
-      {"Excel_ReadSheet(0, 1, 'A', 1, false, E)", SHEET_ERROR("GetBook Failed !")},
-      {"Excel_ReadSheet(P, 'Nope', 'A', 1, false, E)", SHEET_ERROR("GetSheet Failed !")},
-      {"Excel_ReadSheet(P, 7, 'A', 1, false, E)", SHEET_ERROR("GetSheet Failed !")},
-      {"Excel_ReadBook(false, 'A', 1, true, false, E)", BOOK_ERROR("Param1 Datatype Error !", "R{}")},
-      {"Excel_ReadBook(M, 'A', 1, true, false, E)", BOOK_ERROR("GetBook Failed !", "R{}")},
-      {"Excel_ReadBook(M, 'A', 1, false, false, E)", BOOK_ERROR("GetBook Failed !", "L{}")},
-  };
-  for (const auto &error : kErrors) {
-    EXPECT_EQ(both(error.call), error.table) << error.call;
-    left_behind();
-  }
-  // A Lua error while building (no BasicLib) is raised after the tidying up.
-  for (const char *engine : {"false", "true"}) {
-    EXPECT_EQ(script_.run(std::string("local B = BasicLib BasicLib = nil local ok = pcall(T.Excel_ReadSheet, P, 1, "
-                                      "'A', 1, false, ") + engine + ") BasicLib = B return ok"),
-              "n:0");
-    left_behind();
-  }
-  EXPECT_TRUE(script_.run("return T.Excel_ReadSheet(P)").ends_with("param count error !"));
-  EXPECT_TRUE(script_.run("return T.Excel_ReadBook()").ends_with("param count error !"));
 }
 
 // Through the application a path gets an application of its own, whose book
@@ -187,8 +167,8 @@ TEST_F(SheetReadTest, TidyingUpClosesOnlyTheBookTheReadOpened) {
   o.release();
 }
 
-// The binding, in the order a script meets it. Each test runs in a process of
-// its own, so nothing is bound at the start.
+// The binding, in the order a script meets it (each test runs in a process
+// of its own: nothing is bound at the start).
 TEST(LibXLBinding, AllOrNothingAndAFailedRebindingKeepsTheGoodOne) {
   tarvo::test::TempDir dir;
   const std::wstring path = dir.file(L"b.xlsx");
@@ -214,17 +194,14 @@ TEST(LibXLBinding, AllOrNothingAndAFailedRebindingKeepsTheGoodOne) {
       {"return T.LibXL_Release(X)", "none"},
   };
   for (const auto &step : kSteps) EXPECT_EQ(s.run(step.call), step.result) << step.call;
-  for (const char *call : {"return T.LibXL_Init()", "return T.LibXL_BookLoad(1)", "return T.LibXL_NewBook(1, 2)"})
-    EXPECT_TRUE(s.run(call).ends_with("param count error !")) << call;
+  for (const char *call : {"LibXL_Init()", "LibXL_BookLoad(1)", "LibXL_NewBook(1, 2)", "Excel_ReadSheet(P)", "Excel_ReadBook()"})
+    EXPECT_TRUE(s.run(std::string("return T.") + call).ends_with("param count error !")) << call;
   // The format of a new book, as the stand-in saw it made.
-  auto is_xml = reinterpret_cast<BookIsXml>(
-      GetProcAddress(GetModuleHandleW(L"tarvo_libxl_standin.dll"), "xlStandinBookIsXml"));
+  const auto is_xml = standin_entry<int32_t (*)(intptr_t)>("xlStandinBookIsXml");
   ASSERT_TRUE(is_xml);
   for (auto [argument, xml] : {std::pair{"", 1}, {"1", 1}, {"0", 0}}) {
-    const std::string handle = s.run(std::string("return T.LibXL_NewBook(") + argument + ")");
-    const auto book = static_cast<intptr_t>(std::stod(handle.substr(2)));
-    EXPECT_EQ(is_xml(book), xml) << argument;
-    s.set("X", book);
+    const std::string handle = s.run(std::string("X = T.LibXL_NewBook(") + argument + ") return X");
+    EXPECT_EQ(is_xml(static_cast<intptr_t>(std::stod(handle.substr(2)))), xml) << argument;
     s.run("T.LibXL_Release(X)");
   }
 }

@@ -1,10 +1,7 @@
-// Every SAP member row against the stand-in's journal: what reaches the GUI
-// (member, invoke kind, arguments) from the W form, the A form (ANSI text
-// beyond ASCII) and the Lua function, with the same result; then the
-// failure values of every member.
+// Every SAP member row against the stand-in's journal in the W form, the A
+// form (ANSI text beyond ASCII) and the Lua function; the failure values of
+// every member.
 #include "sap_fixture.hpp"
-
-#include "xcore.h"
 
 namespace saptest {
 namespace {
@@ -50,49 +47,10 @@ const Row kRows[] = {
     WA(SAP_View_FirstVisibleRow, "n:1", FIND(GRID) L"put firstVisibleRow()=I4:40\n", o.session, ASCII("wnd[0]/usr/cntlGRID/shell"), 40),
 };
 
-class SapMembers : public SapTest {
- protected:
-  // A connection of its own for each form of a row.
-  Objects open() { return Objects::open(engine_); }
-  Script script_;
-};
+using SapMembers = SapTest;
 
-TEST_F(SapMembers, EveryRowSendsItsExpressionInEveryForm) {
-  auto open = [&] { return this->open(); };
-  check_every_form(
-      kRows, [&](const Row &, const auto &form, std::wstring &journal) { return journaled(open, form, journal); },
-      [&](const Row &row, std::wstring &journal, bool objects) {
-        return journaled(
-            open,
-            [&](const Objects &o) {
-              for (auto [name, handle] : {std::pair{"engine", o.engine}, {"connection", o.connection}, {"session", o.session}})
-                script_.set(name, handle);
-              return script_.run("return T." + row.lua, objects);
-            },
-            journal);
-      });
-}
-
-TEST_F(SapMembers, NullHandlesGiveTheFailureValueAndSendNothing) {
-  check_null_handles(kRows, Objects{}, script_, control(), {"engine", "connection", "session"});
-}
-
-TEST_F(SapMembers, AFailingLastCallGivesTheFailureValue) {
-  for (const Row &row : kRows) {
-    std::wstring journal = row.journal;
-    if (journal.empty()) continue;
-    journal.pop_back();
-    const std::wstring last = member_of(journal.substr(journal.rfind(L'\n') + 1));
-    SCOPED_TRACE(std::string(row.name) + " with " + utf8(last) + " raising");
-    Objects o = Objects::open(engine_);
-    control().fault(last.c_str(), L"raise");
-    {
-      Registers registers;
-      EXPECT_TRUE(is_failure_value(row.w(o)));
-    }
-    control().clear_faults();
-    o.release();
-  }
+TEST_F(SapMembers, EveryRowInEveryFormAndItsFailureValues) {
+  check_member_table(kRows, [&] { return open(); }, control(), script_, {L"raise"});
 }
 
 }  // namespace
