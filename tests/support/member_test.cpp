@@ -8,18 +8,15 @@ extern "C" int luaopen_TARVO(lua_State *L);
 namespace membertest {
 
 // The engine's table helper, remembering each table's kind, and the
-// description of a script result (tables canonical: numeric keys first,
-// strings quoted; an object handle released).
+// description of a script result (tables with sorted keys and quoted strings;
+// an object handle released).
 const char kDescribe[] = R"lua(
 local kinds = setmetatable({}, {__mode = "k"})
 BasicLib = {NewTable = function(kind) local t = {}; kinds[t] = kind; return t end}
 local function table_text(t)
   local keys, parts = {}, {}
   for k in pairs(t) do keys[#keys + 1] = k end
-  table.sort(keys, function(a, b)
-    if type(a) ~= type(b) then return type(a) == "number" end
-    return a < b
-  end)
+  table.sort(keys, function(a, b) return tostring(a) < tostring(b) end)  -- digits before letters
   for i, k in ipairs(keys) do
     local v = t[k]
     local text = type(v) == "table" and table_text(v) or type(v) == "string" and string.format("%q", v) or tostring(v)
@@ -51,16 +48,11 @@ std::wstring Control::journal() {
   return text.c_str();
 }
 
-void Control::clear() { EXPECT_EQ(disp::CallMethod(app_, L"._ClearJournal()"), S_OK); }
-
-// Without a code the mode's own is taken (the code argument is left out).
 void Control::fault(const wchar_t *member, const wchar_t *mode, int32_t code, int32_t nth) {
   EXPECT_EQ(code ? disp::CallMethod(app_, L"._Fault(%S, %S, %d, %d)", member, mode, code, nth)
                  : disp::CallMethod(app_, L"._Fault(%S, %S, %m, %d)", member, mode, nth),
             S_OK);
 }
-
-void Control::clear_faults() { EXPECT_EQ(disp::CallMethod(app_, L"._ClearFaults()"), S_OK); }
 
 int32_t Control::live() {
   int32_t n = -1;
@@ -115,13 +107,6 @@ std::string describe(xComObject object) {
   if (!object) return "o:null";
   reinterpret_cast<IDispatch *>(object)->Release();
   return "o:obj";
-}
-
-std::string utf8(const std::wstring &w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
 }
 
 std::string describe(wchar_t *text) {

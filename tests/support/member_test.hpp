@@ -8,6 +8,7 @@
 #include "disphelper.h"
 #include "lua_api.hpp"
 #include "tarvo_members.h"
+#include "temp_dir.hpp"
 #include "xcore.h"
 
 #include <gtest/gtest.h>
@@ -26,9 +27,10 @@ class Control {
  public:
   explicit Control(xComObject app) : app_(reinterpret_cast<IDispatch *>(app)) {}
   std::wstring journal();  // the lines since the last clear, then clears them
-  void clear();
+  void clear() { EXPECT_EQ(disp::CallMethod(app_, L"._ClearJournal()"), S_OK); }
+  // Without a code the mode's own is taken.
   void fault(const wchar_t *member, const wchar_t *mode, int32_t code = 0, int32_t nth = 0);
-  void clear_faults();
+  void clear_faults() { EXPECT_EQ(disp::CallMethod(app_, L"._ClearFaults()"), S_OK); }
   int32_t live();
 
  private:
@@ -44,9 +46,8 @@ class Script {
   Script &operator=(const Script &) = delete;
   void set(const char *global, xComObject handle);
   // The first result of `code` as describe() writes it: "none" without one,
-  // "error: ..." when it raised, tables as "R{key=value,...}" (records) or
-  // "L{[1]=...}" (lists), keys sorted; an integer is an object handle (and
-  // released) when `objects` is set.
+  // "error: ..." when it raised, a table as "R{key=value,...}" (record) or
+  // "L{[1]=...}" (list); an integer an object handle when `objects` is set.
   std::string run(const std::string &code, bool objects = false);
 
  private:
@@ -60,7 +61,7 @@ std::string describe(double v);
 std::string describe(xComObject object);
 std::string describe(wchar_t *text);
 std::string describe(char *text);
-std::string utf8(const std::wstring &w);
+using tarvo::test::utf8;
 
 inline bool is_failure_value(const std::string &result) {
   return result == "n:0" || result == "o:null" || result == "t:" || result == "none";
@@ -71,8 +72,7 @@ inline bool is_failure_value(const std::string &result) {
 // object was left behind.
 class ProbedTest : public tarvo::test::LeakCheckedTest {
  protected:
-  // Takes the probe (and its reference); false without one.
-  bool take_probe(xComObject probe);
+  bool take_probe(xComObject probe);  // and its reference; false without one
   void TearDown() override;
   Control control() { return Control(probe_); }
 
@@ -113,11 +113,9 @@ inline std::string script_call(const char *name, std::string args) {
 
 // Rows written as the C call: ONE (one export), WA (W and A forms), _C
 // without a Lua function; the family's Objects is `o`, its row type `Row`.
-#define ROW(name, w, a, lua_args, result, journal, ...)                                                          \
-  Row {                                                                                                          \
-    #name, [](const Objects &o) { return describe(w(__VA_ARGS__)); }, a, result, journal,                      \
-        lua_args ? script_call(#name, lua_args) : std::string()                                                \
-  }
+#define ROW(name, w, a, lua_args, result, journal, ...)                                  \
+  Row{#name, [](const Objects &o) { return describe(w(__VA_ARGS__)); }, a, result, journal, \
+      lua_args ? script_call(#name, lua_args) : std::string()}
 #define A_FORM(name, ...) [](const Objects &o) { return describe(name##A(__VA_ARGS__)); }
 #define ONE(name, result, journal, ...) ROW(name, name, nullptr, #__VA_ARGS__, result, journal, __VA_ARGS__)
 #define ONE_C(name, result, journal, ...) ROW(name, name, nullptr, nullptr, result, journal, __VA_ARGS__)
