@@ -14,14 +14,12 @@ const char kDescribe[] = R"lua(
 local kinds = setmetatable({}, {__mode = "k"})
 BasicLib = {NewTable = function(kind) local t = {}; kinds[t] = kind; return t end}
 local function table_text(t)
-  local keys, parts = {}, {}
-  for k in pairs(t) do keys[#keys + 1] = k end
-  table.sort(keys, function(a, b) return tostring(a) < tostring(b) end)  -- digits before letters
-  for i, k in ipairs(keys) do
-    local v = t[k]
+  local parts = {}
+  for k, v in pairs(t) do
     local text = type(v) == "table" and table_text(v) or type(v) == "string" and string.format("%q", v) or tostring(v)
-    parts[i] = (type(k) == "string" and k or "[" .. k .. "]") .. "=" .. text
+    parts[#parts + 1] = (type(k) == "string" and k or "[" .. k .. "]") .. "=" .. text
   end
+  table.sort(parts)
   return (kinds[t] == 1 and "L" or kinds[t] == 2 and "R" or "?") .. "{" .. table.concat(parts, ",") .. "}"
 end
 function Describe(objects, chunk)
@@ -71,10 +69,6 @@ Script::Script() {
   luaopen_TARVO(L_);
   api.lua_setglobal(L_, "T");
   if (api.luaL_loadstring(L_, kDescribe) || api.lua_pcallk(L_, 0, 0, 0, 0, nullptr)) ADD_FAILURE() << "describing";
-}
-
-Script::~Script() {
-  if (L_) api.lua_close(L_);
 }
 
 void Script::set(const char *global, xComObject handle) {

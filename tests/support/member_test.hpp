@@ -41,13 +41,14 @@ class Control {
 class Script {
  public:
   Script();
-  ~Script();
+  ~Script() {
+    if (L_) tarvo::lua::api.lua_close(L_);
+  }
   Script(const Script &) = delete;
   Script &operator=(const Script &) = delete;
   void set(const char *global, xComObject handle);
-  // The first result of `code` as describe() writes it: "none" without one,
-  // "error: ..." when it raised, a table as "R{key=value,...}" (record) or
-  // "L{[1]=...}" (list); an integer an object handle when `objects` is set.
+  // The first result of `code` as describe() writes it ("none", "error: ...",
+  // "R{key=value,...}" or "L{[1]=...}"); integers are objects if `objects`.
   std::string run(const std::string &code, bool objects = false);
 
  private:
@@ -68,8 +69,7 @@ inline bool is_failure_value(const std::string &result) {
 }
 
 // A fixture holding a probe, a stand-in object that reads the server's
-// journal; proves after every test that no library result and no automation
-// object was left behind.
+// journal; proves after every test that nothing was left behind.
 class ProbedTest : public tarvo::test::LeakCheckedTest {
  protected:
   bool take_probe(xComObject probe);  // and its reference; false without one
