@@ -89,8 +89,6 @@ std::string Script::run(const std::string &code, bool objects) {
   return out;
 }
 
-std::string describe(int32_t v) { return describe(static_cast<double>(v)); }
-
 std::string describe(double v) {
   char buf[40];
   std::snprintf(buf, sizeof buf, "n:%.15g", v);

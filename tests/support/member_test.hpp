@@ -1,6 +1,5 @@
-// What the tests of the automation member families share: a stand-in's
-// control members, a script state with the module, results described as text
-// (so the W, A and Lua forms compare as equals) and the member-table checks.
+// What the automation family tests share: a stand-in's control members, a script state, results
+// described as text (so the W, A and Lua forms compare as equals) and the member-table checks.
 #pragma once
 
 #include "alloc_counter.hpp"
@@ -16,6 +15,8 @@
 #include <functional>
 #include <regex>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace membertest {
 
@@ -55,10 +56,9 @@ class Script {
   lua_State *L_ = nullptr;
 };
 
-// A result as text, released on the way: "n:<number>" (also booleans),
-// "o:obj" / "o:null", "t:<UTF-8 text>".
-std::string describe(int32_t v);
+// A result as text, released on the way: "n:<number>", "o:obj" / "o:null", "t:<UTF-8 text>".
 std::string describe(double v);
+inline std::string describe(int32_t v) { return describe(static_cast<double>(v)); }
 std::string describe(xComObject object);
 std::string describe(wchar_t *text);
 std::string describe(char *text);
@@ -81,8 +81,7 @@ class ProbedTest : public tarvo::test::LeakCheckedTest {
   Script script_;
 };
 
-// A text argument in both forms: UTF-16 for W, the ANSI code page (1252
-// here) for A.
+// A text argument in both forms: UTF-16 for W, the ANSI code page (1252 here) for A.
 struct Text {
   const wchar_t *w;
   const char *a;
@@ -111,8 +110,7 @@ inline std::string script_call(const char *name, std::string args) {
   return std::string(name) + "(" + args + ")";
 }
 
-// Rows written as the C call: ONE (one export), WA (W and A forms), _C
-// without a Lua function; the family's Objects is `o`, its row type `Row`.
+// Rows written as the C call: ONE (one export), WA (W and A forms), _C without a Lua function.
 #define ROW(name, w, a, lua_args, result, journal, ...)                                  \
   Row{#name, [](const Objects &o) { return describe(w(__VA_ARGS__)); }, a, result, journal, \
       lua_args ? script_call(#name, lua_args) : std::string()}
@@ -124,8 +122,7 @@ inline std::string script_call(const char *name, std::string args) {
 #define WA_C(name, result, journal, ...) \
   ROW(name, name##W, A_FORM(name, __VA_ARGS__), nullptr, result, journal, __VA_ARGS__)
 
-// A W form's result, checking it left the registers alone (only the A forms
-// and the script functions report sizes).
+// A W form's result, checking it left the registers alone (only A forms and scripts report sizes).
 template <class Form, class Objects>
 std::string leaving_registers(const Form &form, const Objects &o) {
   xCore.iRet = 1234;
