@@ -55,7 +55,7 @@ using Row = MemberRow<Objects>;
 
 #define CORNERS(a, b) L"get Cells(I4:" a L")\nget Cells(I4:" b L")\n"
 #define RANGE_OF(a, b) L"DISPATCH:Range(Sheet1!" a L"),DISPATCH:Range(Sheet1!" b L")"
-#define PAGE(set) L"get PageSetup()\nput " set L"\n"
+#define PAGE(put) L"get PageSetup()\nput " put L"\n"
 #define TWO_CORNERS CORNERS(L"1,I4:1", L"2,I4:2") L"get Range(" RANGE_OF(L"$A$1", L"$B$2") L")\n"
 
 const Row kRows[] = {
@@ -149,8 +149,8 @@ const Row kRows[] = {
     WA(Excel_Sheet_SetPageHeader, "n:1", L"get PageSetup()\nput CenterHeader()=BSTR:\u00e91\n", o.sheet, kE1),
     WA(Excel_Sheet_SetPageFooter, "n:1", L"get PageSetup()\nput CenterFooter()=BSTR:\u00e91\n", o.sheet, kE1),
     ONE(Excel_Sheet_SetPageSetup, "n:1", PAGE("TopMargin()=R8:1.5") PAGE("BottomMargin()=R8:2") PAGE("LeftMargin()=R8:3")
-        PAGE("RightMargin()=R8:4") PAGE("HeaderMargin()=R8:5") PAGE("FooterMargin()=R8:6")
-        PAGE("CenterHorizontally()=BOOL:-1") PAGE("CenterVertically()=BOOL:0"), o.sheet, 1.5, 2.0, 3.0, 4.0, 5.0, 6.0, 1, 0),
+        PAGE("RightMargin()=R8:4") PAGE("HeaderMargin()=R8:5") PAGE("FooterMargin()=R8:6") PAGE("CenterHorizontally()=BOOL:-1")
+        PAGE("CenterVertically()=BOOL:0"), o.sheet, 1.5, 2.0, 3.0, 4.0, 5.0, 6.0, 1, 0),
     ONE(Excel_Sheet_PrintPreview, "n:1", L"call PrintPreview()\n", o.sheet),
     ONE(Excel_Sheet_Print, "n:1", L"call PrintOut()\n", o.sheet),
     WA_C(Excel_Range_AddComment, "n:1", L"call AddComment(BSTR:\u00e91)\n", o.range, kE1),
