@@ -13,6 +13,7 @@ namespace exceltest {
 namespace {
 
 using namespace membertest;
+using tarvo::test::TempDir;
 
 // The probe is an application.
 class ExcelTest : public ProbedTest {
@@ -198,8 +199,6 @@ TEST_F(ExcelTest, EveryRowInEveryFormAndItsFailureValues) {
   EXPECT_NE(watcher.text().find(L"Member:\t  .FileFormat\r\n"), std::wstring::npos) << utf8(watcher.text());
 }
 
-using tarvo::test::TempDir;
-
 std::string text_at(xComObject sheet, int r, int c) { return describe(Excel_Sheet_GetCellTextW(sheet, r, c)); }
 std::string sheet_order(xComObject book) {
   std::string names;
@@ -339,10 +338,10 @@ TEST_F(ExcelTest, AcrossTheProcessBoundaryAndWhatTheServerRefuses) {
   const int32_t start = server.live();
   xComObject attached = Excel_GetObject();
   ASSERT_NE(attached, 0) << "the running instance is found";
-  xComObject book = Excel_NewBook(attached);
-  xComObject sheet = Excel_Book_GetSheetW(book, L"Sheet2");
-  EXPECT_NE(sheet, 0);
-  for (xComObject h : {sheet, book}) release(h);
+  xComObject remote_book = Excel_NewBook(attached);
+  xComObject remote_sheet = Excel_Book_GetSheetW(remote_book, L"Sheet2");
+  EXPECT_NE(remote_sheet, 0);
+  for (xComObject h : {remote_sheet, remote_book}) release(h);
   EXPECT_EQ(server.live(), start) << "books and sheets released across the boundary";
   for (IDispatch *app : {remote.get(), reinterpret_cast<IDispatch *>(probe_)}) {
     Ref<IDispatch> book, sheet, none;
@@ -408,7 +407,7 @@ class SheetReadTest : public ExcelTest {
     return application;
   }
 
-  tarvo::test::TempDir dir_;
+  TempDir dir_;
   long (*live_books_)() = nullptr;
   void (*fail_)(const char *) = nullptr;
 };
@@ -499,7 +498,7 @@ TEST_F(SheetReadTest, TidyingUpClosesOnlyTheBookTheReadOpened) {
 // The binding, in the order a script meets it (each test runs in a process
 // of its own: nothing is bound at the start).
 TEST(LibXLBinding, AllOrNothingAndAFailedRebindingKeepsTheGoodOne) {
-  tarvo::test::TempDir dir;
+  TempDir dir;
   const std::wstring path = dir.file(L"b.xlsx");
   std::ofstream(path.c_str(), std::ios::binary) << kBook;
   Script s;
