@@ -1,40 +1,41 @@
 #include "member_test.hpp"
 
-#include "xcore.h"
-
+#include <algorithm>
 #include <cstdio>
 
 extern "C" int luaopen_TARVO(lua_State *L);
 
 namespace membertest {
 
-namespace {
-
-// The engine's table helper, remembering each table's kind, and a canonical
-// description of a table: "L{...}" for lists, "R{...}" for records, keys
-// sorted (numbers first), strings quoted.
-const char kTables[] = R"lua(
+// The engine's table helper, remembering each table's kind, and the
+// description of a script result (tables with sorted keys and quoted strings;
+// an object handle released).
+const char kDescribe[] = R"lua(
 local kinds = setmetatable({}, {__mode = "k"})
 BasicLib = {NewTable = function(kind) local t = {}; kinds[t] = kind; return t end}
-function DescribeTable(t)
-  local keys = {}
-  for k in pairs(t) do keys[#keys + 1] = k end
-  table.sort(keys, function(a, b)
-    if type(a) ~= type(b) then return type(a) == "number" end
-    return a < b
-  end)
+local function table_text(t)
   local parts = {}
-  for _, k in ipairs(keys) do
-    local v = t[k]
-    local text = type(v) == "table" and DescribeTable(v) or type(v) == "string" and string.format("%q", v)
-                 or tostring(v)
-    parts[#parts + 1] = (type(k) == "string" and k or "[" .. tostring(k) .. "]") .. "=" .. text
+  for k, v in pairs(t) do
+    local text = type(v) == "table" and table_text(v) or type(v) == "string" and string.format("%q", v) or tostring(v)
+    parts[#parts + 1] = (type(k) == "string" and k or "[" .. k .. "]") .. "=" .. text
   end
+  table.sort(parts)
   return (kinds[t] == 1 and "L" or kinds[t] == 2 and "R" or "?") .. "{" .. table.concat(parts, ",") .. "}"
 end
+function Describe(objects, chunk)
+  if type(chunk) ~= "function" then return "error: " .. chunk end
+  local ok, v = pcall(chunk)
+  if not ok then return "error: " .. tostring(v) end
+  if objects and math.type(v) == "integer" then
+    T.COM_Release(v)
+    return v == 0 and "o:null" or "o:obj"
+  end
+  if type(v) == "number" then return string.format("n:%.15g", v) end
+  if type(v) == "boolean" then return v and "n:1" or "n:0" end
+  if type(v) == "table" then return table_text(v) end
+  return v == nil and "none" or "t:" .. tostring(v)
+end
 )lua";
-
-}  // namespace
 
 using namespace tarvo::lua;
 
@@ -45,16 +46,11 @@ std::wstring Control::journal() {
   return text.c_str();
 }
 
-void Control::clear() { EXPECT_EQ(disp::CallMethod(app_, L"._ClearJournal()"), S_OK); }
-
-// Without a code the mode's own is taken (the code argument is left out).
 void Control::fault(const wchar_t *member, const wchar_t *mode, int32_t code, int32_t nth) {
   EXPECT_EQ(code ? disp::CallMethod(app_, L"._Fault(%S, %S, %d, %d)", member, mode, code, nth)
                  : disp::CallMethod(app_, L"._Fault(%S, %S, %m, %d)", member, mode, nth),
             S_OK);
 }
-
-void Control::clear_faults() { EXPECT_EQ(disp::CallMethod(app_, L"._ClearFaults()"), S_OK); }
 
 int32_t Control::live() {
   int32_t n = -1;
@@ -72,11 +68,7 @@ Script::Script() {
   api.luaL_openlibs(L_);
   luaopen_TARVO(L_);
   api.lua_setglobal(L_, "T");
-  if (api.luaL_loadstring(L_, kTables) || api.lua_pcallk(L_, 0, 0, 0, 0, nullptr)) ADD_FAILURE() << "table helpers";
-}
-
-Script::~Script() {
-  if (L_) api.lua_close(L_);
+  if (api.luaL_loadstring(L_, kDescribe) || api.lua_pcallk(L_, 0, 0, 0, 0, nullptr)) ADD_FAILURE() << "describing";
 }
 
 void Script::set(const char *global, xComObject handle) {
@@ -87,37 +79,15 @@ void Script::set(const char *global, xComObject handle) {
 std::string Script::run(const std::string &code, bool objects) {
   if (!L_) return "error: no script state";
   const int top = api.lua_gettop(L_);
-  if (api.luaL_loadstring(L_, code.c_str()) || api.lua_pcallk(L_, 0, 1, 0, 0, nullptr)) {
-    std::string error = "error: ";
-    const char *message = api.lua_tolstring(L_, -1, nullptr);
-    error += message ? message : "?";
-    api.lua_settop(L_, top);
-    return error;
-  }
-  std::string out;
-  switch (api.lua_type(L_, -1)) {
-    case LUA_TNIL: out = "none"; break;
-    case LUA_TBOOLEAN: out = api.lua_toboolean(L_, -1) ? "n:1" : "n:0"; break;
-    case LUA_TSTRING: out = std::string("t:") + api.lua_tolstring(L_, -1, nullptr); break;
-    case LUA_TNUMBER:
-      if (objects && api.lua_isinteger(L_, -1))
-        out = describe(static_cast<xComObject>(api.lua_tointegerx(L_, -1, nullptr)));
-      else
-        out = describe(api.lua_tonumberx(L_, -1, nullptr));
-      break;
-    case LUA_TTABLE:
-      api.lua_getglobal(L_, "DescribeTable");
-      api.lua_rotate(L_, -2, 1);
-      api.lua_pcallk(L_, 1, 1, 0, 0, nullptr);
-      out = api.lua_tolstring(L_, -1, nullptr) ? api.lua_tolstring(L_, -1, nullptr) : "?";
-      break;
-    default: out = "other";
-  }
+  api.lua_getglobal(L_, "Describe");
+  api.lua_pushboolean(L_, objects);
+  api.luaL_loadstring(L_, code.c_str());  // the chunk, or why it is none
+  api.lua_pcallk(L_, 2, 1, 0, 0, nullptr);
+  const char *text = api.lua_tolstring(L_, -1, nullptr);
+  std::string out = text ? text : "?";
   api.lua_settop(L_, top);
   return out;
 }
-
-std::string describe(int32_t v) { return describe(static_cast<double>(v)); }
 
 std::string describe(double v) {
   char buf[40];
@@ -131,13 +101,6 @@ std::string describe(xComObject object) {
   return "o:obj";
 }
 
-std::string utf8(const std::wstring &w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
-
 std::string describe(wchar_t *text) {
   std::string out = "t:" + utf8(text ? text : L"");
   xCore_free(text);
@@ -145,31 +108,26 @@ std::string describe(wchar_t *text) {
 }
 
 std::string describe(char *text) {
-  std::wstring w;
-  if (text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    w.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
-    if (n > 1) MultiByteToWideChar(CP_ACP, 0, text, -1, w.data(), n);
-  }
+  std::wstring w(text ? std::max(MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0), 1) : 1, L'\0');
+  if (text) MultiByteToWideChar(CP_ACP, 0, text, -1, w.data(), static_cast<int>(w.size()));
   xCore_free(text);
-  return "t:" + utf8(w);
+  return "t:" + utf8(w.c_str());
 }
 
+// Disarms the faults, notes the live objects and clears the journal.
 bool ProbedTest::take_probe(xComObject probe) {
   probe_ = probe;
   if (!probe_) return false;
-  Control c = control();
-  c.clear_faults();
-  baseline_ = c.live();
-  c.clear();
+  control().clear_faults();
+  baseline_ = control().live();
+  control().clear();
   return true;
 }
 
 void ProbedTest::TearDown() {
   if (probe_) {
-    Control c = control();
-    c.clear_faults();
-    EXPECT_EQ(c.live(), baseline_) << "an automation object was left behind";
+    control().clear_faults();
+    EXPECT_EQ(control().live(), baseline_) << "an automation object was left behind";
     reinterpret_cast<IDispatch *>(probe_)->Release();
   }
   LeakCheckedTest::TearDown();

@@ -1,13 +1,51 @@
-// Every SAP member row against the stand-in's journal: what reaches the GUI
-// (member, invoke kind, arguments) from the W form, the A form (ANSI text
-// beyond ASCII) and the Lua function, with the same result; then the
-// failure values of every member.
-#include "sap_fixture.hpp"
+// The SAP family against the stand-in scripting engine with the test screen
+// (screen.txt): every member row in every form (a failing call raising or an
+// unknown member, as a missing id or the wrong kind of element gives), Exists,
+// and the GUI running in a process of its own.
+#include "member_test.hpp"
+#include "sap_standin.hpp"
+#include "xsap.h"
 
-#include "xcore.h"
+#include <string>
 
 namespace saptest {
 namespace {
+
+using namespace membertest;
+
+// A connection of its own on the engine, and its session.
+struct Objects {
+  xComObject engine = 0, connection = 0, session = 0;
+  static Objects open(xComObject engine) {
+    Objects o{engine, SAP_OpenConnectW(engine, L"TEST")};
+    o.session = SAP_Children(o.connection, 0);
+    EXPECT_TRUE(o.connection && o.session);
+    return o;
+  }
+  std::vector<std::pair<const char *, xComObject>> globals() const {
+    return {{"engine", engine}, {"connection", connection}, {"session", session}};
+  }
+  void release() {  // closes the connection
+    if (session) reinterpret_cast<IDispatch *>(session)->Release();
+    if (connection) SAP_Conn_Close(connection);
+    if (connection) reinterpret_cast<IDispatch *>(connection)->Release();
+    *this = {};
+  }
+};
+
+// The probe is an engine with the test screen.
+class SapTest : public ProbedTest {
+ protected:
+  void SetUp() override {
+    LeakCheckedTest::SetUp();
+    engine_ = SAP_Create();
+    ASSERT_TRUE(take_probe(engine_)) << "is the stand-in scripting engine registered?";
+    ASSERT_EQ(disp::CallMethod(reinterpret_cast<IDispatch *>(engine_), L"._LoadScreen(%S)", L"" SAP_SCREEN_FILE),
+              S_OK);
+  }
+
+  xComObject engine_ = 0;
+};
 
 using Row = MemberRow<Objects>;
 
@@ -50,49 +88,44 @@ const Row kRows[] = {
     WA(SAP_View_FirstVisibleRow, "n:1", FIND(GRID) L"put firstVisibleRow()=I4:40\n", o.session, ASCII("wnd[0]/usr/cntlGRID/shell"), 40),
 };
 
-class SapMembers : public SapTest {
- protected:
-  // A connection of its own for each form of a row.
-  Objects open() { return Objects::open(engine_); }
-  Script script_;
-};
-
-TEST_F(SapMembers, EveryRowSendsItsExpressionInEveryForm) {
-  auto open = [&] { return this->open(); };
-  check_every_form(
-      kRows, [&](const Row &, const auto &form, std::wstring &journal) { return journaled(open, form, journal); },
-      [&](const Row &row, std::wstring &journal, bool objects) {
-        return journaled(
-            open,
-            [&](const Objects &o) {
-              for (auto [name, handle] : {std::pair{"engine", o.engine}, {"connection", o.connection}, {"session", o.session}})
-                script_.set(name, handle);
-              return script_.run("return T." + row.lua, objects);
-            },
-            journal);
-      });
+TEST_F(SapTest, EveryRowInEveryFormAndItsFailureValues) {
+  check_member_table(kRows, [&] { return Objects::open(engine_); }, control(), script_, {L"raise", L"fail"});
+  // Exists answers whether an id is there (the rest fails on a missing id as the failing calls above).
+  Objects o = Objects::open(engine_);
+  for (auto [id, found] : {std::pair{L"wnd[0]/usr/lblNAME", 1}, {L"wnd[0]/usr/txtNOPE", 0}, {L"", 0}})
+    EXPECT_EQ(SAP_ExistsW(o.session, id), found) << utf8(id);
+  o.release();
 }
 
-TEST_F(SapMembers, NullHandlesGiveTheFailureValueAndSendNothing) {
-  check_null_handles(kRows, Objects{}, script_, control(), {"engine", "connection", "session"});
-}
-
-TEST_F(SapMembers, AFailingLastCallGivesTheFailureValue) {
-  for (const Row &row : kRows) {
-    std::wstring journal = row.journal;
-    if (journal.empty()) continue;
-    journal.pop_back();
-    const std::wstring last = member_of(journal.substr(journal.rfind(L'\n') + 1));
-    SCOPED_TRACE(std::string(row.name) + " with " + utf8(last) + " raising");
-    Objects o = Objects::open(engine_);
-    control().fault(last.c_str(), L"raise");
-    {
-      Registers registers;
-      EXPECT_TRUE(is_failure_value(row.w(o)));
-    }
-    control().clear_faults();
-    o.release();
-  }
+// The GUI running on the desktop, reached through the "SAPGUI" moniker.
+TEST_F(SapTest, AttachesToTheRunningGuiThroughItsMoniker) {
+  EXPECT_EQ(SAP_GetObject(), 0) << "nothing running yet";
+  const std::wstring event_name = L"tarvo_sap_ready_" + std::to_wstring(GetCurrentProcessId());
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, event_name.c_str());
+  std::wstring command = L"tarvo_sap_standin_server.exe " + event_name;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  HANDLE either[] = {ready, pi.hProcess};
+  ASSERT_EQ(WaitForMultipleObjects(2, either, FALSE, 60000), WAIT_OBJECT_0) << "the GUI did not start";
+  const xComObject engine = SAP_GetObject();
+  ASSERT_NE(engine, 0);
+  IDispatch *remote = reinterpret_cast<IDispatch *>(engine);
+  EXPECT_EQ(disp::CallMethod(remote, L"._LoadScreen(%S)", L"" SAP_SCREEN_FILE), S_OK);
+  const int32_t start = Control(engine).live();
+  EXPECT_EQ(script_.run("local e = T.SAP_GetObject() local c = T.SAP_OpenConnect(e, 'remote') "
+                        "local s = T.SAP_Children(c, 0) local t = T.SAP_GetText(s, 'wnd[0]/usr/txtNAME') "
+                        "T.SAP_CloseConnect(c) T.COM_Release(s) T.COM_Release(c) T.COM_Release(e) return t"),
+            "t:Zo\xc3\xab");
+  EXPECT_EQ(Control(engine).live(), start) << "an object of the running GUI was left behind";
+  remote->Release();
+  IDispatch *gui = nullptr;
+  ASSERT_EQ(disp::GetObject(standin::sap::kMonikerName, nullptr, &gui), S_OK);
+  disp::CallMethod(gui, L"._Quit()");
+  gui->Release();
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+  for (HANDLE h : {ready, pi.hProcess, pi.hThread}) CloseHandle(h);
 }
 
 }  // namespace
