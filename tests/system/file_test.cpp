@@ -313,6 +313,10 @@ TEST_F(Paths, NamesExtensionsFoldersAndJoins) {
   EXPECT_EQ(Owned<char>(Path_JoinA("C:\\d\xE9\\", "a")).str(), "C:\\d\xE9\\a");
   EXPECT_EQ(w(Path_JoinW(L"C:\\dir", nullptr)), L"<none>");
   EXPECT_EQ(xCore.iRet, 0);
+  wchar_t *folder = xCore_AppPathW();  // sized in characters, not bytes
+  std::wstring app = folder;
+  xCore_free(folder);
+  EXPECT_EQ(w(Path_JoinW(L"", L"a.txt")), app + L"a.txt") << "an empty folder is the program's";
 }
 
 // Random parts draw from 0-9 and A-Y and stay within a file name's limit (beyond it a name of gigabytes was built).
@@ -339,9 +343,11 @@ TEST_F(Paths, SafeCheckAbsoluteAndRelativeForms) {
   EXPECT_EQ(Path_SafeCheckW(reinterpret_cast<wchar_t *>(const_cast<char *>(xCore.EmptyString)), 1), 0);
   // Absolute and relative forms.
   EXPECT_EQ(w(Path_GetAbsW(L"D:\\a\\..\\b", L"C:\\base")), L"D:\\a\\..\\b") << "an absolute path is copied";
+  EXPECT_EQ(w(Path_GetAbsW(L"sub\\..\\x\\.\\f.txt", L"C:\\base")), L"C:\\base\\x\\f.txt");
   wchar_t saved[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, saved);
   ASSERT_TRUE(SetCurrentDirectoryW(dir().c_str()));
+  EXPECT_EQ(w(Path_GetAbsW(L"f.txt", nullptr)), dir() + L"f.txt");
   std::wstring target = dir() + L"a\\b", base = dir() + L"a";
   CreateDirectoryW(base.c_str(), nullptr);
   CreateDirectoryW(target.c_str(), nullptr);
