@@ -112,7 +112,7 @@ int main(int argc, char **argv) {
     Ref<IDispatch> app;
     if (FAILED(CoCreateInstance(standin::excel::kExcelClsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
                                 app.put_void()))) {
-      tarvo::bench::import_registration(L"excel_standin.reg");
+      tarvo::bench::import_registration(L"tarvo_excel_standin.reg");
       CoCreateInstance(standin::excel::kExcelClsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void());
     }
     if (!app || !bench_sheet("cross-process", app.get(), 30)) {
