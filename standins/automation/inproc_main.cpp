@@ -2,13 +2,7 @@
 #include "server.hpp"
 #include "test_model.hpp"
 
-namespace {
-standin::ClassFactory g_factory(standin::test_model::create_application);
-const standin::ServedClass g_classes[] = {{&standin::test_model::kInprocClsid, &g_factory}};
-}  // namespace
-
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void **out) {
-  return standin::get_class_object(g_classes, 1, clsid, iid, out);
+std::span<standin::ServedClass> standin::served_classes() {
+  static ServedClass classes[] = {{&test_model::kInprocClsid, ClassFactory(test_model::create_application)}};
+  return classes;
 }
-
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return standin::can_unload_now(); }

@@ -10,10 +10,6 @@ constexpr unsigned long kIdleMilliseconds = 60000;
 DWORD g_server_thread = 0;
 DWORD g_regcls = REGCLS_SINGLEUSE;
 
-void quit_server() {
-  if (g_server_thread) PostThreadMessageW(g_server_thread, WM_QUIT, 0, 0);
-}
-
 // A multiple-use server stays for the next client when its last object goes
 // (a creation arriving while it shut down would fail); only idleness ends it.
 void quit_single_use_server() {
@@ -48,39 +44,42 @@ HRESULT ClassFactory::LockServer(BOOL lock) {
   return S_OK;
 }
 
-HRESULT get_class_object(const ServedClass *classes, size_t count, REFCLSID clsid, REFIID iid, void **out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  for (size_t i = 0; i < count; ++i)
-    if (*classes[i].clsid == clsid) return classes[i].factory->QueryInterface(iid, out);
-  return CLASS_E_CLASSNOTAVAILABLE;
-}
-
 HRESULT can_unload_now() { return live_objects() == 0 && g_locks == 0 ? S_OK : S_FALSE; }
 
 void set_local_server_registration(DWORD regcls) { g_regcls = regcls; }
 
-int run_local_server(const CLSID &clsid, ClassFactory &factory) {
-  if (FAILED(CoInitialize(nullptr))) return 1;
+void quit_server() {
+  if (g_server_thread) PostThreadMessageW(g_server_thread, WM_QUIT, 0, 0);
+}
+
+void begin_server_thread() {
   g_server_thread = GetCurrentThreadId();
   MSG msg;
   PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from now on
-  on_last_object_gone(quit_single_use_server);
   complete_deferred_in_server(true);
+}
+
+void serve_until_quit_or_idle() {
+  const UINT_PTR check = SetTimer(nullptr, 0, 5000, nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER && msg.wParam == check) {
+      if (GetTickCount() - last_call_tick() > kIdleMilliseconds) break;
+      continue;
+    }
+    DispatchMessageW(&msg);
+  }
+  KillTimer(nullptr, check);
+}
+
+int run_local_server(const CLSID &clsid, ClassFactory &factory) {
+  if (FAILED(CoInitialize(nullptr))) return 1;
+  begin_server_thread();
+  on_last_object_gone(quit_single_use_server);
   DWORD cookie = 0;
   HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, g_regcls, &cookie);
   if (SUCCEEDED(hr)) {
-    // A server nobody calls any more does not linger: a client that died
-    // keeps its references for ever, since Wine collects no orphaned ones.
-    const UINT_PTR check = SetTimer(nullptr, 0, 5000, nullptr);
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      if (msg.message == WM_TIMER && msg.wParam == check) {
-        if (GetTickCount() - last_call_tick() > kIdleMilliseconds) break;
-        continue;
-      }
-      DispatchMessageW(&msg);
-    }
-    KillTimer(nullptr, check);
+    serve_until_quit_or_idle();
     CoRevokeClassObject(cookie);
   }
   on_last_object_gone(nullptr);

@@ -4,6 +4,8 @@
 
 #include "dispatch_object.hpp"
 
+#include <span>
+
 namespace standin {
 
 // Makes a new top-level object (the class's application object).
@@ -24,12 +26,26 @@ class ClassFactory final : public IClassFactory {
 
 struct ServedClass {
   const CLSID *clsid;
-  ClassFactory *factory;
+  ClassFactory factory;
 };
 
-// DllGetClassObject / DllCanUnloadNow over a list of classes.
-HRESULT get_class_object(const ServedClass *classes, size_t count, REFCLSID clsid, REFIID iid, void **out);
+// The classes an in-process stand-in serves: defined by each such DLL (its
+// inproc_main.cpp); dll_entry.cpp, built into every one of them, answers
+// DllGetClassObject and DllCanUnloadNow over them.
+std::span<ServedClass> served_classes();
+
+// Whether no object nor server lock is left (DllCanUnloadNow).
 HRESULT can_unload_now();
+
+// A server program's thread: begin_server_thread makes its message queue
+// (so that quit_server, called from any thread, is never lost) and has
+// deferred exception texts completed before they cross to the client;
+// serve_until_quit_or_idle dispatches calls until quit_server, or until no
+// call came for a minute: a client that died keeps its references for
+// ever, since Wine collects no orphaned ones.
+void begin_server_thread();
+void serve_until_quit_or_idle();
+void quit_server();
 
 // Runs a local server: registers the factory (one instance per server
 // process, as spreadsheet programs do), serves until the last object is gone

@@ -3,17 +3,8 @@
 #include "objects.hpp"
 #include "server.hpp"
 
-namespace {
-HRESULT create_excel(REFIID iid, void **out) { return standin::excel::create_application(false, iid, out); }
-HRESULT create_wps(REFIID iid, void **out) { return standin::excel::create_application(true, iid, out); }
-standin::ClassFactory g_excel(create_excel);
-standin::ClassFactory g_wps(create_wps);
-const standin::ServedClass g_classes[] = {{&standin::excel::kExcelClsid, &g_excel},
-                                          {&standin::excel::kWpsClsid, &g_wps}};
-}  // namespace
-
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void **out) {
-  return standin::get_class_object(g_classes, 2, clsid, iid, out);
+std::span<standin::ServedClass> standin::served_classes() {
+  static ServedClass classes[] = {{&excel::kExcelClsid, ClassFactory(excel::create_excel)},
+                                  {&excel::kWpsClsid, ClassFactory(excel::create_wps)}};
+  return classes;
 }
-
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return standin::can_unload_now(); }

@@ -1298,7 +1298,8 @@ HRESULT Workbooks::add(Invocation &call) {
 
 }  // namespace
 
-HRESULT create_application(bool wps, REFIID iid, void **out) { return make_as<Application>(iid, out, wps); }
+HRESULT create_excel(REFIID iid, void **out) { return make_as<Application>(iid, out, false); }
+HRESULT create_wps(REFIID iid, void **out) { return make_as<Application>(iid, out, true); }
 
 void register_active_as(const CLSID &clsid) { g_active_clsid = &clsid; }
 

@@ -7,9 +7,10 @@
 
 namespace standin::excel {
 
-// A new application object ("Excel.Application", or "KET.Application" when
-// `wps`), carrying one reference, asked for `iid`.
-HRESULT create_application(bool wps, REFIID iid, void **out);
+// A new application object ("Excel.Application", or "KET.Application"),
+// carrying one reference, asked for `iid`.
+HRESULT create_excel(REFIID iid, void **out);
+HRESULT create_wps(REFIID iid, void **out);
 
 // Application objects of this process register in the running-object table
 // under this class (the local server's), until Quit.

@@ -9,11 +9,6 @@
 
 #include <cwchar>
 
-namespace {
-HRESULT create_excel(REFIID iid, void **out) { return standin::excel::create_application(false, iid, out); }
-HRESULT create_wps(REFIID iid, void **out) { return standin::excel::create_application(true, iid, out); }
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR command_line, int) {
   const bool wps = command_line && wcsstr(command_line, L"wps");
   const bool local_only = command_line && wcsstr(command_line, L"local");
