@@ -56,7 +56,6 @@ constexpr IID kStandinObjectIid = {
 long live_objects() { return g_live.load(); }
 unsigned long last_call_tick() { return g_last_call.load(); }
 void complete_deferred_in_server(bool on) { g_complete_deferred = on; }
-bool deferred_completed_in_server() { return g_complete_deferred; }
 void on_last_object_gone(void (*callback)()) { g_last_gone = callback; }
 
 void register_deferred_texts(HRESULT code, const wchar_t *source, const wchar_t *description) {
@@ -127,24 +126,31 @@ void Invocation::set_variant(const VARIANT &v) {
   VariantCopy(result_.get(), const_cast<VARIANT *>(&v));
 }
 
-HRESULT Invocation::raise(HRESULT code, const wchar_t *source, const wchar_t *description) {
-  if (info_) {
-    *info_ = EXCEPINFO{};
-    info_->scode = code;
-    info_->bstrSource = SysAllocString(source);
-    info_->bstrDescription = SysAllocString(description);
+HRESULT raise_exception(EXCEPINFO *info, HRESULT code, const wchar_t *source, const wchar_t *description) {
+  if (info) {
+    *info = EXCEPINFO{};
+    info->scode = code;
+    info->bstrSource = SysAllocString(source);
+    info->bstrDescription = SysAllocString(description);
   }
   return DISP_E_EXCEPTION;
 }
 
-HRESULT Invocation::raise_deferred(HRESULT code) {
-  if (info_) {
-    *info_ = EXCEPINFO{};
-    info_->scode = code;
-    info_->pfnDeferredFillIn = fill_in_deferred;
+HRESULT raise_deferred_exception(EXCEPINFO *info, HRESULT code, HRESULT(STDAPICALLTYPE *fill_in)(EXCEPINFO *)) {
+  if (info) {
+    *info = EXCEPINFO{};
+    info->scode = code;
+    if (g_complete_deferred) fill_in(info);
+    else info->pfnDeferredFillIn = fill_in;
   }
   return DISP_E_EXCEPTION;
 }
+
+HRESULT Invocation::raise(HRESULT code, const wchar_t *source, const wchar_t *description) {
+  return raise_exception(info_, code, source, description);
+}
+
+HRESULT Invocation::raise_deferred(HRESULT code) { return raise_deferred_exception(info_, code, fill_in_deferred); }
 
 // ---- Object ----
 
@@ -269,10 +275,6 @@ HRESULT Object::Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS *dp,
 
   Invocation call(args, given, value.get(), info);
   HRESULT hr = put ? m->put(*this, call) : m->get(*this, call);
-  if (hr == DISP_E_EXCEPTION && info && info->pfnDeferredFillIn && g_complete_deferred) {
-    info->pfnDeferredFillIn(info);
-    info->pfnDeferredFillIn = nullptr;
-  }
   if (FAILED(hr)) return hr;
 
   if (surplus) {

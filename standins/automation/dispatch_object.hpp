@@ -135,8 +135,12 @@ void complete_deferred_in_server(bool on);
 // Texts a deferred fill-in supplies for a code (process-wide).
 void register_deferred_texts(HRESULT code, const wchar_t *source, const wchar_t *description);
 
-// Whether deferred fill-ins are completed before an exception leaves (see above).
-bool deferred_completed_in_server();
+// A server exception: fills `info` (when given) and returns
+// DISP_E_EXCEPTION, with the texts given now, or with `fill_in` left for
+// the caller (run here already when deferred fill-ins are completed in
+// the server, see above).
+HRESULT raise_exception(EXCEPINFO *info, HRESULT code, const wchar_t *source, const wchar_t *description);
+HRESULT raise_deferred_exception(EXCEPINFO *info, HRESULT code, HRESULT(STDAPICALLTYPE *fill_in)(EXCEPINFO *));
 
 // The IDispatch every stand-in object implements.
 class Object : public IDispatch {

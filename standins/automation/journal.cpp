@@ -142,12 +142,17 @@ HRESULT journal_text(Object &, Invocation &call) {
   return S_OK;
 }
 
-HRESULT clear_journal(Object &, Invocation &) {
-  Observer &o = observer();
-  std::lock_guard<std::mutex> hold(o.lock);
+// Empties the journal and the counters (the lock held).
+void clear_records(Observer &o) {
   o.lines.clear();
   o.counts.clear();
   o.total = 0;
+}
+
+HRESULT clear_journal(Object &, Invocation &) {
+  Observer &o = observer();
+  std::lock_guard<std::mutex> hold(o.lock);
+  clear_records(o);
   return S_OK;
 }
 
@@ -205,9 +210,7 @@ Member control_member(const wchar_t *name, std::vector<Param> params, Handler ge
 void reset_observations() {
   Observer &o = observer();
   std::lock_guard<std::mutex> hold(o.lock);
-  o.lines.clear();
-  o.counts.clear();
-  o.total = 0;
+  clear_records(o);
   o.faults.clear();
   o.journaling = true;
 }
@@ -313,24 +316,8 @@ HRESULT observe_call(const Member &m, WORD flags, const DISPPARAMS &dp, VARIANT 
       if (result) VariantInit(result);
       return S_OK;
     case FaultMode::raise:
-      if (info) {
-        *info = EXCEPINFO{};
-        info->scode = fired->code;
-        info->bstrSource = SysAllocString(L"Stand-in");
-        info->bstrDescription = SysAllocString((L"Injected failure of " + m.name).c_str());
-      }
-      return DISP_E_EXCEPTION;
-    case FaultMode::deferred:
-      if (info) {
-        *info = EXCEPINFO{};
-        info->scode = fired->code;
-        info->pfnDeferredFillIn = fill_in_injected;
-        if (deferred_completed_in_server()) {
-          fill_in_injected(info);
-          info->pfnDeferredFillIn = nullptr;
-        }
-      }
-      return DISP_E_EXCEPTION;
+      return raise_exception(info, fired->code, L"Stand-in", (L"Injected failure of " + m.name).c_str());
+    case FaultMode::deferred: return raise_deferred_exception(info, fired->code, fill_in_injected);
   }
   return S_FALSE;
 }
