@@ -192,6 +192,14 @@ HRESULT make_as(REFIID iid, void **out, A &&...args) {
   return static_cast<IDispatch *>(object.get())->QueryInterface(iid, out);
 }
 
+// A new object as a call's result (the call holds its reference).
+template <class T, class... A>
+HRESULT answer(Invocation &call, A &&...args) {
+  auto object = make<T>(std::forward<A>(args)...);
+  call.set_object(object.get());
+  return S_OK;
+}
+
 // ---- Member declarations ----
 
 template <class T>

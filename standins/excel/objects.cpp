@@ -141,15 +141,6 @@ const Cell &blank_cell() {
 
 // ---- Base of the views ----
 
-// A new object as the call's result.
-template <class T, class... A>
-HRESULT answer(Invocation &call, A &&...args) {
-  auto object = make<T>(std::forward<A>(args)...);
-  call.set_object(object.get());
-  return S_OK;
-}
-
-
 class View : public Object {
  public:
   explicit View(AppPtr app) : app_(std::move(app)) {}

@@ -105,11 +105,7 @@ class Element : public Object {
   HRESULT id(Invocation &call) { return call.set_text(node_->id()), S_OK; }
   HRESULT name(Invocation &call) { return call.set_text(node_->name), S_OK; }
   HRESULT type(Invocation &call) { return call.set_text(node_->type), S_OK; }
-  HRESULT children(Invocation &call) {
-    auto list = make<ChildList>(node_);
-    call.set_object(list.get());
-    return S_OK;
-  }
+  HRESULT children(Invocation &call) { return standin::answer<ChildList>(call, node_); }
   // findById(id, raise): a missing element raises, or is Nothing when the
   // flag is false.
   HRESULT find_by_id(Invocation &call) {
@@ -304,9 +300,7 @@ class Element : public Object {
   HRESULT scrollbar(Invocation &call, bool vertical) {
     auto &bar = vertical ? node_->vscroll : node_->hscroll;
     if (!bar) bar = Scrollbar{};
-    auto view = make<ScrollbarView>(node_, vertical);
-    call.set_object(view.get());
-    return S_OK;
+    return standin::answer<ScrollbarView>(call, node_, vertical);
   }
   HRESULT horizontal(Invocation &call) { return scrollbar(call, false); }
   HRESULT vertical(Invocation &call) { return scrollbar(call, true); }
@@ -405,11 +399,7 @@ const Members &members_of(Kind kind) {
 
 const Members &Element::members() const { return members_of(node_->kind); }
 
-HRESULT answer(Invocation &call, const NodePtr &node) {
-  auto view = make<Element>(node);
-  call.set_object(view.get());
-  return S_OK;
-}
+HRESULT answer(Invocation &call, const NodePtr &node) { return standin::answer<Element>(call, node); }
 
 // ---- the running GUI of the server program ----
 
@@ -440,8 +430,7 @@ class RunningGui : public Object {
 HRESULT create_engine(REFIID iid, void **out) {
   // A client that starts afresh finds nothing of the last one armed.
   if (engines_alive() == 0) reset_observations();
-  auto view = make<Element>(new_engine());
-  return static_cast<IDispatch *>(view.get())->QueryInterface(iid, out);
+  return make_as<Element>(iid, out, new_engine());
 }
 
 IDispatch *new_running_gui(void (*quit)()) {

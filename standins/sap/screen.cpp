@@ -51,6 +51,14 @@ std::wstring with_row(const std::wstring &pattern, int row) {
   return out;
 }
 
+// A cell's own text, else its column's template for the row.
+std::wstring cell_text(const std::map<std::pair<int, std::wstring>, std::wstring> &own,
+                       const std::map<std::wstring, std::wstring> &templates, int row, const std::wstring &column) {
+  if (auto it = own.find({row, column}); it != own.end()) return it->second;
+  auto t = templates.find(column);
+  return t == templates.end() ? std::wstring() : with_row(t->second, row);
+}
+
 // "row,column:text"
 bool one_cell(const std::wstring &v, std::map<std::pair<int, std::wstring>, std::wstring> &into) {
   const size_t comma = v.find(L','), colon = v.find(L':');
@@ -109,15 +117,11 @@ bool Grid::has_column(const std::wstring &c) const {
 }
 
 std::wstring Grid::cell(int row, const std::wstring &column) const {
-  if (auto it = cells.find({row, column}); it != cells.end()) return it->second;
-  auto t = column_text.find(column);
-  return t == column_text.end() ? std::wstring() : with_row(t->second, row);
+  return cell_text(cells, column_text, row, column);
 }
 
 std::wstring Grid::icon(int row, const std::wstring &column) const {
-  if (auto it = icons.find({row, column}); it != icons.end()) return it->second;
-  auto t = column_icon.find(column);
-  return t == column_icon.end() ? std::wstring() : with_row(t->second, row);
+  return cell_text(icons, column_icon, row, column);
 }
 
 std::optional<Kind> kind_of(const std::wstring &type) {
