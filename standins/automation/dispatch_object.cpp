@@ -37,8 +37,8 @@ HRESULT STDAPICALLTYPE fill_in_deferred(EXCEPINFO *info) {
 
 // One argument coerced to its declared type.
 HRESULT coerce(const VARIANT &src, VARTYPE type, Variant &dst) {
-  if (type == (VT_BYREF | VT_VARIANT))  // an out parameter: the reference itself
-    return src.vt == type ? VariantCopy(dst.get(), const_cast<VARIANT *>(&src)) : DISP_E_TYPEMISMATCH;
+  if (type == (VT_BYREF | VT_VARIANT))  // an out parameter: the reference itself, never null
+    return src.vt == type && src.pvarVal ? VariantCopy(dst.get(), const_cast<VARIANT *>(&src)) : DISP_E_TYPEMISMATCH;
   HRESULT hr = VariantCopyInd(dst.get(), const_cast<VARIANT *>(&src));
   if (FAILED(hr) || type == VT_VARIANT || dst->vt == type) return hr;
   return VariantChangeType(dst.get(), dst.get(), 0, type);

@@ -459,15 +459,15 @@ class Range final : public Cells {
     SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(box_.rows()), 1}, {static_cast<ULONG>(box_.cols()), 1}};
     SAFEARRAY *array = SafeArrayCreate(VT_VARIANT, 2, bounds);
     if (!array) return E_OUTOFMEMORY;
+    call.result_holder().clear();
+    call.result().vt = VT_ARRAY | VT_VARIANT;
+    call.result().parray = array;  // the result owns it from here on
     VARIANT *data = nullptr;
-    SafeArrayAccessData(array, reinterpret_cast<void **>(&data));
+    if (FAILED(SafeArrayAccessData(array, reinterpret_cast<void **>(&data)))) return E_OUTOFMEMORY;
     // Column-major, the first dimension (rows) varying fastest.
     for (int c = 0; c < box_.cols(); ++c)
       for (int r = 0; r < box_.rows(); ++r) fill(box_.r1 + r, box_.c1 + c, data[static_cast<size_t>(c) * box_.rows() + r]);
     SafeArrayUnaccessData(array);
-    call.result_holder().clear();
-    call.result().vt = VT_ARRAY | VT_VARIANT;
-    call.result().parray = array;
     return S_OK;
   }
 
