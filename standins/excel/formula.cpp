@@ -14,6 +14,26 @@ namespace {
 
 bool name_char(wchar_t c) { return iswalnum(c) || c == L'_' || c == L'.'; }
 
+// The text after the quote at `open` up to its closing quote, a doubled
+// quote standing for one; returns where the closing quote is (the end of
+// `s` when it is missing).
+size_t read_quoted(const std::wstring &s, size_t open, std::wstring &text) {
+  const wchar_t quote = s[open];
+  size_t j = open + 1;
+  for (; j < s.size(); ++j) {
+    if (s[j] == quote) {
+      if (j + 1 < s.size() && s[j + 1] == quote) {
+        text += quote;
+        ++j;
+        continue;
+      }
+      break;
+    }
+    text += s[j];
+  }
+  return j;
+}
+
 // A reference starting at `pos`: [sheet!]$?COL$?ROW, or nullopt.
 struct Scanned {
   Reference ref;
@@ -27,18 +47,7 @@ std::optional<Scanned> scan_reference(const std::wstring &s, size_t pos) {
   // An optional sheet prefix: 'quoted name'! or Name!
   if (s[i] == L'\'') {
     std::wstring name;
-    size_t j = i + 1;
-    for (; j < s.size(); ++j) {
-      if (s[j] == L'\'') {
-        if (j + 1 < s.size() && s[j + 1] == L'\'') {
-          name += L'\'';
-          ++j;
-          continue;
-        }
-        break;
-      }
-      name += s[j];
-    }
+    const size_t j = read_quoted(s, i, name);
     if (j + 1 >= s.size() || s[j + 1] != L'!') return std::nullopt;
     out.ref.sheet = name;
     i = j + 2;
@@ -259,17 +268,7 @@ class Evaluator {
     }
     if (c == L'"') {
       std::wstring text;
-      for (++i_; i_ < s_.size(); ++i_) {
-        if (s_[i_] == L'"') {
-          if (i_ + 1 < s_.size() && s_[i_ + 1] == L'"') {
-            text += L'"';
-            ++i_;
-            continue;
-          }
-          break;
-        }
-        text += s_[i_];
-      }
+      i_ = read_quoted(s_, i_, text);
       if (i_ >= s_.size()) return fail(L"#NAME?");
       ++i_;
       return {Value::of_text(text)};

@@ -8,6 +8,21 @@
 namespace standin::excel {
 namespace {
 
+// 1-based place of an item in a list of shared items; 0 when absent.
+template <class T>
+int position_of(const std::vector<std::shared_ptr<T>> &list, const T *item) {
+  for (size_t i = 0; i < list.size(); ++i)
+    if (list[i].get() == item) return static_cast<int>(i + 1);
+  return 0;
+}
+
+// The list's own reference to an item; null when absent.
+template <class T>
+std::shared_ptr<T> owner_of(const std::vector<std::shared_ptr<T>> &list, const T *item) {
+  const int i = position_of(list, item);
+  return i ? list[i - 1] : nullptr;
+}
+
 std::wstring upper(std::wstring s) {
   for (wchar_t &c : s) c = static_cast<wchar_t>(towupper(c));
   return s;
@@ -555,16 +570,8 @@ std::wstring Book::path() const {
   return slash == std::wstring::npos ? L"" : full_name.substr(0, slash);
 }
 
-int Book::index_of(const Sheet *sheet) const {
-  for (size_t i = 0; i < sheets.size(); ++i)
-    if (sheets[i].get() == sheet) return static_cast<int>(i + 1);
-  return 0;
-}
-
-std::shared_ptr<Sheet> Book::shared(const Sheet *sheet) const {
-  const int i = index_of(sheet);
-  return i ? sheets[i - 1] : nullptr;
-}
+int Book::index_of(const Sheet *sheet) const { return position_of(sheets, sheet); }
+std::shared_ptr<Sheet> Book::shared(const Sheet *sheet) const { return owner_of(sheets, sheet); }
 
 std::shared_ptr<Sheet> Book::find(const std::wstring &n) const {
   for (const auto &s : sheets)
@@ -625,16 +632,8 @@ App::~App() {
   for (auto &book : books) book->app = nullptr;
 }
 
-int App::index_of(const Book *book) const {
-  for (size_t i = 0; i < books.size(); ++i)
-    if (books[i].get() == book) return static_cast<int>(i + 1);
-  return 0;
-}
-
-std::shared_ptr<Book> App::shared(const Book *book) const {
-  const int i = index_of(book);
-  return i ? books[i - 1] : nullptr;
-}
+int App::index_of(const Book *book) const { return position_of(books, book); }
+std::shared_ptr<Book> App::shared(const Book *book) const { return owner_of(books, book); }
 
 std::shared_ptr<Book> App::new_book(int sheet_count) {
   auto book = std::make_shared<Book>();
