@@ -591,18 +591,10 @@ class Range final : public Cells {
   // xlShiftDown (-4121) or xlShiftToRight (-4161), by default down when the
   // range is at least as wide as it is tall.
   HRESULT insert(Invocation &call) {
-    bool down;
     if (box_.whole_rows() && box_.whole_cols()) return refuse(call, L"Insert method of Range class failed");
-    if (box_.whole_rows() || box_.whole_cols()) {
-      down = box_.whole_rows();
-    } else if (!call.given(0)) {
-      down = box_.cols() >= box_.rows();
-    } else {
-      auto shift = int_of(call.arg(0));
-      if (!shift || (*shift != -4121 && *shift != -4161)) return refuse(call, L"Insert method of Range class failed");
-      down = *shift == -4121;
-    }
-    if (!sheet_->insert(box_, down))
+    const auto down = shifts_vertically(call, -4121, -4161);
+    if (!down) return refuse(call, L"Insert method of Range class failed");
+    if (!sheet_->insert(box_, *down))
       return refuse(call, L"To prevent possible loss of data, cells cannot be shifted off the sheet");
     call.set_bool(true);
     return S_OK;
@@ -612,24 +604,25 @@ class Range final : public Cells {
   // least as wide as it is tall. The shift of whole rows or columns is not
   // looked at.
   HRESULT remove(Invocation &call) {
-    bool up;
     if (box_.whole_rows() && box_.whole_cols()) {
       sheet_->cells.clear();
       sheet_->touch();
       return S_OK;
     }
-    if (box_.whole_rows() || box_.whole_cols()) {
-      up = box_.whole_rows();
-    } else if (!call.given(0)) {
-      up = box_.cols() >= box_.rows();
-    } else {
-      auto shift = int_of(call.arg(0));
-      if (!shift || (*shift != -4162 && *shift != -4159)) return refuse(call, L"Delete method of Range class failed");
-      up = *shift == -4162;
-    }
-    sheet_->remove(box_, up);
+    const auto up = shifts_vertically(call, -4162, -4159);
+    if (!up) return refuse(call, L"Delete method of Range class failed");
+    sheet_->remove(box_, *up);
     call.set_bool(true);
     return S_OK;
+  }
+  // Whether Insert's or Delete's Shift argument moves cells vertically: the
+  // code `vertical`, or `horizontal`; nullopt for any other.
+  std::optional<bool> shifts_vertically(Invocation &call, int32_t vertical, int32_t horizontal) const {
+    if (box_.whole_rows() || box_.whole_cols()) return box_.whole_rows();
+    if (!call.given(0)) return box_.cols() >= box_.rows();
+    const auto shift = int_of(call.arg(0));
+    if (!shift || (*shift != vertical && *shift != horizontal)) return std::nullopt;
+    return *shift == vertical;
   }
 
   HRESULT clear(Invocation &) {
