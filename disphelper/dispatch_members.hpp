@@ -9,8 +9,9 @@
 // A body is the same call with every text argument converted from the ANSI
 // code page for the length of the call (and a text result converted back).
 // The kind decides the dispatch operation and the C result (failure: 0,
-// 0.0 or EmptyString; the result registers are never touched); the
-// expression decides how the calls run:
+// 0.0 or EmptyString; of the result registers only iRetSize is written, by
+// an A text result, with its size); the expression decides how the calls
+// run:
 //
 //   L".Cells(%d, %d).Value = %S"   one operation with all the arguments
 //   corners(cell, e)               two corner objects from `cell` with the

@@ -12,6 +12,7 @@
 // engine's BasicLib; it gets a minimal one whose NewTable gives a plain
 // table, so the module's functions that return tables work in daemons too.
 #include "cleanup.hpp"
+#include "forms.hpp"
 #include "registry.hpp"
 #include "window_filter.hpp"
 #include "wrap.hpp"
@@ -51,17 +52,9 @@ struct DaemonContext {
 SRWLOCK g_daemons = SRWLOCK_INIT;  // the daemon records of the cleanup list
 
 std::string utf8_to_ansi(const char *s) {
-  std::string out;
-  int n = MultiByteToWideChar(CP_UTF8, 0, s, -1, nullptr, 0);
-  if (n <= 1) return out;
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s, -1, w.data(), n);
-  int m = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (m <= 1) return out;
-  out.resize(static_cast<size_t>(m));
-  WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, out.data(), m, nullptr, nullptr);
-  out.resize(static_cast<size_t>(m - 1));
-  return out;
+  const Sized<char> a = recode(s, kCodePageU, kCodePageA, 0);
+  const std::unique_ptr<char, void (*)(void *)> held(a.p, release);
+  return std::string(a.p ? a.p : "", a.size);
 }
 
 DaemonContext *context_of(lua_State *L) {

@@ -55,10 +55,12 @@ int32_t check_spreadsheet_file(const wchar_t *path, int32_t allow_html) {
   xFileHandle *file = xFile_OpenW(path, 1, -1);
   if (!file) return 0;
   char *head = xFile_ReadA(file, 4);
-  const uint32_t got = xCore.iRetSize;
   xFile_Close(file);
+  // The size register is not read back: another thread may have written it
+  // since. No signature holds a zero byte, so the terminated text tells
+  // enough: one shorter than four bytes matches none.
   uint32_t signature = 0;
-  const bool whole = got >= 4 && !is_empty_result(head);
+  const bool whole = !is_empty_result(head) && strnlen(head, 4) == 4;
   if (whole) std::memcpy(&signature, head, 4);
   xCore_free(head);
   if (!whole) return 0;

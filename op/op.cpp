@@ -4,8 +4,9 @@
 #include "dispatch_members.hpp"
 #include "xop.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <cwchar>
+#include <cwctype>
 #include <limits>
 #include <memory>
 #include <string_view>
@@ -149,11 +150,17 @@ int32_t search(const wchar_t *expression, int32_t *x, int32_t *y, IDispatch *obj
 
 // A field as a decimal integer (leading blanks and a sign allowed, anything
 // after the digits ignored), shifted by an offset; the sum stays within 32
-// bits.
+// bits. The digits saturate well beyond 32 bits before the shift, so however
+// many the search answers, the sum neither overflows nor changes sign.
 int32_t shifted(std::wstring_view field, int32_t offset) {
-  const std::wstring text(field);
-  const long long v = std::wcstoll(text.c_str(), nullptr, 10) + static_cast<long long>(offset);
   constexpr long long lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();
+  size_t i = 0;
+  while (i < field.size() && std::iswspace(field[i])) ++i;
+  const bool negative = i < field.size() && field[i] == L'-';
+  if (i < field.size() && (field[i] == L'-' || field[i] == L'+')) ++i;
+  long long v = 0;
+  for (; i < field.size() && field[i] >= L'0' && field[i] <= L'9'; ++i) v = std::min(v * 10 + (field[i] - L'0'), 4 * hi);
+  v = (negative ? -v : v) + offset;
   return static_cast<int32_t>(v < lo ? lo : v > hi ? hi : v);
 }
 

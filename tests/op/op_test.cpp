@@ -267,6 +267,11 @@ TEST_F(OpTest, ClicksAtAPointAndAtTheMatchesOfATextSearch) {
   EXPECT_EQ(journal(), utf8(FIND_STR CLICK(61, 72)));
   EXPECT_EQ(script_.run("return T.OP_LeftClickStr(h, 1, 2, 3, 4, '\xc3\xa9" "1', 'ff', 0.9, 0, 1, 2)"), "n:0");
   EXPECT_EQ(journal(), utf8(FIND_STR CLICK(11, 22)));
+  // Digits beyond 64 bits still saturate toward their own sign.
+  EXPECT_EQ(disp::CallMethod(h_->object, L"._Answer(%S, %S)", L"FindStrEx", L"f,99999999999999999999,-99999999999999999999"),
+            S_OK);
+  EXPECT_EQ(OP_LeftClickStrW(h_, 1, 2, 3, 4, L"\u00e91", L"ff", 0.9, -1, 1, 2), 0);
+  EXPECT_EQ(journal(), utf8(FIND_STR CLICK(2147483647, -2147483648)));
   control().fault(L"FindStrEx", L"raise");
   EXPECT_EQ(OP_LeftClickStrW(h_, 1, 2, 3, 4, L"\u00e91", L"ff", 0.9, -1, 1, 2), 0);
   EXPECT_EQ(journal(), utf8(FIND_STR));
