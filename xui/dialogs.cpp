@@ -2,6 +2,7 @@
 // the open dialog, and the font and colour choosers. Each leaves the
 // platform dialog's result in iRet.
 #include "forms.hpp"
+#include "text_chars.hpp"
 #include "xdialog.h"
 #include "xui_internal.hpp"
 
@@ -53,17 +54,9 @@ Buffer path_buffer(const wchar_t *initial, DWORD chars) {
   return b;
 }
 
-wchar_t *copy_result(const wchar_t *text) {
-  size_t n = std::wcslen(text);
-  wchar_t *r = alloc_result<wchar_t>(n + 1);
-  if (!r) return empty_w();
-  std::wmemcpy(r, text, n + 1);
-  return r;
-}
-
 wchar_t *finish(BOOL confirmed, const wchar_t *buffer) {
   xCore.iRet = confirmed;
-  return confirmed ? copy_result(buffer) : empty_w();
+  return confirmed ? text::copy_units(buffer, std::wcslen(buffer)) : empty_w();
 }
 
 // `hook` set: the folder chooser.
