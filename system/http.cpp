@@ -14,9 +14,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -58,12 +58,9 @@ struct BufferCloser {
 };
 using Body = std::unique_ptr<MBM, BufferCloser>;
 
-struct ChunkFree {
-  void operator()(char *p) const { std::free(p); }
-};
-using Chunk = std::unique_ptr<char, ChunkFree>;
+using Chunk = std::unique_ptr<char[]>;
 
-Chunk new_chunk() { return Chunk(static_cast<char *>(std::malloc(kChunk))); }
+Chunk new_chunk() { return Chunk(new (std::nothrow) char[kChunk]); }
 
 // A text that would let a caller add lines to the request (CR, LF or any
 // other control character) is refused; null is left to the step using it.

@@ -9,9 +9,9 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include <cstdlib>
 #include <cwchar>
 #include <memory>
+#include <new>
 #include <type_traits>
 
 namespace tarvo::xui {
@@ -29,12 +29,10 @@ constexpr DWORD kShortPath = 260;
 constexpr wchar_t kRecordProp[] = L"OPENFILENAME";
 constexpr wchar_t kPreviousProcProp[] = L"xuiFolderPreviousProc";
 
-struct Free {
-  void operator()(void *p) const { std::free(p); }
-};
-using Buffer = std::unique_ptr<wchar_t, Free>;
+using Buffer = std::unique_ptr<wchar_t[]>;
 
-Buffer new_buffer(size_t chars) { return Buffer(static_cast<wchar_t *>(std::calloc(chars, sizeof(wchar_t)))); }
+// Zero-filled.
+Buffer new_buffer(size_t chars) { return Buffer(new (std::nothrow) wchar_t[chars]()); }
 
 // "Text|*.txt|All|*.*" as the platform's list: every "|" a terminator, two
 // at the end.
