@@ -3,8 +3,9 @@
 #include "file_internal.hpp"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 using namespace tarvo::files;
 
@@ -40,15 +41,14 @@ void detect(HANDLE h, int64_t size, xFileHandle *f) {
   }
   f->charset = XFILE_CHARSET_RAW;
   auto bytes = static_cast<DWORD>(std::min<int64_t>(size, kSampleBytes));
-  auto *sample = static_cast<uint8_t *>(std::malloc(bytes));
+  std::unique_ptr<uint8_t[]> sample(new (std::nothrow) uint8_t[bytes]);
   if (!sample) return;
   LARGE_INTEGER start{};
   SetFilePointerEx(h, start, nullptr, FILE_BEGIN);
-  DWORD n = read_some(h, sample, bytes);
-  if (xCore_StringIsUtf7(sample, n)) f->charset = kUtf7;
-  else if (xCore_StringIsAscii(sample, n)) f->charset = kUsAscii;
-  else if (xCore_StringIsUtf8(sample, n)) f->charset = kUtf8;
-  std::free(sample);
+  DWORD n = read_some(h, sample.get(), bytes);
+  if (xCore_StringIsUtf7(sample.get(), n)) f->charset = kUtf7;
+  else if (xCore_StringIsAscii(sample.get(), n)) f->charset = kUsAscii;
+  else if (xCore_StringIsUtf8(sample.get(), n)) f->charset = kUtf8;
 }
 
 bool writes_mark(int32_t charset) { return charset != kUtf8 && mark_of(charset); }

@@ -4,6 +4,7 @@
 // Every transfer owns its handles and buffers for the length of the call and
 // writes the registers only at the end: the body and its length on success,
 // the failing step's message in LastError on failure.
+#include "file_internal.hpp"
 #include "runtime.hpp"
 #include "xhttp.h"
 #include "xmm.h"
@@ -13,9 +14,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -49,27 +50,17 @@ int32_t fail(const char *message) {
   return 0;
 }
 
-struct InternetCloser {
-  void operator()(void *h) const { InternetCloseHandle(h); }
-};
-using Internet = std::unique_ptr<void, InternetCloser>;
-
-struct FileCloser {
-  void operator()(void *h) const { CloseHandle(h); }
-};
-using LocalFile = std::unique_ptr<void, FileCloser>;
+using Internet = tarvo::files::PlatformHandle<InternetCloseHandle>;
+using LocalFile = tarvo::files::ScopedHandle;
 
 struct BufferCloser {
   void operator()(MBM *b) const { MBM_Destroy(b); }
 };
 using Body = std::unique_ptr<MBM, BufferCloser>;
 
-struct ChunkFree {
-  void operator()(char *p) const { std::free(p); }
-};
-using Chunk = std::unique_ptr<char, ChunkFree>;
+using Chunk = std::unique_ptr<char[]>;
 
-Chunk new_chunk() { return Chunk(static_cast<char *>(std::malloc(kChunk))); }
+Chunk new_chunk() { return Chunk(new (std::nothrow) char[kChunk]); }
 
 // A text that would let a caller add lines to the request (CR, LF or any
 // other control character) is refused; null is left to the step using it.
@@ -144,13 +135,13 @@ int32_t request(const char *verb, const char *host, uint16_t port, const char *p
                 const char *referrer) {
   if (!clean(host) || !clean(path) || !clean(referrer)) return fail(msg::kBadText);
   Internet root = open_root();
-  if (!root) return fail(msg::kOpen);
+  if (!root.ok()) return fail(msg::kOpen);
   if (!host || !*host) return fail(msg::kConnect);
   Internet connection(
       InternetConnectA(root.get(), host, port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-  if (!connection) return fail(msg::kConnect);
+  if (!connection.ok()) return fail(msg::kConnect);
   Internet req(HttpOpenRequestA(connection.get(), verb, path, "HTTP/1.1", referrer, nullptr, INTERNET_FLAG_RELOAD, 0));
-  if (!req) return fail(msg::kOpenRequest);
+  if (!req.ok()) return fail(msg::kOpenRequest);
   DWORD body_size = body ? static_cast<DWORD>(std::strlen(body)) : 0;
   if (!HttpSendRequestA(req.get(), nullptr, 0, const_cast<char *>(body_size ? body : nullptr), body_size))
     return fail(msg::kSendRequest);
@@ -180,9 +171,9 @@ extern "C" {
 int32_t xHttp_DownLoad(const char *url, const char *file, xHttpProgress progress) {
   if (!clean(url)) return fail(msg::kBadText);
   Internet root = open_root();
-  if (!root) return fail(msg::kOpen);
+  if (!root.ok()) return fail(msg::kOpen);
   Internet req(url ? InternetOpenUrlA(root.get(), url, nullptr, 0, INTERNET_FLAG_RELOAD, 0) : nullptr);
-  if (!req) return fail(msg::kOpenUrl);
+  if (!req.ok()) return fail(msg::kOpenUrl);
   uint64_t total = 0;
   if (!content_length(req.get(), total)) return fail(msg::kFileSize);
   if (total == 0) return fail(msg::kFileSizeZero);
@@ -191,10 +182,7 @@ int32_t xHttp_DownLoad(const char *url, const char *file, xHttpProgress progress
   LocalFile out(file ? CreateFileA(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr)
                      : INVALID_HANDLE_VALUE);
-  if (out.get() == INVALID_HANDLE_VALUE) {
-    out.release();
-    return fail(msg::kLocalFile);
-  }
+  if (!out.ok()) return fail(msg::kLocalFile);
   Chunk chunk = new_chunk();
   if (!chunk) return fail(msg::kLocalFile);
   uint64_t received = 0;

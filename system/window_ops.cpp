@@ -1,8 +1,6 @@
 #include "window_ops.hpp"
 
-#include "runtime.hpp"
-
-#include <cstring>
+#include "text_chars.hpp"
 
 namespace tarvo::window {
 namespace {
@@ -55,15 +53,6 @@ HWND *collect_matches(WindowFilter f, HWND parent) {
   f.user = reinterpret_cast<intptr_t>(&c);
   list(f, parent);
   return c.items ? c.items : reinterpret_cast<HWND *>(empty_a());
-}
-
-template <class C>
-C *copy_result(const C *text, size_t n) {
-  C *r = alloc_result<C>(n + 1);
-  if (!r) return reinterpret_cast<C *>(empty_a());
-  std::memcpy(r, text, n * sizeof(C));
-  r[n] = 0;
-  return r;
 }
 
 WindowFilter class_walk(const char *cls) {
@@ -138,13 +127,13 @@ uint32_t position_by_class(HWND parent, const char *cls, HWND window) {
 wchar_t *title(HWND window) {
   if (!IsWindow(window)) return empty_w();
   Title t(window);
-  return copy_result(t.text(), t.size());
+  return text::copy_units(t.text(), t.size());
 }
 
 wchar_t *class_name(HWND window) {
   wchar_t name[260];
   int n = IsWindow(window) ? GetClassNameW(window, name, 260) : 0;
-  return n > 0 ? copy_result(name, static_cast<size_t>(n)) : empty_w();
+  return text::copy_units(name, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 bool is_hung(HWND window) {

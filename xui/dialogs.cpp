@@ -2,15 +2,16 @@
 // the open dialog, and the font and colour choosers. Each leaves the
 // platform dialog's result in iRet.
 #include "forms.hpp"
+#include "text_chars.hpp"
 #include "xdialog.h"
 #include "xui_internal.hpp"
 
 #include <windows.h>
 #include <commdlg.h>
 
-#include <cstdlib>
 #include <cwchar>
 #include <memory>
+#include <new>
 #include <type_traits>
 
 namespace tarvo::xui {
@@ -28,12 +29,10 @@ constexpr DWORD kShortPath = 260;
 constexpr wchar_t kRecordProp[] = L"OPENFILENAME";
 constexpr wchar_t kPreviousProcProp[] = L"xuiFolderPreviousProc";
 
-struct Free {
-  void operator()(void *p) const { std::free(p); }
-};
-using Buffer = std::unique_ptr<wchar_t, Free>;
+using Buffer = std::unique_ptr<wchar_t[]>;
 
-Buffer new_buffer(size_t chars) { return Buffer(static_cast<wchar_t *>(std::calloc(chars, sizeof(wchar_t)))); }
+// Zero-filled.
+Buffer new_buffer(size_t chars) { return Buffer(new (std::nothrow) wchar_t[chars]()); }
 
 // "Text|*.txt|All|*.*" as the platform's list: every "|" a terminator, two
 // at the end.
@@ -53,17 +52,9 @@ Buffer path_buffer(const wchar_t *initial, DWORD chars) {
   return b;
 }
 
-wchar_t *copy_result(const wchar_t *text) {
-  size_t n = std::wcslen(text);
-  wchar_t *r = alloc_result<wchar_t>(n + 1);
-  if (!r) return empty_w();
-  std::wmemcpy(r, text, n + 1);
-  return r;
-}
-
 wchar_t *finish(BOOL confirmed, const wchar_t *buffer) {
   xCore.iRet = confirmed;
-  return confirmed ? copy_result(buffer) : empty_w();
+  return confirmed ? text::copy_units(buffer, std::wcslen(buffer)) : empty_w();
 }
 
 // `hook` set: the folder chooser.

@@ -14,14 +14,14 @@ constexpr uint32_t kBoxStyle = 0x90C80800;
 constexpr int kOk = 10;
 constexpr int kCancel = 11;
 
-// One box per process while it is open.
+// The state of one box, bound to its window: boxes open at once on two
+// threads (a daemon script's and the main script's) never share it.
 struct InputBox {
   HWND field = nullptr;
   int32_t confirmed = 0;
   wchar_t *text = nullptr;
   bool leaving = false;  // the loop already ended: destroying must not end another
 };
-InputBox g_box;
 
 wchar_t *field_text(HWND field) {
   int n = GetWindowTextLengthW(field);
@@ -33,15 +33,17 @@ wchar_t *field_text(HWND field) {
 // Any answer, a close, or the window going away with its owner ends the box.
 intptr_t __stdcall box_proc(void *window, uint32_t msg, uintptr_t wp, intptr_t) {
   HWND hwnd = static_cast<HWND>(window);
+  auto *box = reinterpret_cast<InputBox *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!box) return 0;  // its creation, before the state is bound
   if (msg == WM_COMMAND && HIWORD(wp) == 0) {
-    if (LOWORD(wp) == kOk && !g_box.confirmed) {
-      g_box.text = field_text(g_box.field);
-      g_box.confirmed = g_box.text ? -1 : 0;
+    if (LOWORD(wp) == kOk && !box->confirmed) {
+      box->text = field_text(box->field);
+      box->confirmed = box->text ? -1 : 0;
     }
     DestroyWindow(hwnd);
   } else if (msg == WM_CLOSE) {
     DestroyWindow(hwnd);
-  } else if (msg == WM_DESTROY && !g_box.leaving) {
+  } else if (msg == WM_DESTROY && !box->leaving) {
     xuiStop();
   }
   return 0;
@@ -60,27 +62,27 @@ extern "C" {
 
 wchar_t *xInputBoxW(void *parent, const wchar_t *prompt, const wchar_t *title, const wchar_t *text, int32_t x,
                     int32_t y, uint32_t style) {
-  g_box = InputBox{};
+  InputBox state;
   HWND box = static_cast<HWND>(window<wchar_t>(parent, centred(x, SM_CXSCREEN, kWidth), centred(y, SM_CYSCREEN, kHeight),
                                                kWidth, kHeight, title, kBoxStyle, 0, box_proc));
   if (box) {
+    SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
     kLabel.make(box, 10, 10, 330, 60, prompt, 0);
     // The captions as wide text, so they read the same on every code page.
     kButton.make(box, 355, 10, 70, 22, L"\u786e \u5b9a(&K)", kOk);
     kButton.make(box, 355, 42, 70, 22, L"\u53d6 \u6d88(&C)", kCancel);
-    g_box.field = static_cast<HWND>(
+    state.field = static_cast<HWND>(
         control<wchar_t>(box, 10, 75, 415, 16, L"Edit", text, 0, style ? style : kTextBox.style, 0));
     // A box that could not be built ends at once, unconfirmed.
-    if (g_box.field && IsWindow(box)) xuiStart();
+    if (state.field && IsWindow(box)) xuiStart();
     // Left by another quit, or never run: the box goes without ending a loop.
-    g_box.leaving = true;
+    state.leaving = true;
     if (IsWindow(box)) DestroyWindow(box);
   }
-  xCore.iRet = g_box.confirmed;
-  wchar_t *result = g_box.confirmed ? g_box.text : tarvo::empty_w();
-  if (!g_box.confirmed) tarvo::release(g_box.text);
-  g_box = InputBox{};
-  return result;
+  xCore.iRet = state.confirmed;
+  if (state.confirmed) return state.text;
+  tarvo::release(state.text);
+  return tarvo::empty_w();
 }
 
 char *xInputBoxA(void *parent, const char *prompt, const char *title, const char *text, int32_t x, int32_t y,

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -105,6 +106,33 @@ TEST_F(Dialogs, InputBoxStylesItsFieldAndFollowsItsOwner) {
   ASSERT_NE(closer.found(), "");
   EXPECT_EQ(xCore.iRet, 0);
   EXPECT_FALSE(IsWindow(owner));
+}
+
+// A daemon script's box and the main script's are open at once: each keeps
+// its own field and answer. The second thread signals from its first
+// message, once its box is built and its loop runs (or when it returned).
+TEST_F(Dialogs, InputBoxesOfTwoThreadsKeepTheirOwnAnswers) {
+  static HANDLE running = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ResetEvent(running);
+  std::wstring second;
+  std::thread other([&] {
+    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+      SetEvent(running);
+      return CallNextHookEx(nullptr, code, wp, lp);
+    }, nullptr, GetCurrentThreadId());
+    PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+    second = take(xInputBoxW(nullptr, L"Prompt", L"Second", L"", -1, -1, 0));
+    UnhookWindowsHookEx(hook);
+    SetEvent(running);
+  });
+  WaitForSingleObject(running, INFINITE);
+  {
+    Answerer first(dir_.file(L"first.txt"), L"xuiWindowClassW", L"First", kBoxOk, L"one");
+    EXPECT_EQ(take(xInputBoxW(nullptr, L"Prompt", L"First", L"", -1, -1, 0)), L"one");
+  }
+  Answerer(dir_.file(L"second.txt"), L"xuiWindowClassW", L"Second", kBoxOk, L"two");
+  other.join();
+  EXPECT_EQ(second, L"two");
 }
 
 }  // namespace
