@@ -3,6 +3,10 @@ tarvo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$tarvo_root/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# Wine names the host's files in the locale's encoding and takes its ANSI code
+# page from the locale: one UTF-8 locale, the same on every machine, so names
+# beyond ASCII can be made and the tests see the same code page everywhere.
+export LC_ALL=C.UTF-8
 
 # Makes the calling script (test.sh, run.sh) use a Wine prefix of its own,
 # build/wineprefix-<name>, and run again under that prefix's lock. The lock is

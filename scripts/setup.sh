@@ -6,6 +6,15 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# One set-up of the tree at a time: test.sh and run.sh may start together on a
+# fresh machine, and both would unpack the Lua sources into the same place.
+mkdir -p "$root/build"
+if [ -z "${TARVO_SETUP_LOCKED:-}" ]; then
+  TARVO_SETUP_LOCKED=1 exec flock -o "$root/build/.setup.lock" bash "$root/scripts/setup.sh" "$@"
+fi
+# Wine names the host's files in the locale's encoding: without a UTF-8 locale
+# (a bare machine has none set) no file name beyond ASCII can be made.
+export LC_ALL=C.UTF-8
 third="$root/build/third_party"
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG=-all
@@ -23,8 +32,8 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  $sudo_cmd apt-get update -qq -o DPkg::Lock::Timeout=600
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"
 fi
 
 # Lua 5.3 sources from Debian's source lists (the unmodified release tarball is
@@ -46,7 +55,7 @@ if [ ! -f "$third/lua-5.3.6/src/lua.h" ]; then
   fi
   # The lists may predate the source list (a run interrupted before the refresh).
   if ! fetch_lua; then
-    $sudo_cmd apt-get update -qq
+    $sudo_cmd apt-get update -qq -o DPkg::Lock::Timeout=600
     fetch_lua || { echo "setup: cannot fetch the Lua 5.3 sources (apt-get source lua5.3)" >&2; exit 1; }
   fi
   # Unpacked beside the final place and moved there whole.
