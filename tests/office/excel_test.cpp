@@ -495,7 +495,8 @@ TEST_F(SheetReadTest, TidyingUpClosesOnlyTheBookTheReadOpened) {
 
 // The binding, in the order a script meets it (each test runs in a process
 // of its own: nothing is bound at the start).
-TEST(LibXLBinding, AllOrNothingAndAFailedRebindingKeepsTheGoodOne) {
+using LibXLBinding = tarvo::test::LeakCheckedTest;
+TEST_F(LibXLBinding, AllOrNothingAndAFailedRebindingKeepsTheGoodOne) {
   TempDir dir;
   const std::wstring path = dir.file(L"b.xlsx");
   raw_write(path, kBook);
