@@ -1,6 +1,7 @@
 // The cost of a member expression: GetValue(".Cells(%d, %d).Value") against
 // the two GetIDsOfNames + Invoke pairs a caller would write by hand, measured
 // in the same run, in-process and across the process boundary.
+#include "by_hand.hpp"
 #include "com_ref.hpp"
 #include "standin_server.hpp"
 #include "disphelper.h"
@@ -24,26 +25,14 @@ int by_expression(IDispatch *sheet, int row, int column) {
 
 // What the expression stands for, written out.
 int by_hand(IDispatch *sheet, int row, int column) {
-  DISPID cells_id, value_id;
-  LPOLESTR cells = const_cast<LPOLESTR>(L"Cells"), value = const_cast<LPOLESTR>(L"Value");
-  if (FAILED(sheet->GetIDsOfNames(IID_NULL, &cells, 1, LOCALE_USER_DEFAULT, &cells_id))) return 0;
+  constexpr WORD kGet = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
   VARIANT args[2];
-  args[1].vt = VT_I4;
+  args[1].vt = args[0].vt = VT_I4;
   args[1].lVal = row;
-  args[0].vt = VT_I4;
   args[0].lVal = column;
-  DISPPARAMS params{args, nullptr, 2, 0};
-  Variant range;
-  if (FAILED(sheet->Invoke(cells_id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                           &params, range.get(), nullptr, nullptr)) ||
-      range->vt != VT_DISPATCH)
-    return 0;
-  IDispatch *r = range->pdispVal;
-  if (FAILED(r->GetIDsOfNames(IID_NULL, &value, 1, LOCALE_USER_DEFAULT, &value_id))) return 0;
-  DISPPARAMS none{nullptr, nullptr, 0, 0};
-  Variant result;
-  if (FAILED(r->Invoke(value_id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none,
-                       result.get(), nullptr, nullptr)))
+  Variant range, result;
+  if (FAILED(tarvo::bench::invoke_by_hand(sheet, L"Cells", kGet, args, 2, range.get())) || range->vt != VT_DISPATCH ||
+      FAILED(tarvo::bench::invoke_by_hand(range->pdispVal, L"Value", kGet, nullptr, 0, result.get())))
     return 0;
   if (result->vt != VT_I4 && FAILED(VariantChangeType(result.get(), result.get(), VARIANT_LOCALBOOL, VT_I4)))
     return 0;
@@ -80,11 +69,7 @@ int main(int argc, char **argv) {
     }
   }
   if (!inproc_only) {
-    Ref<IDispatch> app;
-    if (FAILED(disp::CreateObject(L"TarvoTest.LocalApplication", nullptr, app.put()))) {
-      tarvo::bench::import_registration(L"test_automation.reg");
-      disp::CreateObject(L"TarvoTest.LocalApplication", nullptr, app.put());
-    }
+    Ref<IDispatch> app = tarvo::bench::create_local_server(standin::test_model::kLocalClsid, L"test_automation.reg");
     if (!app || !bench_application("cross-process", app.get(), 200)) {
       std::printf("cross-process: the local server is not registered or did not start\n");
       status = 1;

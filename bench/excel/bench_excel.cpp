@@ -72,11 +72,7 @@ size_t set_by_row(IDispatch *sheet, int row, int column, const wchar_t *value) {
 }
 
 bool bench_sheet(const char *where, IDispatch *app, int cells) {
-  // The stand-in's call journal would weigh on both ways alike.
-  VARIANT off;
-  off.vt = VT_BOOL;
-  off.boolVal = VARIANT_FALSE;
-  invoke_by_hand(app, L"_Journaling", DISPATCH_PROPERTYPUT, &off, 1, nullptr);
+  tarvo::bench::stop_journal(app);
   const xComObject book = Excel_NewBook(reinterpret_cast<xComObject>(app));
   const xComObject sheet_handle = Excel_Book_GetSheet_Index(book, 1);
   if (!sheet_handle) return false;
@@ -109,12 +105,7 @@ int main(int argc, char **argv) {
     }
   }
   if (!inproc_only) {
-    Ref<IDispatch> app;
-    if (FAILED(CoCreateInstance(standin::excel::kExcelClsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                app.put_void()))) {
-      tarvo::bench::import_registration(L"tarvo_excel_standin.reg");
-      CoCreateInstance(standin::excel::kExcelClsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, app.put_void());
-    }
+    Ref<IDispatch> app = tarvo::bench::create_local_server(standin::excel::kExcelClsid, L"tarvo_excel_standin.reg");
     if (!app || !bench_sheet("cross-process", app.get(), 30)) {
       std::printf("cross-process: the local server is not registered or did not start\n");
       status = 1;

@@ -1,6 +1,7 @@
 // Whole-file text reads and writes of 64 MiB against the obvious hand-written
 // code (ReadFile/WriteFile and one WideCharToMultiByte), measured in the same
 // run. Prints the best of several rounds and the ratio library / baseline.
+#include "timing.hpp"
 #include "xcore.h"
 #include "xfile.h"
 #include "xstring.h"
@@ -10,41 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 
 namespace {
 
 constexpr size_t kBytes = 64u << 20;
 constexpr int kRounds = 7;
-
-double seconds() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-// Library and baseline rounds alternate, so that load from other processes
-// falls on both sides alike.
-void compare(const char *what, const std::function<void()> &lib, const std::function<void()> &base) {
-  double best_lib = 1e30, best_base = 1e30;
-  for (int i = 0; i < kRounds; ++i) {
-    double t0 = seconds();
-    lib();
-    double t1 = seconds();
-    base();
-    double t2 = seconds();
-    best_lib = std::min(best_lib, t1 - t0);
-    best_base = std::min(best_base, t2 - t1);
-  }
-  std::printf("%-44s library %7.1f ms  baseline %7.1f ms  ratio %.2fx\n", what, best_lib * 1e3, best_base * 1e3,
-              best_lib / best_base);
-}
 
 // Text of mixed scripts: ASCII words, accented Latin and CJK.
 std::wstring make_text() {
@@ -103,6 +75,7 @@ void baseline_write(const wchar_t *p, const std::wstring &text, bool to_utf8) {
 }  // namespace
 
 int main() {
+  using tarvo::bench::compare;
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
   std::wstring folder = std::wstring(tmp) + L"tarvo_bench_files_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
@@ -128,14 +101,18 @@ int main() {
   auto lib_read = [](const std::string &p, int32_t charset) {
     return [p, charset] { xCore_free(xFile_ReadAllU(p.c_str(), charset)); };
   };
-  compare("ReadAllU  UTF-16LE file (1200) -> UTF-8", lib_read(u16a, 1200), [&] { baseline_read(u16.c_str(), true); });
-  compare("ReadAllU  UTF-16LE file (auto) -> UTF-8", lib_read(u16a, -2), [&] { baseline_read(u16.c_str(), true); });
-  compare("ReadAllU  UTF-8 file (65001)", lib_read(u8a, 65001), [&] { baseline_read(u8.c_str(), false); });
-  compare("ReadAllU  UTF-8 file (auto)", lib_read(u8a, -2), [&] { baseline_read(u8.c_str(), false); });
-  compare("WriteAllW UTF-16 text -> UTF-16LE file",
+  compare("ReadAllU  UTF-16LE file (1200) -> UTF-8", kRounds, 1, lib_read(u16a, 1200),
+          [&] { baseline_read(u16.c_str(), true); });
+  compare("ReadAllU  UTF-16LE file (auto) -> UTF-8", kRounds, 1, lib_read(u16a, -2),
+          [&] { baseline_read(u16.c_str(), true); });
+  compare("ReadAllU  UTF-8 file (65001)", kRounds, 1, lib_read(u8a, 65001),
+          [&] { baseline_read(u8.c_str(), false); });
+  compare("ReadAllU  UTF-8 file (auto)", kRounds, 1, lib_read(u8a, -2),
+          [&] { baseline_read(u8.c_str(), false); });
+  compare("WriteAllW UTF-16 text -> UTF-16LE file", kRounds, 1,
           [&] { xFile_WriteAllW(out.c_str(), text.c_str(), static_cast<uint32_t>(text.size() * 2), 1200); },
           [&] { baseline_write(out.c_str(), text, false); });
-  compare("WriteAllW UTF-16 text -> UTF-8 file",
+  compare("WriteAllW UTF-16 text -> UTF-8 file", kRounds, 1,
           [&] { xFile_WriteAllW(out.c_str(), text.c_str(), static_cast<uint32_t>(text.size() * 2), 65001); },
           [&] { baseline_write(out.c_str(), text, true); });
 

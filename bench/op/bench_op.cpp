@@ -76,11 +76,7 @@ int main() {
     return 1;
   }
   IDispatch *object = h->object;
-  // The stand-in's call journal would weigh on both ways alike.
-  VARIANT off;
-  off.vt = VT_BOOL;
-  off.boolVal = VARIANT_FALSE;
-  invoke_by_hand(object, L"_Journaling", DISPATCH_PROPERTYPUT, &off, 1, nullptr);
+  tarvo::bench::stop_journal(object);
   IID iid;
   IIDFromString(const_cast<LPOLESTR>(XOP_INTERFACE), &iid);
   tarvo::com::Ref<IUnknown> dual;

@@ -5,6 +5,7 @@
 // BasicLib.NewTable. Through the application the baseline sends the dispatch
 // calls itself (GetIDsOfNames + Invoke of Cells and Text); through the file
 // library it calls the reader's entry points directly.
+#include "by_hand.hpp"
 #include "com_ref.hpp"
 #include "excel_standin.hpp"
 #include "lua_api.hpp"
@@ -25,7 +26,9 @@ namespace {
 using namespace tarvo::lua;
 using tarvo::com::Ref;
 using tarvo::com::Variant;
+using tarvo::bench::invoke_by_hand;
 
+constexpr WORD kGet = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 constexpr int kSize = 100;  // data rows and columns; row 1 is the header
 
 // A cell reader of the baseline: the text as UTF-8 into `out`, false when empty.
@@ -39,25 +42,17 @@ bool utf8_of(const wchar_t *w, size_t n, std::string &out) {
   return bytes > 0;
 }
 
-HRESULT get(IDispatch *object, const wchar_t *name, VARIANT *args, UINT count, VARIANT *result) {
-  DISPID id;
-  LPOLESTR n = const_cast<LPOLESTR>(name);
-  HRESULT hr = object->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(hr)) return hr;
-  DISPPARAMS params{args, nullptr, count, 0};
-  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, result,
-                        nullptr, nullptr);
-}
-
 bool dispatch_cell(void *sheet, int row, int column, std::string &out) {
   VARIANT args[2];
   args[1].vt = args[0].vt = VT_I4;
   args[1].lVal = row;
   args[0].lVal = column;
   Variant range, text;
-  if (FAILED(get(static_cast<IDispatch *>(sheet), L"Cells", args, 2, range.get())) || range->vt != VT_DISPATCH)
+  if (FAILED(invoke_by_hand(static_cast<IDispatch *>(sheet), L"Cells", kGet, args, 2, range.get())) ||
+      range->vt != VT_DISPATCH)
     return false;
-  if (FAILED(get(range->pdispVal, L"Text", nullptr, 0, text.get())) || text->vt != VT_BSTR) return false;
+  if (FAILED(invoke_by_hand(range->pdispVal, L"Text", kGet, nullptr, 0, text.get())) || text->vt != VT_BSTR)
+    return false;
   return utf8_of(text->bstrVal, SysStringLen(text->bstrVal), out);
 }
 

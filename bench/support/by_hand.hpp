@@ -22,6 +22,14 @@ inline HRESULT invoke_by_hand(IDispatch *object, const wchar_t *name, WORD kind,
   return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result, nullptr, nullptr);
 }
 
+// The stand-in's call journal would weigh on both ways alike: off while measuring.
+inline void stop_journal(IDispatch *standin) {
+  VARIANT off;
+  off.vt = VT_BOOL;
+  off.boolVal = VARIANT_FALSE;
+  invoke_by_hand(standin, L"_Journaling", DISPATCH_PROPERTYPUT, &off, 1, nullptr);
+}
+
 // What the library does with a text result: copy it into memory of its own
 // and hand it on; the baseline copies and frees it the same way. Gives the
 // length, 0 when the result is not text.

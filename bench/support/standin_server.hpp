@@ -1,6 +1,7 @@
 // Reaching a stand-in automation server from a benchmark: in-process straight
-// from its DLL (no registration needed), and the registration file the build
-// writes under standins/ beside bin, imported when a local server is missing.
+// from its DLL (no registration needed), and as a local server, its
+// registration file (written by the build under standins/ beside bin)
+// imported when the class is missing.
 #pragma once
 
 #include "com_ref.hpp"
@@ -35,6 +36,15 @@ inline void import_registration(const wchar_t *reg_file) {
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
   }
+}
+
+inline tarvo::com::Ref<IDispatch> create_local_server(const CLSID &clsid, const wchar_t *reg_file) {
+  tarvo::com::Ref<IDispatch> object;
+  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, object.put_void()))) {
+    import_registration(reg_file);
+    CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, object.put_void());
+  }
+  return object;
 }
 
 }  // namespace tarvo::bench

@@ -114,7 +114,7 @@ void daemon_idle(const char *what, const char *script) {
   const DWORD idle_ms = 10000;
   Sleep(idle_ms);
   double cpu = thread_cpu_seconds(thread) - cpu0;
-  std::printf("%-36s %.3f%% of one core over %u s\n", what, 100.0 * cpu / (idle_ms / 1000.0), idle_ms / 1000);
+  std::printf("%-36s %.3f%% of one core over %lu s\n", what, 100.0 * cpu / (idle_ms / 1000.0), idle_ms / 1000);
   lua_getfield(L, -1, "DaemonThread_Stop");
   lua_pushinteger(L, reinterpret_cast<intptr_t>(thread));
   lua_call(L, 1, 0);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 namespace {
@@ -29,7 +28,7 @@ TEST(Md5, AroundThePaddingBoundariesAndOfWholeFilesUnderAnyName) {
   std::string big;
   for (int i = 0; i < 3000; ++i) big += static_cast<char>(i % 7 == 0 ? '\n' : i % 5 == 0 ? 0x1A : 'a' + i % 26);
   std::wstring name = dir.file(L"\x6570\x636E\xD83D\xDE00.bin");
-  std::ofstream(name.c_str(), std::ios::binary) << big;
+  tarvo::test::raw_write(name, big);
   tarvo::Md5Digest d{};
   ASSERT_TRUE(tarvo::md5_file(name.c_str(), d));
   EXPECT_EQ(hex(d), md5_of(big));

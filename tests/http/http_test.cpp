@@ -9,13 +9,12 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
 
 using tarvo::test::body_bytes;
+using tarvo::test::raw_read;
 
 constexpr char kUserAgent[] =
     "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/106.0.0.0 Safari/537.36";
@@ -28,11 +27,6 @@ constexpr char kEarlierError[] = "an earlier failure";
 char g_sentinel[] = "sentinel";
 
 tarvo::test::HttpServer g_server;
-
-std::string read_file(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The value of a header of an echoed request; empty when there is none.
 std::string header(const std::string &echoed, const std::string &name) {
@@ -133,15 +127,17 @@ TEST_F(Http, FailedTransfersNameTheirStepAndLeaveTheRegisters) {
     expect_failure(xHttp_GetEx(c.host, c.port, c.route, c.referrer), c.message);
     expect_failure(xHttp_PostEx(c.host, c.port, c.route, "body", c.referrer), c.message);
   }
+  EXPECT_EQ(xHttp_AnalyseURL(nullptr) | xHttp_AnalyseURL("") | xHttp_AnalyseURL("http://127.0.0.1/"), 0)
+      << "URL analysis examines nothing";
 }
 
 TEST_F(Http, DownloadsWriteExactlyTheBody) {
   std::string file = path(L"down.bin");
-  std::ofstream(file, std::ios::binary) << std::string(300000, 'x');
+  tarvo::test::raw_write(dir_.file(L"down.bin"), std::string(300000, 'x'));
   for (size_t n : {65537, 1, 65536, 64 << 20}) {
     ASSERT_EQ(download(g_server.url("/bytes/" + std::to_string(n)), file), -1) << xCore.LastError;
     EXPECT_EQ(xCore.iRetSize, n);
-    EXPECT_TRUE(read_file(file) == body_bytes(n)) << n << " bytes; a longer older file is cut to the new length";
+    EXPECT_TRUE(raw_read(dir_.file(L"down.bin")) == body_bytes(n)) << n << " bytes; a longer older file is cut to the new length";
   }
   EXPECT_STREQ(xCore.LastError, kEarlierError);
 }
@@ -187,11 +183,7 @@ TEST_F(Http, ProgressRisesToTheTotalAndCanStop) {
   ASSERT_EQ(download(g_server.url("/declare/4294967296/100000"), file, note), -1);
   ASSERT_EQ(g_calls.size(), 1u);
   EXPECT_EQ(xCore.iRetSize, g_calls[0].second);
-  EXPECT_EQ(read_file(file).size(), g_calls[0].second);
-}
-
-TEST_F(Http, AnalyseUrlExaminesNothing) {
-  EXPECT_EQ(xHttp_AnalyseURL(nullptr) | xHttp_AnalyseURL("") | xHttp_AnalyseURL("http://127.0.0.1/"), 0);
+  EXPECT_EQ(raw_read(dir_.file(L"p.bin")).size(), g_calls[0].second);
 }
 
 }  // namespace

@@ -6,13 +6,11 @@
 #include "temp_dir.hpp"
 #include "xexcel.h"
 
-#include <filesystem>
-#include <fstream>
-
 namespace exceltest {
 namespace {
 
 using namespace membertest;
+using tarvo::test::raw_write;
 using tarvo::test::TempDir;
 
 // The probe is an application.
@@ -312,7 +310,7 @@ TEST_F(ExcelTest, CheckFileReadsOnlyWhatIsThere) {
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     const std::wstring path = dir.file(L"f" + std::to_wstring(i) + L".bin");
-    std::ofstream(std::filesystem::path(path), std::ios::binary) << cases[i].bytes;
+    raw_write(path, cases[i].bytes);
     SCOPED_TRACE(cases[i].bytes);
     EXPECT_EQ(Excel_CheckFile(utf8(path).c_str(), 0), cases[i].plain);  // the temporary folder is ASCII here
     EXPECT_EQ(Excel_CheckFile(utf8(path).c_str(), 1), cases[i].with_html);
@@ -321,7 +319,7 @@ TEST_F(ExcelTest, CheckFileReadsOnlyWhatIsThere) {
   EXPECT_EQ(Excel_CheckFile(nullptr, 1), 0);
   // The script form opens the path in wide form: a name no ANSI code page here can spell.
   const std::wstring wide = dir.file(L"\u8868\u683c.xlsx");
-  std::ofstream(std::filesystem::path(wide), std::ios::binary) << "PK\x03\x04";
+  raw_write(wide, "PK\x03\x04");
   EXPECT_EQ(script_.run("return T.Excel_CheckFile([[" + utf8(wide) + "]])"), "n:1");
   EXPECT_EQ(script_.run("return T.Excel_CheckFile([[" + utf8(dir.file(L"f3.bin")) + "]], true)"), "n:4");
 }
@@ -388,7 +386,7 @@ class SheetReadTest : public ExcelTest {
   void SetUp() override {
     ExcelTest::SetUp();
     const std::wstring path = dir_.file(L"\u043a\u043d\u0438\u0433\u0430.xlsx");
-    std::ofstream(path.c_str(), std::ios::binary) << kBook;
+    raw_write(path, kBook);
     script_.run("P = [[" + utf8(path) + "]] M = [[" + utf8(dir_.file(L"missing.xlsx")) + "]]");
     ASSERT_EQ(script_.run("return T.LibXL_Init('tarvo_libxl_standin.dll')"), "n:1");
     live_books_ = standin_entry<long (*)()>("xlStandinLiveBooks");
@@ -497,10 +495,11 @@ TEST_F(SheetReadTest, TidyingUpClosesOnlyTheBookTheReadOpened) {
 
 // The binding, in the order a script meets it (each test runs in a process
 // of its own: nothing is bound at the start).
-TEST(LibXLBinding, AllOrNothingAndAFailedRebindingKeepsTheGoodOne) {
+using LibXLBinding = tarvo::test::LeakCheckedTest;
+TEST_F(LibXLBinding, AllOrNothingAndAFailedRebindingKeepsTheGoodOne) {
   TempDir dir;
   const std::wstring path = dir.file(L"b.xlsx");
-  std::ofstream(path.c_str(), std::ios::binary) << kBook;
+  raw_write(path, kBook);
   Script s;
   s.run("P = [[" + utf8(path) + "]]");
   const std::pair<const char *, const char *> kSteps[] = {

@@ -93,13 +93,8 @@ struct Row {
 
 // The C arguments after the handle in script form (kE1 is 'é1').
 std::string script_args(std::string_view c) {
-  std::string out;
-  for (size_t i = 0; i < c.size(); ++i) {
-    const bool text = c.substr(i, 2) == "kE";
-    out += text ? "'\xc3\xa9" + std::string(1, c[i + 2]) + "'" : std::string(1, c[i]);
-    if (text) i += 2;
-  }
-  return c.empty() ? out : ", " + out;
+  const std::string call = membertest::script_call("", std::string(c));  // "(<arguments>)"
+  return c.empty() ? "" : ", " + call.substr(1, call.size() - 2);
 }
 
 #define OP_FORM(f, ...) [](OpObject *h) { return describe(f(h __VA_OPT__(, ) __VA_ARGS__)); }

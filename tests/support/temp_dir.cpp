@@ -2,6 +2,8 @@
 
 #include <windows.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace tarvo::test {
 
@@ -25,6 +27,15 @@ std::string utf8(const std::wstring &w) {
   std::string r(WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr), '\0');
   WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), r.data(), int(r.size()), nullptr, nullptr);
   return r;
+}
+
+std::string raw_read(const std::wstring &path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void raw_write(const std::wstring &path, const std::string &bytes) {
+  std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 }  // namespace tarvo::test

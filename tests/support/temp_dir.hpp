@@ -18,5 +18,8 @@ class TempDir {
 };
 
 std::string utf8(const std::wstring &w);  // for assertion messages and comparisons
+// A whole file's bytes, read and written without the library.
+std::string raw_read(const std::wstring &path);
+void raw_write(const std::wstring &path, const std::string &bytes);
 
 }  // namespace tarvo::test

@@ -1,5 +1,5 @@
-// Shared pieces of the system tests: a leak-checked fixture with a temporary folder, raw file access that
-// bypasses the library, results released at the end of a scope, processes of our own helper programs.
+// Shared pieces of the system tests: a leak-checked fixture with a temporary folder, results released at the
+// end of a scope, processes of our own helper programs.
 #pragma once
 
 #include "alloc_counter.hpp"
@@ -8,19 +8,9 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace tarvo::test {
-
-inline std::string raw_read(const std::wstring &path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-inline void raw_write(const std::wstring &path, const std::string &bytes) {
-  std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // A library result released when the scope ends.
 template <class T>
