@@ -50,7 +50,9 @@ TARVO_API uint32_t Process_KillNameA(const char *names);
  * the stopping one included; 0 without a snapshot. */
 TARVO_API uint32_t Process_ScanW(Process_ScanCallbackW callback, intptr_t user);
 TARVO_API uint32_t Process_ScanA(Process_ScanCallbackA callback, intptr_t user);
-/* The same over the direct children of `parent` (grandchildren excluded). */
+/* The same over the direct children of `parent` (grandchildren excluded; a
+ * process older than `parent` named an earlier holder of its identifier and
+ * is no child of it). */
 TARVO_API uint32_t PID_ScanChildW(uint32_t parent, Process_ScanCallbackW callback, intptr_t user);
 TARVO_API uint32_t PID_ScanChildA(uint32_t parent, Process_ScanCallbackA callback, intptr_t user);
 /* The parent's own identifier when some running process names it as its

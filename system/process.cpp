@@ -68,9 +68,25 @@ uint32_t scan(Callback callback, intptr_t user) {
   return walk<Entry>(callback, user, [](const Entry &) { return true; });
 }
 
+// When the process was created; 0 when it cannot be asked.
+uint64_t created_at(uint32_t pid) {
+  OwnedHandle h(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  FILETIME created{}, unused{};
+  if (!h.ok() || !GetProcessTimes(h.get(), &created, &unused, &unused, &unused)) return 0;
+  return (uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+}
+
+// A process names its parent by identifier only, and identifiers are reused:
+// a process older than the parent named a process that has ended since, so it
+// is no child of this one (nor ended or counted for it).
 template <class Entry, class Callback>
 uint32_t scan_children(uint32_t parent, Callback callback, intptr_t user) {
-  return walk<Entry>(callback, user, [parent](const Entry &e) { return e.th32ParentProcessID == parent; });
+  const uint64_t parent_created = created_at(parent);
+  return walk<Entry>(callback, user, [parent, parent_created](const Entry &e) {
+    if (e.th32ParentProcessID != parent) return false;
+    const uint64_t created = parent_created ? created_at(e.th32ProcessID) : 0;
+    return created == 0 || created >= parent_created;
+  });
 }
 
 // The list split at "|", compared ignoring case. An empty entry names no
