@@ -51,8 +51,8 @@
   M(One, Excel_Book_ActiveSheet,     object, L".ActiveSheet",                           Lint,  Obj) \
   M(One, Excel_Book_Sheets,          object, L".Sheets",                                Lint,  Obj) \
   M(One, Excel_Book_AddSheet,        object, positioned(kSheetAt, L".Sheets.Add()", L".Sheets.Add(%o)"), Lint, Obj, Pos) \
-  M(WA,  Excel_Book_CopySheet,       object, positioned(kSheetAt, L".Sheets(%S).Copy", L".Sheets(%S).Copy(%o)"), Lint, Obj, Text, Pos) \
-  M(One, Excel_Book_CopySheet_Index, object, positioned(kSheetAt, L".Sheets(%d).Copy", L".Sheets(%d).Copy(%o)"), Lint, Obj, Int, Pos) \
+  M(WA,  Excel_Book_CopySheet,       object, copied_sheet(L".Sheets(%S).Copy", L".Sheets(%S).Copy(%o)"), Lint, Obj, Text, Pos) \
+  M(One, Excel_Book_CopySheet_Index, object, copied_sheet(L".Sheets(%d).Copy", L".Sheets(%d).Copy(%o)"), Lint, Obj, Int, Pos) \
   M(WA,  Excel_Book_GetSheet,        object, L".Sheets.Item(%S)",                       Lint,  Obj, Text) \
   M(One, Excel_Book_GetSheet_Index,  object, L".Sheets(%d)",                            Lint,  Obj, Int) \
   M(One, Excel_Book_GetSheetCount,   int,    L".Sheets.Count",                          Lint,  Obj) \
@@ -96,7 +96,7 @@
   M(One, Excel_Sheet_CellPaste,      call,   L".Cells(%d, %d).PasteSpecial(%d)",        Lbool, Obj, Int, Int, IntOr(-4104)) \
   M(WA,  Excel_Sheet_CellPasteS,     call,   L".Range(%S).PasteSpecial(%d)",            Lbool, Obj, Text, IntOr(-4104)) \
   M(WA,  Excel_Sheet_Paste,          call,   L".PasteSpecial(%S)",                      Lbool, Obj, Text) \
-  M(One, Excel_Sheet_PasteAppend,    call,   L".Range.PasteSpecial(%d)",                Lbool, Obj, IntOr(-4104)) \
+  M(One, Excel_Sheet_PasteAppend,    call,   below_used_range(L".Cells(%d, %d).PasteSpecial(%d)"), Lbool, Obj, IntOr(-4104)) \
   M(One, Excel_Sheet_ClearRange,     call,   cells(L".Range(%o, %o).Clear()"),          Lbool, Obj, Cells) \
   M(WA,  Excel_Sheet_ClearRangeS,    call,   L".Range(%S).Clear()",                     Lbool, Obj, Text) \
   M(One, Excel_Sheet_ClearRangeText, call,   cells(L".Range(%o, %o).ClearContents()"),  Lbool, Obj, Cells) \
@@ -130,7 +130,7 @@
   M(One, Excel_Range_Print,          call,   L".PrintOut",                              NoLua, Obj) \
   M(One, Excel_Range_RowCount,       int,    L".Rows.Count",                            NoLua, Obj) \
   M(One, Excel_Range_ColCount,       int,    L".Columns.Count",                         NoLua, Obj) \
-  M(One, Excel_Range_CellCount,      int,    L".Count",                                 NoLua, Obj) \
+  M(One, Excel_Range_CellCount,      int,    saturated(L".CountLarge"),                 NoLua, Obj) \
   M(WA,  Excel_Range_SetFont,        put,    on(L".Font", in_a_row(L".Name = %S", L".Size = %d", L".Bold = %b", \
                                                                    L".Italic = %b", L".Underline = %b", \
                                                                    L".Strikethrough = %b")), \

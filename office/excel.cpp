@@ -5,6 +5,7 @@
 #include "xexcel.h"
 #include "xfile.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tarvo::members {
@@ -41,6 +42,58 @@ HRESULT invoke(const Target &t, IDispatch *object, const ByShift &e, A... values
 constexpr ByShift by_shift(const wchar_t *rows, const wchar_t *columns, const wchar_t *range) {
   return {rows, columns, range};
 }
+// Copying a sheet: Copy itself returns nothing, so the copy is fetched from
+// where it went: the sheet now standing at the position, or, without one,
+// the application's active sheet (the copy went into a new workbook, which
+// became active).
+struct CopiedSheet {
+  const wchar_t *plain;
+  const wchar_t *positioned;
+};
+constexpr CopiedSheet copied_sheet(const wchar_t *plain, const wchar_t *positioned) { return {plain, positioned}; }
+
+template <class... A>
+HRESULT invoke(const Target &t, IDispatch *object, const CopiedSheet &e, A... values) {
+  const int32_t index = std::get<sizeof...(A) - 1>(std::tuple<A...>(values...)).index;
+  const HRESULT hr = invoke(Target{Op::Call}, object, positioned(kSheetAt, e.plain, e.positioned), values...);
+  if (FAILED(hr)) return hr;
+  return index == -1 ? invoke(t, object, L".Application.ActiveSheet") : invoke(t, object, kSheetAt, index);
+}
+
+// Pasting below what a sheet holds: column 1 of the first row after the used
+// range; the row and column go before the expression's own arguments.
+struct BelowUsedRange {
+  const wchar_t *at_cell;
+};
+constexpr BelowUsedRange below_used_range(const wchar_t *at_cell) { return {at_cell}; }
+
+template <class... A>
+HRESULT invoke(const Target &t, IDispatch *object, const BelowUsedRange &e, A... values) {
+  int32_t first = 0, count = 0;
+  HRESULT hr = disp::GetValue(L"%d", &first, object, L".UsedRange.Row");
+  if (SUCCEEDED(hr)) hr = disp::GetValue(L"%d", &count, object, L".UsedRange.Rows.Count");
+  if (FAILED(hr)) return hr;
+  const int64_t row = int64_t{first} + count;
+  if (row < 1 || row > INT32_MAX) return DISP_E_OVERFLOW;
+  return invoke(t, object, e.at_cell, static_cast<int32_t>(row), int32_t{1}, values...);
+}
+
+// A count the application gives as a 64-bit number (a whole sheet holds more
+// cells than 32 bits count), handed out through an int32_t result saturated
+// at the type's limits.
+struct Saturated {
+  const wchar_t *expression;
+};
+constexpr Saturated saturated(const wchar_t *expression) { return {expression}; }
+
+template <class... A>
+HRESULT invoke(const Target &t, IDispatch *object, const Saturated &e, A... values) {
+  int64_t count = 0;
+  const HRESULT hr = disp::GetValue(L"%p", &count, object, e.expression, values...);
+  if (SUCCEEDED(hr)) *static_cast<int32_t *>(t.out) = static_cast<int32_t>(std::clamp<int64_t>(count, INT32_MIN, INT32_MAX));
+  return hr;
+}
+
 // A macro's expansion may hold no comma outside parentheses: it is handed on
 // as one argument of the row.
 #define SHIFTED(range) by_shift(range L".EntireRow.Delete(%d)", range L".EntireColumn.Delete(%d)", range L".Delete(%d)")

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "forms.hpp"
+#include "path_limit.hpp"
 #include "xfile.h"
 
 #include <windows.h>
@@ -55,7 +56,7 @@ inline UINT conversion_codepage(int32_t charset) {
 // Read only: an existing file, read access. Otherwise read and write access,
 // existing or new. Both let others read.
 inline HANDLE open_file(const wchar_t *path, bool readonly) {
-  if (!path) return INVALID_HANDLE_VALUE;
+  if (!path || path_too_long(path)) return INVALID_HANDLE_VALUE;
   return CreateFileW(path, readonly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                      readonly ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }

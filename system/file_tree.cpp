@@ -47,7 +47,7 @@ bool lies_within(const wchar_t *destination, const wchar_t *source) {
 // within the source is refused.
 template <class Transfer>
 int32_t transfer_tree(const wchar_t *source, const wchar_t *destination, const wchar_t *pattern, Transfer file_op) {
-  if (!source || !*source || !destination || !*destination) return 0;
+  if (!source || !*source || !destination || !*destination || tarvo::any_path_too_long(source, destination)) return 0;
   if (tarvo::guarded([&] { return lies_within(destination, source); }, true)) return 0;
   xFile_CreateDirW(destination);
   return tarvo::guarded([&] {

@@ -1,6 +1,7 @@
 // Path strings taken apart and put together; only the absolute and relative
 // forms ask the platform (and the current folder).
 #include "forms.hpp"
+#include "path_limit.hpp"
 #include "sized.hpp"
 #include "xpath.h"
 #include "xtext.h"
@@ -17,6 +18,7 @@
 namespace {
 
 constexpr uint32_t A = tarvo::kCodePageA;
+using tarvo::any_path_too_long;
 
 wchar_t *result(const wchar_t *s, size_t n) {
   if (!s || n == 0) return tarvo::set_size(0), tarvo::empty_w();
@@ -76,6 +78,7 @@ bool edit_in_place(std::wstring &part, const wchar_t *set) {
 extern "C" {
 
 wchar_t *Path_FileNameExtW(const wchar_t *path) {
+  if (any_path_too_long(path)) return no_result();
   const wchar_t *name = name_part(path);
   return result(name, name ? std::wcslen(name) : 0);
 }
@@ -83,26 +86,28 @@ char *Path_FileNameExtA(const char *path) { return tarvo::via_w<A, Path_FileName
 
 wchar_t *Path_FileNameW(const wchar_t *path) {
   const wchar_t *name = name_part(path);
-  if (!name) return no_result();
+  if (!name || any_path_too_long(path)) return no_result();
   const wchar_t *dot = last_of(name, L'.');
   return result(name, dot ? static_cast<size_t>(dot - name) : std::wcslen(name));
 }
 char *Path_FileNameA(const char *path) { return tarvo::via_w<A, Path_FileNameW>(path); }
 
 wchar_t *Path_FileExtW(const wchar_t *path) {
+  if (any_path_too_long(path)) return no_result();
   const wchar_t *dot = last_of(name_part(path), L'.');
   return dot ? result(dot + 1, std::wcslen(dot + 1)) : no_result();
 }
 char *Path_FileExtA(const char *path) { return tarvo::via_w<A, Path_FileExtW>(path); }
 
 wchar_t *Path_FilePathW(const wchar_t *path) {
+  if (any_path_too_long(path)) return no_result();
   const wchar_t *sep = last_of(path, L'\\');
   return sep ? result(path, static_cast<size_t>(sep - path) + 1) : no_result();
 }
 char *Path_FilePathA(const char *path) { return tarvo::via_w<A, Path_FilePathW>(path); }
 
 wchar_t *Path_GetAbsW(const wchar_t *path, const wchar_t *base) {
-  if (!path || !*path) return no_result();
+  if (!path || !*path || any_path_too_long(path, base)) return no_result();
   if (!PathIsRelativeW(path)) return result(path, std::wcslen(path));
   return tarvo::guarded([&] {
     wchar_t out[MAX_PATH] = {};
@@ -113,11 +118,11 @@ wchar_t *Path_GetAbsW(const wchar_t *path, const wchar_t *base) {
 char *Path_GetAbsA(const char *path, const char *base) { return tarvo::via_w<A, Path_GetAbsW>(path, base); }
 
 wchar_t *Path_GetRelW(const wchar_t *path, const wchar_t *base) {
-  if (!path || !*path) return no_result();
+  if (!path || !*path || any_path_too_long(path, base)) return no_result();
   return tarvo::guarded([&] { return route(path, base_or_current(base)); }, no_result);
 }
 char *Path_GetRelA(const char *path, const char *base) {
-  if (!path || !*path) return tarvo::set_size(0), tarvo::empty_a();
+  if (!path || !*path || any_path_too_long(path, base)) return tarvo::set_size(0), tarvo::empty_a();
   tarvo::WideArg<A> p(path), b(base);
   wchar_t *w = tarvo::guarded([&] { return route(base_or_current(b), p.get()); }, no_result);
   return tarvo::narrow_result<A>(w);
@@ -126,7 +131,7 @@ char *Path_GetRelA(const char *path, const char *base) {
 // Digits for draws up to 57, capital letters A to Y above: 35 characters.
 // A count beyond a file name's limit is refused.
 wchar_t *Path_RandomW(const wchar_t *prefix, const wchar_t *suffix, int32_t count) {
-  if (count > kLongestName) return no_result();
+  if (count > kLongestName || any_path_too_long(prefix, suffix)) return no_result();
   return tarvo::guarded([&] {
     std::wstring s = prefix ? prefix : L"";
     for (int32_t i = 0; i < count; ++i) {
@@ -144,7 +149,7 @@ char *Path_RandomA(const char *prefix, const char *suffix, int32_t count) {
 // The caller's buffer is written only when the repair changes it: an empty
 // or already safe text may be read-only (the shared EmptyString among them).
 int32_t Path_SafeCheckW(wchar_t *path, int32_t repair) {
-  if (!path) return 1;
+  if (!path || any_path_too_long(path)) return 1;
   return tarvo::guarded([&] {
     std::vector<std::wstring> parts(1);
     for (const wchar_t *p = path; *p; ++p) {
@@ -168,7 +173,7 @@ int32_t Path_SafeCheckW(wchar_t *path, int32_t repair) {
 // Repaired on a copy of its own; the text goes back into the caller's
 // buffer, never beyond the length it had, and only when it changed.
 int32_t Path_SafeCheckA(char *path, int32_t repair) {
-  if (!path) return 1;
+  if (!path || any_path_too_long(path)) return 1;
   return tarvo::guarded([&] {
     std::wstring copy(tarvo::WideArg<A>(path).get());
     int32_t unsafe = Path_SafeCheckW(copy.data(), repair);
@@ -187,7 +192,7 @@ int32_t Path_SafeCheckA(char *path, int32_t repair) {
 
 wchar_t *Path_JoinW(const wchar_t *folder, const wchar_t *name) {
   xCore.iRet = 0;
-  if (!name) return no_result();
+  if (!name || any_path_too_long(folder, name)) return no_result();
   return tarvo::guarded([&] {
     std::wstring s;
     if (!folder || !*folder) {

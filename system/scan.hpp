@@ -118,7 +118,7 @@ template <class C, class Visitor>
 uint32_t walk(const C *folder, const C *pattern, uint32_t exclude, uint32_t flags, bool recurse, Visitor visit,
               intptr_t *stop = nullptr) {
   if (stop) *stop = 0;
-  if (!folder || !*folder || !pattern || !*pattern) return 0;
+  if (!folder || !*folder || !pattern || !*pattern || any_path_too_long(folder, pattern)) return 0;
   Walk<C, Visitor> w(pattern, exclude, flags, recurse, visit);
   uint32_t count = w.run(folder);
   if (stop) *stop = w.stop();

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+struct IDispatch;
+
 namespace standin::excel {
 
 inline constexpr int kMaxRows = 1048576;
@@ -214,6 +216,9 @@ class App {
   Clipboard clipboard;
   bool quit = false;
   int next_book = 1;
+  // The application's own object while it lives (not a reference): what
+  // every object's Application property gives.
+  ::IDispatch *object = nullptr;
 
   int index_of(const Book *book) const;
   std::shared_ptr<Book> shared(const Book *book) const;  // null when absent

@@ -158,6 +158,11 @@ class View : public Object {
     call.set_object(nullptr);
     return S_OK;
   }
+  // Application: the application object, Nothing once it is gone.
+  HRESULT application(Invocation &call) {
+    call.set_object(app_->object);
+    return S_OK;
+  }
 
   AppPtr app_;
 };
@@ -399,10 +404,23 @@ class Range final : public Cells {
   HRESULT address(Invocation &call) { call.set_text(address_of(box_)); return S_OK; }
   HRESULT worksheet(Invocation &call);
 
+  long long items() const {
+    return mode_ == RangeMode::rows ? box_.rows() : mode_ == RangeMode::columns ? box_.cols() : area();
+  }
+  // Count is a 32-bit number and overflows on a large range, as in the
+  // application; CountLarge is the same count as a 64-bit one.
   HRESULT count(Invocation &call) {
-    const long long n = mode_ == RangeMode::rows ? box_.rows() : mode_ == RangeMode::columns ? box_.cols() : area();
+    const long long n = items();
     if (n > INT32_MAX) return DISP_E_OVERFLOW;
     call.set_i4(static_cast<int32_t>(n));
+    return S_OK;
+  }
+  HRESULT count_large(Invocation &call) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I8;
+    v.llVal = items();
+    call.set_variant(v);
     return S_OK;
   }
 
@@ -731,6 +749,7 @@ const Members &Range::members() const {
       getter<Range>(L"Row", &Range::row),
       getter<Range>(L"Column", &Range::column),
       getter<Range>(L"Count", &Range::count),
+      getter<Range>(L"CountLarge", &Range::count_large),
       getter<Range>(L"Rows", &Range::rows),
       getter<Range>(L"Columns", &Range::columns),
       getter<Range>(L"Cells", &Range::cells),
@@ -759,6 +778,7 @@ const Members &Range::members() const {
       method<Range>(L"PrintOut", optional_params(8), &Range::print),
       getter<Range>(L"Worksheet", &Range::worksheet),
       getter<Range>(L"Parent", &Range::worksheet),
+      getter<Range>(L"Application", &Range::application),
   };
   return m;
 }
@@ -810,8 +830,8 @@ class Worksheet final : public View {
   }
   // Copy(Before, After): the copy goes before or after that sheet, taking
   // "Name (2)" when its name is taken; without a position into a new
-  // workbook. Returns the new sheet (the application itself returns
-  // nothing) and activates it.
+  // workbook. Like the application it returns nothing; the copy becomes the
+  // active sheet.
   HRESULT copy(Invocation &call) {
     std::optional<Target> to;
     if (FAILED(target(call, to))) return refuse(call, L"Copy method of Worksheet class failed");
@@ -824,7 +844,7 @@ class Worksheet final : public View {
     }
     book->active = twin.get();
     app_->active = book;
-    return answer<Worksheet>(call, app_, twin);
+    return S_OK;
   }
   // Move(Before, After): within its workbook, into another one, or without
   // a position into a new workbook; the last sheet of a workbook stays.
@@ -892,10 +912,10 @@ class Worksheet final : public View {
     if (!r || r->sheet() != sheet_) return std::nullopt;
     return r->box();
   }
-  // Range(Cell1[, Cell2]): the box spanning both; without arguments the
-  // sheet's selection (where a paste without a place goes).
+  // Range(Cell1[, Cell2]): the box spanning both. Cell1 is required, as in
+  // the application.
   HRESULT range(Invocation &call) {
-    if (!call.given(0)) return answer<Range>(call, app_, sheet_, sheet_->selection);
+    if (!call.given(0)) return DISP_E_PARAMNOTOPTIONAL;
     auto a = corner(call.arg(0));
     auto b = call.given(1) ? corner(call.arg(1)) : a;
     if (!a || !b) return refuse(call, L"Method 'Range' of object '_Worksheet' failed");
@@ -935,6 +955,7 @@ const Members &Worksheet::members() const {
       property<Worksheet>(L"Name", VT_BSTR, &Worksheet::get_name, &Worksheet::put_name),
       getter<Worksheet>(L"Index", &Worksheet::index),
       getter<Worksheet>(L"Parent", &Worksheet::parent),
+      getter<Worksheet>(L"Application", &Worksheet::application),
       method<Worksheet>(L"Activate", {}, &Worksheet::activate),
       method<Worksheet>(L"Select", optional_params(1), &Worksheet::activate),
       method<Worksheet>(L"Copy", optional_params(2), &Worksheet::copy),
@@ -1032,6 +1053,7 @@ class Workbook final : public View {
         getter<Workbook>(L"Sheets", &Workbook::sheets),
         getter<Workbook>(L"Worksheets", &Workbook::sheets),
         getter<Workbook>(L"ActiveSheet", &Workbook::active_sheet),
+        getter<Workbook>(L"Application", &Workbook::application),
         method<Workbook>(L"Activate", {}, &Workbook::activate),
         method<Workbook>(L"Save", {}, &Workbook::save),
         method<Workbook>(L"SaveAs", optional_params(12), &Workbook::save_as),
@@ -1205,8 +1227,12 @@ class Application final : public View {
     set(L"Caption", Value::of_text(wps ? L"WPS Spreadsheets (stand-in)" : L"Microsoft Excel (stand-in)"));
     set(L"SheetsInNewWorkbook", Value::of_number(3));
     if (g_active_clsid) active_.add(static_cast<IDispatch *>(this), *g_active_clsid);
+    app_->object = static_cast<IDispatch *>(this);
   }
-  ~Application() override { --g_applications; }
+  ~Application() override {
+    app_->object = nullptr;
+    --g_applications;
+  }
   HRESULT usable() const override { return alive(); }
   const Members &members() const override {
     static const Members m(

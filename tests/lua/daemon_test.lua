@@ -88,10 +88,18 @@ function OnUnit() mark("unit") end
   wait_until(function() return window("", "TvHungDaemon") == 0 end, "the hung program's own end")
 end)
 
+-- The default is a pause between cycles (200 ms; a sleep never ends early), not a busy loop:
+-- os.clock is the process's wall clock here.
 test("unusable delays fall back to the default", function()
   for _, delay in ipairs{"-1", "0", "'soon'", "0/0"} do
-    with_daemon("option = {delay = " .. delay .. "}\nfunction OnLoop() mark('loops') end\n", function(_, read)
-      wait_until(function() return counted(read, "loops") >= 3 end, "cycles with delay " .. delay)
+    with_daemon("option = {delay = " .. delay .. "}\nfunction OnLoop() mark('loops', os.clock() .. ' ') end\n",
+                function(_, read)
+      wait_until(function() return select(2, (read("loops") or ""):gsub(" ", "")) >= 3 end, "cycles with delay " .. delay)
+      local last
+      for t in read("loops"):gmatch("%S+") do
+        if last then ok(tonumber(t) - last >= 0.15, "a pause between cycles with delay " .. delay .. ": " .. read("loops")) end
+        last = tonumber(t)
+      end
     end)
   end
 end)

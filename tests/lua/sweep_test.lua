@@ -32,9 +32,13 @@ local function matches(name, patterns)
   return false
 end
 
-local function call(name, fn, n, args, label)
+-- A count the contract documents is never refused as a count, whatever the values.
+local function call(name, fn, n, args, label, documented)
   if trace then print(string.format("%s/%d %s", name, n, label)) end
-  pcall(fn, table.unpack(args, 1, n))
+  local success, err = pcall(fn, table.unpack(args, 1, n))
+  if documented and not success and tostring(err):find("param count error !", 1, true) then
+    error(string.format("%d argument(s) refused as a wrong count (%s)", n, label), 0)
+  end
 end
 
 -- Each value once at every position (the rest the filler) and once at all
@@ -44,16 +48,17 @@ local function sweep(name, fn)
   local handle = name == "COM_GetW" and 2 or matches(name, handle_first) and 1
   local pins, c = pinned[name] or {}, contract[name] or {low = 0, high = 3}
   for n = c.low, (c.high or c.low) + 1 do
+    local documented = contract[name] and n <= (c.high or math.maxinteger)
     for _, h in ipairs(hostile) do
       local label, value, all = h[1], h[2], {}
       local usable = not (math.tointeger(value) and value ~= 0)
       for i = 1, n do all[i] = (pins[i] or (i == handle and not usable)) and filler or value end
-      call(name, fn, n, all, label .. " everywhere")
+      call(name, fn, n, all, label .. " everywhere", documented)
       for i = 1, n do
         if not pins[i] and (i ~= handle or usable) then
           local one = {}
           for j = 1, n do one[j] = j == i and value or filler end
-          call(name, fn, n, one, label .. " at " .. i)
+          call(name, fn, n, one, label .. " at " .. i, documented)
         end
       end
     end

@@ -6,37 +6,37 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace tarvo::test {
 namespace {
 
 std::mutex g_lock;
-std::unordered_set<uintptr_t> g_live;
+std::unordered_map<uintptr_t, size_t> g_live;  // block -> bytes asked for
 size_t g_allocated = 0;
 void(__cdecl *g_real_free)(void *) = nullptr;
 
-// A block handed out (counted, unless realloc moved it) or released.
-void *note(void *p, bool handed_out = true, bool counted = true) {
+// A block of `bytes` handed out (counted, unless realloc moved it) or released.
+void *note(void *p, size_t bytes, bool handed_out = true, bool counted = true) {
   std::lock_guard<std::mutex> guard(g_lock);
   if (p && !handed_out) {
     g_live.erase(reinterpret_cast<uintptr_t>(p));
   } else if (p) {
-    g_live.insert(reinterpret_cast<uintptr_t>(p));
+    g_live[reinterpret_cast<uintptr_t>(p)] = bytes;
     g_allocated += counted;
   }
   return p;
 }
 
-void *__cdecl counting_malloc(size_t n) { return note(std::malloc(n)); }
-void *__cdecl counting_calloc(size_t c, size_t n) { return note(std::calloc(c, n)); }
+void *__cdecl counting_malloc(size_t n) { return note(std::malloc(n), n); }
+void *__cdecl counting_calloc(size_t c, size_t n) { return note(std::calloc(c, n), c * n); }
 void *__cdecl counting_realloc(void *old, size_t n) {
   void *p = std::realloc(old, n);
-  if (p || n == 0) note(old, false);
-  return note(p, true, false);
+  if (p || n == 0) note(old, 0, false);
+  return note(p, n, true, false);
 }
 void __cdecl counting_free(void *p) {
-  note(p, false);
+  note(p, 0, false);
   g_real_free(p);
 }
 
@@ -92,6 +92,12 @@ AllocationLedger::~AllocationLedger() {
 size_t AllocationLedger::live() const {
   std::lock_guard<std::mutex> guard(g_lock);
   return g_live.size();
+}
+
+size_t AllocationLedger::block_size(const void *block) {
+  std::lock_guard<std::mutex> guard(g_lock);
+  const auto it = g_live.find(reinterpret_cast<uintptr_t>(block));
+  return it == g_live.end() ? 0 : it->second;
 }
 
 size_t AllocationLedger::allocated() const {

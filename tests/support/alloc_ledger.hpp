@@ -18,6 +18,8 @@ class AllocationLedger {
   bool watches_free() const { return free_slot_ != nullptr; }  // false: the import was not found
   size_t live() const;       // blocks allocated since installation and still held
   size_t allocated() const;  // blocks handed out in all
+  // The bytes asked for a block the library handed out and still holds; 0 when it is none of those.
+  static size_t block_size(const void *block);
 
  private:
   xCoreRecord *record_;
