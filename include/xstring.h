@@ -13,13 +13,21 @@
 extern "C" {
 #endif
 
+/* Text of a code page as UTF-16: a new string, EmptyString on failure; iRetSize its size in bytes. */
 TARVO_API wchar_t *xCore_M2W(const char *s, uint32_t codepage, uint32_t len);
+/* UTF-16 text in a code page: a new string, EmptyString on failure; iRetSize its size in bytes. */
 TARVO_API char *xCore_W2M(const wchar_t *w, uint32_t codepage, uint32_t len);
+/* ANSI text as UTF-16: a new string, EmptyString on failure. */
 TARVO_API wchar_t *xCore_A2W(const char *s, uint32_t len);
+/* UTF-8 text as UTF-16: a new string, EmptyString on failure. */
 TARVO_API wchar_t *xCore_U2W(const char *s, uint32_t len);
+/* UTF-16 text as ANSI: a new string, EmptyString on failure. */
 TARVO_API char *xCore_W2A(const wchar_t *w, uint32_t len);
+/* UTF-16 text as UTF-8: a new string, EmptyString on failure. */
 TARVO_API char *xCore_W2U(const wchar_t *w, uint32_t len);
+/* ANSI text as UTF-8: a new string, EmptyString on failure. */
 TARVO_API char *xCore_A2U(const char *s, uint32_t len);
+/* UTF-8 text as ANSI: a new string, EmptyString on failure. */
 TARVO_API char *xCore_U2A(const char *s, uint32_t len);
 
 /* Copies of len units (W) or bytes (A), 0 = to the terminator; iRetSize is
