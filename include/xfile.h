@@ -78,8 +78,9 @@ TARVO_API uint32_t xFile_WriteU(xFileHandle *file, const char *text, uint32_t le
 TARVO_API wchar_t *xFile_ReadW(xFileHandle *file, uint32_t count);
 TARVO_API char *xFile_ReadA(xFileHandle *file, uint32_t count);
 TARVO_API char *xFile_ReadU(xFileHandle *file, uint32_t count);
-/* Raw transfers; bytes transferred (also in iRetSize), 0 on failure. */
+/* Writes count bytes of the buffer at the current position; bytes written (also in iRetSize), 0 on failure. */
 TARVO_API uint32_t xFile_Put(xFileHandle *file, const void *buffer, uint32_t count);
+/* Reads up to count bytes into the buffer; bytes read (also in iRetSize), 0 on failure. */
 TARVO_API uint32_t xFile_Get(xFileHandle *file, void *buffer, uint32_t count);
 
 /* The whole text after the mark; EmptyString when the file cannot be opened,

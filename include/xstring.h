@@ -57,8 +57,12 @@ TARVO_API int32_t xCore_StringIsAscii(const void *p, uint32_t count);
 TARVO_API int32_t xCore_StringIsUtf8(const void *p, uint32_t count);
 TARVO_API int32_t xCore_StringIsUtf7(const void *p, uint32_t count);
 
-/* UCS conversions; code page 65006 means big-endian UCS-4. */
+/* UCS conversions: code page 65006 means big-endian UCS-4, any other
+ * code page little-endian. */
+
+/* Swaps the bytes of every UTF-16 unit in place (big-endian to little-endian). */
 TARVO_API void xCore_UCS2_BE2LE(void *buf, uint32_t bytes);
+/* One UCS-4 unit with its bytes reversed. */
 TARVO_API uint32_t xCore_UCS4_BE2LE(uint32_t unit);
 /* In place; every code point up to 0x10FFFF is kept (values above it and lone
  * surrogate values are written as U+FFFD). Returns the UTF-16 byte count. */

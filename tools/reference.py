@@ -7,9 +7,12 @@ What it reads, and nothing else:
   - include/*.h: each member-row macro (`#define X_MEMBERS(M)`: name, kind, expression, Lua result and
     arguments give the signature and the line of meaning); rows of other row macros expanded into
     declarations by a declaring macro of the header; and every declaration written by hand
-    (`TARVO_API ...;`), whose meaning is the one-line comment on the line directly above it. Forms of
-    one function (its W, A and U exports) declared one after another share the comment above the
-    first. Longer comments between declarations are kept as the page's running text.
+    (`TARVO_API ...;`, or a declaring macro of the header used on a line of its own), whose meaning is
+    the comment directly above it: one line (`/* Returns the book's name; EmptyString on failure. */`)
+    for one function, or several lines for the run of declarations right below it (up to a blank line
+    or another comment); a comment after a declaration on its line describes that one. The other forms
+    of a function (W, A, U) need no comment of their own. Longer comments standing apart are kept as
+    the page's running text.
   - */exports.def: what the library exports.
   - lua/*.cpp: every luaL_Reg table: the Lua names, the function each row wraps (wrap<...>) or the
     hand-written function, whose count check gives the counts.
@@ -270,6 +273,7 @@ class Reference:
         self.row_macros = {}    # macro name -> (header, [row argument lists])
         self.header_intro = {}
         self.header_title = {}
+        self.lua_titles = {}
         self.lua = []           # dicts: name, page, source, args, counts, result, calls, meaning
         self.exported = set()
         self.lua_kinds = {}
@@ -321,7 +325,7 @@ class Reference:
         # directly above a declaration describes it and the declarations right below it (up to a blank line
         # or another comment); a comment after a declaration on its own line describes that one alone; a
         # function's other forms share the description of its first.
-        i, block, run, pending, in_macro = 0, [], None, None, False
+        i, block, run, pending, in_macro, run_covers_more = 0, [], None, None, False, False
         meanings = {}
         while i < len(lines):
             line = lines[i]
@@ -337,7 +341,9 @@ class Reference:
                 block_text = clean_comment("\n".join(lines[i:j + 1]).strip()[2:-2])
                 run = None
                 if j + 1 < len(lines) and declares(lines[j + 1], macros):
-                    pending = block_text  # the comment of the declarations below
+                    # A comment of several lines may speak of the run of declarations below it; a comment of
+                    # one line speaks of the one function below it (and its forms).
+                    pending = (block_text, j > i)
                 elif j > i and not (intro and i == text[:intro.start(1)].count("\n")):
                     block.append(block_text)
                 i = j + 1
@@ -353,11 +359,12 @@ class Reference:
                 j += 1
             decl = " ".join(l.strip() for l in lines[i:j + 1])
             trailing = re.search(r";\s*/\*\s*(.*?)\s*\*/\s*$", lines[j])
+            first_of_run = pending is not None
             if invocation:
                 params, body = macros[invocation.group(1)]
                 decl = substitute(params, body, split_top(invocation.group(2)))
             if pending is not None:
-                run, pending = pending, None
+                (run, run_covers_more), pending = pending, None
             for d in re.findall(r"(?:TARVO_API|TARVO_DATA)[^;]*;", re.sub(r"\s+", " ", decl)):
                 export = self.parse_declaration(header, d)
                 if not export:
@@ -365,7 +372,9 @@ class Reference:
                 if block:
                     self.order[header].append(("text", "\n\n".join(block)))
                     block = []
-                export.meaning = (trailing.group(1) if trailing else None) or meanings.get(export.base) or run
+                export.meaning = (trailing.group(1) if trailing else None) or meanings.get(export.base) or (
+                    run if first_of_run or run_covers_more else None)
+                first_of_run = False
                 if not export.meaning:
                     self.problems.append("%s: %s has no comment directly above it" % (header, export.name))
                     export.meaning = ""
@@ -391,7 +400,7 @@ class Reference:
         note = row_note(body, name)
         ret, failure, result = KIND_RESULT.get(kind, ("?", "?", "?"))
         e = show_expression(expression)
-        meaning = KIND_MEANING.get(kind, "{e}").format(e=e) + (" " + note if note else "")
+        meaning = KIND_MEANING.get(kind, "{e}").format(e=e) + sentence(note)
         forms = {"One": [("", True)], "W": [("W", True)], "WA": [("W", True), ("A", False)]}.get(form, [])
         for suffix, wide in forms:
             r = ret if wide or ret != "wchar_t *" else "char *"
@@ -412,7 +421,7 @@ class Reference:
         for decl in re.findall(r"TARVO_API[^;]*;", text):
             export = self.parse_declaration(header, re.sub(r"\s+", " ", decl))
             if export:
-                export.meaning = ("Calls %s on the object." % show_expression(expression)) + (" " + note if note else "")
+                export.meaning = ("Calls %s on the object." % show_expression(expression)) + sentence(note)
                 self.add(header, export)
 
     # -- exports and Lua --
@@ -453,6 +462,9 @@ class Reference:
             header_macros.update(macro_bodies(path.read_text(encoding="utf-8")))
         for path in sorted((self.root / "lua").glob("*.cpp")):
             text = path.read_text(encoding="utf-8")
+            first = re.match(r"//\s*(.*)", text)
+            if first:  # the title of a page of script-only functions: the file's first comment line
+                self.lua_titles[path.name] = re.split(r"[:.]", first.group(1), maxsplit=1)[0].strip()
             local = macro_bodies(text)
             functions = hand_written_functions(text)
             for m in re.finditer(r"const\s+luaL_Reg\s+\w+\[\]\s*=\s*\{(.*?)\n\};", text, re.S):
@@ -536,7 +548,7 @@ class Reference:
             self.problems.append("lua/%s: no count check found for %s" % (source, name))
         args, meaning = lua_comment_signature(row_comment or fn["comment"], name, whole=bool(row_comment))
         self.lua.append(dict(name=name, source=source, args=args, low=low, high=high,
-                             result="see the line", calls=self.export_in(fn["body"]), meaning=meaning))
+                             result="see its meaning", calls=self.export_in(fn["body"]), meaning=meaning))
 
     def adapter(self, text, fn):
         """(parameters, body, comment) of the function a wrap<> row names: in the Lua source, else declared
@@ -708,8 +720,16 @@ def lua_comment_signature(comment, name, whole=False):
     return "", cut(comment)
 
 
+def sentence(note):
+    """A row's own comment as a sentence after the derived one."""
+    if not note:
+        return ""
+    note = note[0].upper() + note[1:]
+    return " " + note + ("" if note.endswith((".", "!", "?")) else ".")
+
+
 def first_sentence(text):
-    m = re.match(r"(.*?[.;])(\s|$)", text)
+    m = re.match(r"(.*?\.)(\s|$)", text)
     return (m.group(1) if m else text).strip()
 
 
@@ -754,7 +774,7 @@ def write(ref, out, pages_only=False):
             page = Path(fn["source"]).stem
             source_page[fn["source"]] = page
             if page not in [p[0] for p in pages]:
-                pages.append([page, page, []])
+                pages.append([page, ref.lua_titles.get(fn["source"], page), []])
         lua_by_page.setdefault(page, []).append(fn)
     names = []
     index = ["# tarvo reference", "",
