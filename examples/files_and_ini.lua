@@ -20,18 +20,19 @@ io.write(T.File_ReadAll(summary))
 -- The same text stored as UTF-16 (code page 1200) reads back the same.
 local wide = T.Path_Join(reports, "summary-utf16.txt")
 T.File_WriteAll(wide, "Umsatz: 1250,50 €\n", nil, 1200)
-print("UTF-16 copy reads back: " .. T.File_ReadAll(wide))
+print("UTF-16 copy reads back: " .. T.File_ReadAll(wide):gsub("\n$", ""))
 
 -- Paths taken apart.
 print("name: " .. T.Path_FileNameExt(summary) .. ", stem: " .. T.Path_FileName(summary) ..
       ", extension: " .. T.Path_FileExt(summary))
-print("relative to the root: " .. T.Path_GetRel(summary, root))
+-- Path_GetRel(a, b) is the route leading from a to b.
+print("from the root to the file: " .. T.Path_GetRel(root, summary))
 
 -- Copy a file, then find every text file below the root.
 T.File_Copy(summary, T.Path_Join(root, "latest.txt"))
 local found = T.File_FindAll(root, "*.txt")
 local names = {}
-for _, path in ipairs(found) do names[#names + 1] = T.Path_GetRel(path, root) end
+for _, path in ipairs(found) do names[#names + 1] = T.Path_GetRel(root, path) end
 table.sort(names)
 print("text files: " .. table.concat(names, ", "))
 
@@ -42,7 +43,7 @@ T.Ini_Write(ini, "report", "pages", "12")
 print("title: " .. T.Ini_Read(ini, "report", "title") .. ", pages: " .. T.Ini_ReadInt(ini, "report", "pages"))
 print("missing key: \"" .. T.Ini_Read(ini, "report", "author") .. "\"")
 
--- Tidy up: the files, the folders below the root, then the root itself.
+-- Tidy up: the files and the folders below the root, then the root itself.
 print("entries removed below the root: " .. T.Folder_Delete(root))
-os.remove(root)
+os.execute('rmdir "' .. root .. '"')
 print("root still there: " .. tostring(T.Folder_Exists(root)))

@@ -37,7 +37,7 @@ assert(result.Success, result.LastError)
 print("read " .. result.RowCount .. " rows of " .. result.ColCount .. " fields: " .. table.concat(result.MapIndex, ", "))
 local total = 0
 for _, order in ipairs(result.Data) do
-  print(string.format("  %-6s %-12s %10s", order.Order, order.Customer, order.Amount))
+  print(string.format("  %-6s %10s  %s", order.Order, order.Amount, order.Customer))
   total = total + tonumber(order.Amount)
 end
 print(string.format("total amount: %.2f", total))

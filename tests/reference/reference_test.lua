@@ -1,7 +1,8 @@
 -- The module's functions against the reference's Lua names (names.tsv is the argument).
 local T = require "TARVO"
+local path = assert(..., "the path of names.tsv is expected")
 local named, faults = {}, {}
-for line in io.lines(assert(..., "the path of names.tsv is expected")) do
+for line in io.lines(path) do
   local kind, name = line:match("^(%w+)\t([^\t]+)")
   if kind == "lua" then named[name] = true end
 end
