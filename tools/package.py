@@ -5,6 +5,7 @@
 
 <output folder>/tarvo/ receives what a user copies onto a Windows machine, and <output folder>/tarvo.zip the
 same folder zipped:
+    README.txt what is where
     bin/x64/   tarvo.dll, and apphost.exe and launcher.exe when the build makes them
     bin/x86/   apphost.exe and launcher.exe when the 32-bit build makes them
     lib/x64/   libtarvo.dll.a, the import library of tarvo.dll (MinGW; also read by MSVC's linker)
@@ -18,6 +19,16 @@ import zipfile
 from pathlib import Path
 
 PROGRAMS = ("apphost.exe", "launcher.exe")
+README = """tarvo
+
+bin/x64/tarvo.dll     the library: C exports (headers in include/, import library in lib/x64/)
+                      and the Lua 5.3 module TARVO, loaded by the script engine (require "TARVO")
+bin/x64, bin/x86      apphost.exe and launcher.exe, when this release carries them
+reference/index.md    every C export and Lua function, one page per family
+examples/             one short script per family (examples/http_download.c is a C program)
+
+Text results of the C exports are released with xCore_free; see reference/index.md.
+"""
 
 
 def gather(root, x64, x86):
@@ -44,6 +55,9 @@ def main(root, x64, x86, out):
     zipped = out / "tarvo.zip"
     out.mkdir(parents=True, exist_ok=True)
     with zipfile.ZipFile(zipped, "w", zipfile.ZIP_DEFLATED) as z:
+        folder.mkdir(parents=True)
+        (folder / "README.txt").write_text(README.replace("\n", "\r\n"), encoding="utf-8", newline="")
+        z.write(folder / "README.txt", "tarvo/README.txt")
         for src, place in gather(root, x64, x86):
             target = folder / place
             target.parent.mkdir(parents=True, exist_ok=True)

@@ -22,7 +22,7 @@ with tempfile.TemporaryDirectory() as out:
     folder = Path(out) / "tarvo"
     files = {p.relative_to(folder).as_posix() for p in folder.rglob("*") if p.is_file()}
     faults = [f"package.py failed: {made.stderr}"] * (made.returncode != 0)
-    wanted = {"bin/x64/tarvo.dll", "lib/x64/libtarvo.dll.a", "reference/index.md"}
+    wanted = {"README.txt", "bin/x64/tarvo.dll", "lib/x64/libtarvo.dll.a", "reference/index.md"}
     wanted |= {f"include/{h.name}" for h in (root / "include").glob("*.h")}
     wanted |= {f"examples/{p.relative_to(root / 'examples').as_posix()}" for p in (root / "examples").rglob("*")
                if p.is_file()}
