@@ -713,7 +713,9 @@ def count_check(body, bound):
 def lua_comment_signature(comment, name, whole=False):
     """The arguments and meaning a hand-written function's comment gives ("Name(a, b [, c = 1]): ..."); the
     first sentence only of a function's comment, the whole of a row's."""
-    cut = (lambda t: t.strip()) if whole else first_sentence
+    def cut(text):
+        text = text.strip() if whole else first_sentence(text)
+        return text[:1].upper() + text[1:]
     m = re.search(r"\b%s\((.*?)\)(?::\s*|\s+)(.*)" % re.escape(name), comment)
     if m:
         return m.group(1), cut(m.group(2))
@@ -796,7 +798,8 @@ def write(ref, out, pages_only=False):
             lines += ["## C exports of `%s`" % header, ""]
             if ref.header_intro.get(header):
                 lines += [ref.header_intro[header], ""]
-            lines += [RESULT_RELEASE_NOTE, ""]
+            if c_count == 0:
+                lines += [RESULT_RELEASE_NOTE, ""]
             table_open = False
             for kind, value in ref.order[header]:
                 if kind == "text":
