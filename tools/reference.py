@@ -450,9 +450,12 @@ class Reference:
                     kinds[m.group(1)] = kinds[m.group(2)] if not m.group(3) else (kinds[m.group(2)][0], False)
                     if m.group(3):
                         self.kind_defaults[m.group(1)] = m.group(3)  # an alias with its default: Style = IntOr<0>
-            for m in re.finditer(r"struct\s+(\w+)\s*\{[^{}]*?kLuaArgs\s*=\s*(\d+);\s*static constexpr bool kRequired\s*="
-                                 r"\s*(\w+)", text):
-                kinds[m.group(1)] = (int(m.group(2)), m.group(3) == "true")
+            # A kind written as a struct of its own: its kLuaArgs and kRequired, in either order.
+            for m in re.finditer(r"struct\s+(\w+)\s*\{([^{}]*)", text):
+                taken = re.search(r"kLuaArgs\s*=\s*(\d+)", m.group(2))
+                required = re.search(r"kRequired\s*=\s*(\w+)", m.group(2))
+                if taken and required:
+                    kinds[m.group(1)] = (int(taken.group(1)), required.group(1) == "true")
         self.lua_kinds = kinds
 
     def read_lua(self):
