@@ -12,7 +12,8 @@ import tempfile
 import zipfile
 from pathlib import Path
 
-from check_dll import dump, import_faults
+sys.dont_write_bytecode = True  # run in the source tree: no __pycache__ beside it
+from check_dll import dump, import_faults  # noqa: E402
 
 objdump, root, x64, x86 = sys.argv[1:5]
 root = Path(root)
