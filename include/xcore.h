@@ -65,9 +65,12 @@ typedef struct xCoreRecord {
   xCoreNarrowFn U2A;
 } xCoreRecord;
 
+/* The core record: result registers, allocator and conversion slots; filled when the library loads. */
 TARVO_DATA xCoreRecord xCore;
 
+/* Fills the core record and initialises the native window layer; the library calls it when it loads. */
 TARVO_API void xCoreInit(void);
+/* Stops the collected heap, shuts the native window layer down and runs the cleanup list; called at unload. */
 TARVO_API void xCoreUnit(void);
 
 /* Releases a library result; EmptyString and null are ignored. Always the C
@@ -78,15 +81,19 @@ TARVO_API void xCore_free(void *p);
 /* Module and application paths. Module handle null means the executable.
  * The ModFile/ModPath results come from the C runtime allocator (260
  * characters); iRetSize is the character count (bytes for the U forms). */
+/* The full file name of a module (null: the executable), from the C runtime allocator; iRetSize its length. */
 TARVO_API wchar_t *xCore_ModFileW(void *module);
 TARVO_API char *xCore_ModFileA(void *module);
 TARVO_API char *xCore_ModFileU(void *module);
+/* The full file name of the executable; iRetSize its length. */
 TARVO_API wchar_t *xCore_AppFileW(void);
 TARVO_API char *xCore_AppFileA(void);
 TARVO_API char *xCore_AppFileU(void);
+/* The folder of a module (null: the executable) with a trailing backslash; iRetSize its length. */
 TARVO_API wchar_t *xCore_ModPathW(void *module);
 TARVO_API char *xCore_ModPathA(void *module);
 TARVO_API char *xCore_ModPathU(void *module);
+/* The folder of the executable with a trailing backslash; iRetSize its length. */
 TARVO_API wchar_t *xCore_AppPathW(void);
 TARVO_API char *xCore_AppPathA(void);
 TARVO_API char *xCore_AppPathU(void);
@@ -100,16 +107,20 @@ TARVO_API char *xCore_SystemPathU(int32_t csidl);
 /* Process start. Run returns the new process handle (0 on failure, the caller
  * owns it); Start returns the shell's instance result (> 32 on success);
  * Chain waits for the process and returns its exit code (0 if unreadable). */
+/* Starts a command line: the new process handle, which the caller closes; 0 on failure. */
 TARVO_API void *xCore_RunW(const wchar_t *cmdline, int32_t show);
 TARVO_API void *xCore_RunA(const char *cmdline, int32_t show);
 TARVO_API void *xCore_RunU(const char *cmdline, int32_t show);
+/* Opens a file or URL through the shell: the shell's instance result, above 32 on success. */
 TARVO_API intptr_t xCore_StartW(const wchar_t *file, int32_t show);
 TARVO_API intptr_t xCore_StartA(const char *file, int32_t show);
 TARVO_API intptr_t xCore_StartU(const char *file, int32_t show);
+/* Runs a command line and waits for it: its exit code, 0 when it cannot be read. */
 TARVO_API uint32_t xCore_ChainW(const wchar_t *cmdline, int32_t show);
 TARVO_API uint32_t xCore_ChainA(const char *cmdline, int32_t show);
 TARVO_API uint32_t xCore_ChainU(const char *cmdline, int32_t show);
 
+/* The bitness of the system: 64 or 32. */
 TARVO_API int32_t xCore_SysBits(void);
 
 /* A value in [min(a,b), max(a,b)) from the C runtime generator; a when a == b. */

@@ -19,6 +19,7 @@ extern "C" {
 struct tagLOGFONTW;
 struct tagLOGFONTA;
 
+/* The open-file dialog: the chosen file's full path, EmptyString when cancelled. */
 TARVO_API wchar_t *xOpenFileDialogW(void *owner, const wchar_t *initial, const wchar_t *filter, const wchar_t *title,
                                     uint32_t flags);
 TARVO_API char *xOpenFileDialogA(void *owner, const char *initial, const char *filter, const char *title,
@@ -29,6 +30,7 @@ TARVO_API wchar_t *xOpenFilesDialogW(void *owner, const wchar_t *initial, const 
                                      const wchar_t *title, uint32_t flags);
 TARVO_API char *xOpenFilesDialogA(void *owner, const char *initial, const char *filter, const char *title,
                                   uint32_t flags);
+/* The save-file dialog: the chosen full path, EmptyString when cancelled. */
 TARVO_API wchar_t *xSaveFileDialogW(void *owner, const wchar_t *initial, const wchar_t *filter, const wchar_t *title,
                                     uint32_t flags);
 TARVO_API char *xSaveFileDialogA(void *owner, const char *initial, const char *filter, const char *title,

@@ -58,9 +58,11 @@ TARVO_API int32_t xFile_Close(xFileHandle *file);
 TARVO_API int32_t xFile_Charset(xFileHandle *file);
 /* method: 0 from the start, 1 from the current position, 2 from the end. */
 TARVO_API int32_t xFile_Seek(xFileHandle *file, int64_t offset, int32_t method);
+/* The current position in bytes from the file's start (mark included); 0 for an invalid handle. */
 TARVO_API int64_t xFile_CurPos(xFileHandle *file);
 TARVO_API int64_t xFile_Size(xFileHandle *file); /* mark included */
 TARVO_API int32_t xFile_EOF(xFileHandle *file);  /* 1 also for an invalid handle */
+/* Ends the file at the current position; 1, or 0. */
 TARVO_API int32_t xFile_SetEOF(xFileHandle *file);
 
 /* Text writes at the current position, converted to the handle's charset.
@@ -76,8 +78,9 @@ TARVO_API uint32_t xFile_WriteU(xFileHandle *file, const char *text, uint32_t le
 TARVO_API wchar_t *xFile_ReadW(xFileHandle *file, uint32_t count);
 TARVO_API char *xFile_ReadA(xFileHandle *file, uint32_t count);
 TARVO_API char *xFile_ReadU(xFileHandle *file, uint32_t count);
-/* Raw transfers; bytes transferred (also in iRetSize), 0 on failure. */
+/* Writes count bytes of the buffer at the current position; bytes written (also in iRetSize), 0 on failure. */
 TARVO_API uint32_t xFile_Put(xFileHandle *file, const void *buffer, uint32_t count);
+/* Reads up to count bytes into the buffer; bytes read (also in iRetSize), 0 on failure. */
 TARVO_API uint32_t xFile_Get(xFileHandle *file, void *buffer, uint32_t count);
 
 /* The whole text after the mark; EmptyString when the file cannot be opened,
@@ -113,6 +116,7 @@ TARVO_API int32_t xFile_ExistsW(const wchar_t *path);
 TARVO_API int32_t xFile_ExistsA(const char *path);
 TARVO_API int32_t xFile_PathExistsW(const wchar_t *path);   /* file or folder */
 TARVO_API int32_t xFile_PathExistsA(const char *path);
+/* 1 for an existing folder, else 0. */
 TARVO_API int32_t xFile_FolderExistsW(const wchar_t *path);
 TARVO_API int32_t xFile_FolderExistsA(const char *path);
 /* 64-bit size; 0 if the file cannot be opened. */
@@ -128,6 +132,7 @@ TARVO_API int32_t xFile_IsNetworkPathA(const char *path);
 /* The attribute word; all ones when the path does not exist. */
 TARVO_API uint32_t xFile_GetPathAttrW(const wchar_t *path);
 TARVO_API uint32_t xFile_GetPathAttrA(const char *path);
+/* Sets the attribute word; 1, or 0. */
 TARVO_API int32_t xFile_SetPathAttrW(const wchar_t *path, uint32_t attributes);
 TARVO_API int32_t xFile_SetPathAttrA(const char *path, uint32_t attributes);
 
@@ -138,6 +143,7 @@ TARVO_API int32_t xFile_CopyA(const char *source, const char *destination, int32
  * the source is left in place and 0 returned. */
 TARVO_API int32_t xFile_MoveW(const wchar_t *source, const wchar_t *destination, int32_t overwrite);
 TARVO_API int32_t xFile_MoveA(const char *source, const char *destination, int32_t overwrite);
+/* Deletes one file; 1, or 0. */
 TARVO_API int32_t xFile_DeleteW(const wchar_t *path);
 TARVO_API int32_t xFile_DeleteA(const char *path);
 /* Creates every missing folder of the path ("/" or "\" separated; a UNC path

@@ -63,8 +63,9 @@ TARVO_API void *xCore_GC_Start(void *stack_bottom);
  * collector does not run. */
 TARVO_API void xCore_GC_Stop(void);
 
-/* Suspend and allow automatic collection; no-ops when not running. */
+/* Suspends automatic collection; a no-op when not running. */
 TARVO_API void xCore_GC_Pause(void);
+/* Allows automatic collection again; a no-op when not running. */
 TARVO_API void xCore_GC_Resume(void);
 
 /* One collection now, paused or not; a no-op when not running or when called

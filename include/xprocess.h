@@ -59,6 +59,7 @@ TARVO_API uint32_t PID_ScanChildA(uint32_t parent, Process_ScanCallbackA callbac
  * parent, else 0. */
 TARVO_API uint32_t PID_FindChild(uint32_t pid);
 TARVO_API uint32_t Process_FindChild(HANDLE process);
+/* The identifier of the process; 0 when it cannot be read. */
 TARVO_API uint32_t Process_PID(HANDLE process);
 /* Through the host-provided xCore.SuspendProcess / ResumeProcess; 0 without
  * calling when the host left the field empty. */

@@ -13,13 +13,21 @@
 extern "C" {
 #endif
 
+/* Text of a code page as UTF-16: a new string, EmptyString on failure; iRetSize its size in bytes. */
 TARVO_API wchar_t *xCore_M2W(const char *s, uint32_t codepage, uint32_t len);
+/* UTF-16 text in a code page: a new string, EmptyString on failure; iRetSize its size in bytes. */
 TARVO_API char *xCore_W2M(const wchar_t *w, uint32_t codepage, uint32_t len);
+/* ANSI text as UTF-16: a new string, EmptyString on failure. */
 TARVO_API wchar_t *xCore_A2W(const char *s, uint32_t len);
+/* UTF-8 text as UTF-16: a new string, EmptyString on failure. */
 TARVO_API wchar_t *xCore_U2W(const char *s, uint32_t len);
+/* UTF-16 text as ANSI: a new string, EmptyString on failure. */
 TARVO_API char *xCore_W2A(const wchar_t *w, uint32_t len);
+/* UTF-16 text as UTF-8: a new string, EmptyString on failure. */
 TARVO_API char *xCore_W2U(const wchar_t *w, uint32_t len);
+/* ANSI text as UTF-8: a new string, EmptyString on failure. */
 TARVO_API char *xCore_A2U(const char *s, uint32_t len);
+/* UTF-8 text as ANSI: a new string, EmptyString on failure. */
 TARVO_API char *xCore_U2A(const char *s, uint32_t len);
 
 /* Copies of len units (W) or bytes (A), 0 = to the terminator; iRetSize is
@@ -49,8 +57,12 @@ TARVO_API int32_t xCore_StringIsAscii(const void *p, uint32_t count);
 TARVO_API int32_t xCore_StringIsUtf8(const void *p, uint32_t count);
 TARVO_API int32_t xCore_StringIsUtf7(const void *p, uint32_t count);
 
-/* UCS conversions; code page 65006 means big-endian UCS-4. */
+/* UCS conversions: code page 65006 means big-endian UCS-4, any other
+ * code page little-endian. */
+
+/* Swaps the bytes of every UTF-16 unit in place (big-endian to little-endian). */
 TARVO_API void xCore_UCS2_BE2LE(void *buf, uint32_t bytes);
+/* One UCS-4 unit with its bytes reversed. */
 TARVO_API uint32_t xCore_UCS4_BE2LE(uint32_t unit);
 /* In place; every code point up to 0x10FFFF is kept (values above it and lone
  * surrogate values are written as U+FFFD). Returns the UTF-16 byte count. */

@@ -94,8 +94,9 @@ TARVO_API char *HexDecode(const char *text, uint32_t len);
 TARVO_API char *UriEncode(const char *text);
 TARVO_API char *UriDecode(const char *text);
 
-/* The one-shot xxHash 0.8.1 hashes; null data hashes as the empty input. */
+/* The one-shot 32-bit xxHash (0.8.1) of len bytes with the seed; null data hashes as the empty input. */
 TARVO_API uint32_t XXH32(const void *data, size_t len, uint32_t seed);
+/* The one-shot 64-bit xxHash (0.8.1) of len bytes with the seed; null data hashes as the empty input. */
 TARVO_API uint64_t XXH64(const void *data, size_t len, uint64_t seed);
 
 #ifdef __cplusplus

@@ -36,8 +36,10 @@ TARVO_API void xuiSetFont(void *font);
 /* Runs the thread's message loop until xuiStop; the last get result: 0 after
  * the quit message, -1 when getting a message failed. */
 TARVO_API int32_t xuiStart(void);
+/* Ends the loop that xuiStart runs (posts the quit message). */
 TARVO_API void xuiStop(void);
 
+/* A top-level or child layer window with the caller's procedure; null on failure. */
 TARVO_API void *xuiCreatWindowW(void *parent, int32_t x, int32_t y, int32_t width, int32_t height,
                                 const wchar_t *title, uint32_t style, uint32_t exstyle, xuiWindowProc proc);
 TARVO_API void *xuiCreatWindowA(void *parent, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -60,15 +62,24 @@ TARVO_API void *xuiCraetControlA(void *parent, int32_t x, int32_t y, int32_t wid
   TARVO_API void *xuiCreat##name##A(void *parent, int32_t x, int32_t y, int32_t width, int32_t height, int32_t id);
 
 /* Static, Button (flat), Edit (border), Static frame, check box, radio button. */
+/* A static text control with the layer font; null on failure. */
 XUI_TEXT_CONTROL(Label)
+/* A flat push button; null on failure. */
 XUI_TEXT_CONTROL(Button)
+/* An edit field with a border; null on failure. */
 XUI_TEXT_CONTROL(TextBox)
+/* A static frame with a caption; null on failure. */
 XUI_TEXT_CONTROL(Frame)
+/* A check box; null on failure. */
 XUI_TEXT_CONTROL(CheckBox)
+/* A radio button; null on failure. */
 XUI_TEXT_CONTROL(RadioBox)
 /* ListBox, ComboBox, Static with a centred bitmap. */
+/* A list box; null on failure. */
 XUI_PLAIN_CONTROL(ListBox)
+/* A combo box; null on failure. */
 XUI_PLAIN_CONTROL(ComboBox)
+/* A static control showing a centred bitmap; null on failure. */
 XUI_PLAIN_CONTROL(ImageBox)
 #undef XUI_TEXT_CONTROL
 #undef XUI_PLAIN_CONTROL

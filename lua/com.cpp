@@ -168,8 +168,18 @@ int get_w(lua_State *L) {
 }
 
 const luaL_Reg kComFunctions[] = {
-    {"COM_ShowError", show_error}, {"COM_HideError", hide_error}, {"COM_Release", release},
-    {"COM_CallW", call_w},         {"COM_GetW", get_w},           {"COM_PutW", put_w},
+    // COM_ShowError(): from now on a failed call shows its error in a message box.
+    {"COM_ShowError", show_error},
+    // COM_HideError(): failed calls keep their error in the error record only.
+    {"COM_HideError", hide_error},
+    // COM_Release(object): releases the script's reference to the object (0 is ignored).
+    {"COM_Release", release},
+    // COM_CallW(object, expression, values...): calls the member expression; true when it succeeded.
+    {"COM_CallW", call_w},
+    // COM_GetW(kind, object, expression, values...): the expression's value: 1 text, 2 an object handle, else an integer.
+    {"COM_GetW", get_w},
+    // COM_PutW(object, expression, values...): assigns through the expression ("... = %d"); true when it succeeded.
+    {"COM_PutW", put_w},
 };
 const LuaFamily com_family(kComFunctions);
 

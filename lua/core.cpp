@@ -52,12 +52,19 @@ int32_t string_to_bool(const char *text) {
 // The A text operations run on the UTF-8 bytes unchanged; the U trims and
 // the filter convert through UTF-16.
 const luaL_Reg kCoreFunctions[] = {
+    // The error-number register (never set by the library).
     {"LastErrorID", wrap<field<&xCoreRecord::LastErrorID>, Ret::Integer>},
+    // The error-message register: the constant message of the latest failure that set one.
     {"LastError", wrap<field<&xCoreRecord::LastError>, Ret::Constant>},
+    // The 32-bit integer register.
     {"iRet", wrap<field<&xCoreRecord::iRet>, Ret::Integer>},
+    // The 64-bit integer register.
     {"iRet64", wrap<field<&xCoreRecord::iRet64>, Ret::Integer>},
+    // The size register: the length of the latest text or buffer result.
     {"iRetSize", wrap<field<&xCoreRecord::iRetSize>, Ret::Integer>},
+    // The text register: the text the latest status-returning call left.
     {"sRet", wrap<field<&xCoreRecord::sRet>, Ret::Constant>},
+    // The number register.
     {"dRet", wrap<field<&xCoreRecord::dRet>, Ret::Number>},
     {"ModFile", wrap<xCore_ModFileU, Ret::Text, Int>},
     {"AppFile", wrap<xCore_AppFileU, Ret::Text>},
@@ -67,18 +74,24 @@ const luaL_Reg kCoreFunctions[] = {
     {"Start", wrap<xCore_StartU, Ret::Integer, Text, IntOr<5>>},
     {"Chain", wrap<xCore_ChainU, Ret::Integer, Text, IntOr<5>>},
     {"SystemPath", wrap<xCore_SystemPathU, Ret::Text, Int>},
+    // Rand([a, b]): an integer in [min, max) of the bounds (b defaults to 2147483647); no argument: a fraction in [0, 1).
     {"Rand", rand_lua},
     {"IME_Disable", wrap<IME_Disable, Ret::Boolean, Int>},
     {"IME_Enable", wrap<IME_Enable, Ret::Boolean, Int>},
     // Conversions take and give raw bytes (UTF-16 as its bytes); a length
     // never reaches beyond the string.
     {"M2W", wrap<m2w, Ret::Bytes, Bytes, Int, LengthOf<1>>},
+    // UTF-16 bytes in the code page.
     {"W2M", wrap<w2m, Ret::Bytes, Bytes, Int, LengthOf<1>>},
     {"A2W", wrap<m2w, Ret::Bytes, Bytes, Fixed<kCodePageA>, LengthOf<1>>},
     {"U2W", wrap<m2w, Ret::Bytes, Bytes, Fixed<kCodePageU>, LengthOf<1>>},
+    // UTF-16 bytes as ANSI.
     {"W2A", wrap<w2m, Ret::Bytes, Bytes, Fixed<kCodePageA>, LengthOf<1>>},
+    // UTF-16 bytes as UTF-8.
     {"W2U", wrap<w2m, Ret::Bytes, Bytes, Fixed<kCodePageU>, LengthOf<1>>},
+    // ANSI bytes as UTF-8.
     {"A2U", wrap<recode, Ret::Bytes, Bytes, Fixed<kCodePageA>, Fixed<kCodePageU>, LengthOf<1>>},
+    // UTF-8 bytes as ANSI.
     {"U2A", wrap<recode, Ret::Bytes, Bytes, Fixed<kCodePageU>, Fixed<kCodePageA>, LengthOf<1>>},
     {"SplitChar", wrap<xCore_SplitCharA, Ret::List, Text, Char, Fixed<0>>},
     {"SplitText", wrap<xCore_SplitTextA, Ret::List, Text, Text, Fixed<0>>},
@@ -96,7 +109,9 @@ const luaL_Reg kCoreFunctions[] = {
     {"HexEncode", wrap<HexEncode, Ret::Text, Bytes, SizeOf<1>>},
     {"HexDecode", wrap<hex_decode, Ret::Bytes, Text, Fixed<0>>},
     {"UriEncode", wrap<UriEncode, Ret::Text, Text>},
+    // %XX sequences decoded; all decoded bytes.
     {"UriDecode", wrap<uri_decode, Ret::Bytes, Text>},
+    // The word for a flag in a style: 1 yes/no, 2 on/off, 3 to 7 Chinese pairs, else true/false.
     {"BoolToString", wrap<bool_to_string, Ret::Constant, Flag, IntOr<0>>},
     {"StringToBool", wrap<string_to_bool, Ret::Boolean, Text>},
 };

@@ -379,7 +379,10 @@ int daemon_stop(lua_State *L) {
 }
 
 const luaL_Reg kDaemonFunctions[] = {
+    // DaemonThread_Start(script [, argument]): runs the script in a thread with a Lua state of its own; the thread
+    // handle, 0 when it cannot start (also for a wrong count).
     {"DaemonThread_Start", daemon_start},
+    // DaemonThread_Stop(thread): stops a daemon this library started (a wrong count does nothing).
     {"DaemonThread_Stop", daemon_stop},
 };
 

@@ -74,6 +74,7 @@ int font_dialog(lua_State *L) {
 }
 
 const luaL_Reg kDialogFunctions[] = {
+    // A message box with no owner; the button pressed (IDOK 1, IDCANCEL 2, ...).
     {"MsgBox", wrap<message_box, Ret::Integer, Text, TextOr<"Tarvo">, IntOr<64>>},
     {"InputBox", wrap<input_box, Ret::Text, TextOr<"请输入：">, TextOr<"Tarvo">, TextOr<"">, IntOr<-1>, IntOr<-1>,
                       IntOr<0>>},
@@ -84,6 +85,7 @@ const luaL_Reg kDialogFunctions[] = {
     {"SaveFileDialog",
      wrap<file_dialog<xSaveFileDialogW>, Ret::Text, NullableText, NullableText, NullableText, IntOr<0>>},
     {"SelectFolderDialog", wrap<folder_dialog, Ret::Text, NullableText, NullableText>},
+    // SelectFontDialog(): the chosen font as a record table; nil when cancelled.
     {"SelectFontDialog", font_dialog},
     {"SelectColorDialog", wrap<color_dialog, Ret::Integer, IntOr<0>>},
 };

@@ -65,9 +65,13 @@ int get_field_title(lua_State *L) {
 
 const luaL_Reg kExcelFunctions[] = {
     XEXCEL_MEMBERS(TARVO_MEMBER_LUA)
+    // Excel_SetActiveBook(app, name or index): activates the book; false for any other value, without a call.
     {"Excel_SetActiveBook", set_active_book},
+    // The kind of spreadsheet file by its first bytes: 1 xlsx, 2 xls, 3 XML, 4 HTML (only with allow_html), else 0.
     {"Excel_CheckFile", wrap<check_file, Ret::Integer, Text, AnyFlagOr<0>>},
+    // Excel_GetFieldIndex(letters): the column number ("AB" gives 28); 0 for a value that is not letters.
     {"Excel_GetFieldIndex", get_field_index},
+    // Excel_GetFieldTitle(column): the column number as letters (28 gives "AB"); "" for 0 or less.
     {"Excel_GetFieldTitle", get_field_title},
 };
 const LuaFamily excel_family(kExcelFunctions);

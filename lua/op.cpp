@@ -55,6 +55,7 @@ struct PushFound {
   {#name, wrap<coordinates<&name##W>, PushFound XM_MAP(XM_LUA_KIND, Rec(OpObject), __VA_ARGS__)>},
 
 const luaL_Reg kOpFunctions[] = {
+    // OP_CreateObject([file]): the object by ProgID, or from its DLL file; the handle, 0 on failure.
     {"OP_CreateObject", create_object},
     {"OP_ReleaseObject", wrap<OP_ReleaseObject, Ret::Integer, Int>},
     XOP_MEMBERS(TARVO_MEMBER_LUA)

@@ -35,4 +35,4 @@ const luaL_Reg *registry();
 
 }  // namespace tarvo::lua
 
-extern "C" int luaopen_TARVO(lua_State *L);
+#include "xlua.h"

@@ -326,7 +326,11 @@ int read_sheet(lua_State *L) { return read(L, false); }
 int read_book(lua_State *L) { return read(L, true); }
 
 const luaL_Reg kSheetReadFunctions[] = {
+    // Excel_ReadSheet(book or path, sheet [, key column, header row, field names, use the file library]): one sheet
+    // as a record table (counts, Data, maps, Success).
     {"Excel_ReadSheet", read_sheet},
+    // Excel_ReadBook(book or path [, key column, header row, sheets keyed by name, field names, use the file
+    // library]): every sheet of the book as such a record.
     {"Excel_ReadBook", read_book},
 };
 const LuaFamily sheetread_family(kSheetReadFunctions);

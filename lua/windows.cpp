@@ -51,28 +51,47 @@ int window_post(lua_State *L) {
 using Style = IntOr<0>;
 
 const luaL_Reg kWindowFunctions[] = {
+    // The first top-level window that the filter matches (flags, title, class, styles, owner); 0 when none.
     {"Window_Find", wrap<w::find_top, Ret::Integer, Int, AnsiText, AnsiText, Style, Style, IntOr<0>>},
     {"Window_EasyFind", wrap<w::easy_find, Ret::Integer, AnsiText, AnsiText>},
     {"Window_List", wrap<w::list_top, Ret::List, Int, AnsiText, AnsiText, Style, Style, IntOr<0>>},
+    // The first descendant of parent that the filter matches; 0 when none.
     {"Window_FindChild", wrap<w::find_child, Ret::Integer, Int, Int, AnsiText, AnsiText, Style, Style>},
+    // A visible descendant whose title and class contain the texts; 0 when none.
     {"Window_EasyFindChild", wrap<w::easy_find_child, Ret::Integer, Int, AnsiText, AnsiText>},
+    // Every descendant of parent that the filter matches, as a list.
     {"Window_ListChild", wrap<w::list_child, Ret::List, Int, Int, AnsiText, AnsiText, Style, Style>},
     {"Window_E2H", wrap<w::nth_by_class, Ret::Integer, Int, AnsiText, Int>},
+    // The position of window among the descendants of parent whose class contains cls (their number when it is not one).
     {"Window_H2E", wrap<w::position_by_class, Ret::Integer, Int, AnsiText, Int>},
+    // The window's title as UTF-8; "" for what is not a window.
     {"Window_GetTitle", wrap<w::title, Ret::Text, Int>},
+    // The window's class name as UTF-8; "" for what is not a window.
     {"Window_GetClass", wrap<w::class_name, Ret::Text, Int>},
+    // Whether the window's thread has stopped answering messages.
     {"Window_IsHung", wrap<w::is_hung, Ret::Boolean, Int>},
+    // The top-level window that holds the window.
     {"Window_GetRoot", wrap<w::root, Ret::Integer, Int>},
+    // The identifier of the window's process.
     {"Window_GetPID", wrap<w::process_id, Ret::Integer, Int>},
+    // The identifier of the window's thread.
     {"Window_GetTID", wrap<w::thread_id, Ret::Integer, Int>},
+    // Asks the window to close (WM_CLOSE); the message's result.
     {"Window_Close", wrap<w::close, Ret::Integer, Int>},
+    // Clicks a button (BM_CLICK); the message's result.
     {"Button_Click", wrap<w::click, Ret::Integer, Int>},
+    // Sets the window's width and height; true when done.
     {"Window_SetSize", wrap<w::set_size, Ret::Boolean, Int, Int, Int>},
+    // Moves the window's top-left corner; true when done.
     {"Window_Move", wrap<w::move, Ret::Boolean, Int, Int, Int>},
+    // Puts the window above all others (on) or back among them; true when done.
     {"Window_TopMost", wrap<w::top_most, Ret::Boolean, Int, Flag>},
+    // Sends a message: numbers as they are, a text as the address of its ANSI copy; the message's result.
     {"Window_Send", wrap<w::send, Ret::Integer, Int, Int, MessageArg, MessageArg>},
+    // Window_Post(window, message, wparam, lparam): posts a message of numbers; false, nothing posted, for a text.
     {"Window_Post", window_post},
     {"Window_GetMessageBox", wrap<w::message_box, Ret::Integer, Int>},
+    // The dialog control with the identifier; 0 when none.
     {"Window_GetDlgItem", wrap<w::dialog_item, Ret::Integer, Int, Int>},
     {"Window_CloseMessageBox", wrap<w::close_message_box, Ret::Integer, Int, Int, Int>},
 };

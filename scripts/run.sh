@@ -16,6 +16,11 @@ if [ $# -gt 0 ]; then
   script="$(winepath -w "$(realpath "$1")" 2>/dev/null)"
   shift
 fi
+# The stand-ins the build registers (spreadsheet, SAP, desktop automation, ...),
+# as an installed application would be, so scripts and examples reach them.
+for reg in "$tarvo_root"/build/x64/standins/tarvo_*_standin.reg; do
+  [ -f "$reg" ] && { wine reg import "$(winepath -w "$reg")" >/dev/null 2>&1 || echo "run.sh: cannot register $reg" >&2; }
+done
 cd "$tarvo_root/build/x64/bin"
 status=0
 wine lunrun.exe "$script" "$@" || status=$?

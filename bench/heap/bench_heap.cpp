@@ -1,5 +1,6 @@
 // Prints the time per operation of the keyed table and of collected
 // allocation next to their obvious baselines measured in the same run.
+#include "timing.hpp"
 #include "xcore.h"
 #include "xgc.h"
 #include "xtable.h"
@@ -101,8 +102,9 @@ void bench_table(size_t n) {
     keep_best(hash, time_std<std::unordered_map<std::string, uint64_t>>(keys, order));
   }
   std::printf("xTable, %zu short keys (ns/op: xTable | std::map | unordered_map; ratio xTable/map, xTable/unordered)\n", n);
-  auto row = [](const char *what, double x, double m, double u) {
+  auto row = [n](const char *what, double x, double m, double u) {
     std::printf("  %-7s %8.1f | %8.1f | %8.1f   %5.2fx  %5.2fx\n", what, x, m, u, x / m, x / u);
+    tarvo::bench::report(("xTable " + std::string(what) + " vs std::map, " + std::to_string(n) + " keys").c_str(), x / m);
   };
   row("insert", table.insert, tree.insert, hash.insert);
   row("lookup", table.lookup, tree.lookup, hash.lookup);
@@ -173,6 +175,10 @@ void bench_gc(size_t n) {
   std::printf("  dropped, whole stack scanned   %7.1f | %7.1f   %5.2fx\n", gd, md, gd / md);
   std::printf("  dropped, from the caller frame %7.1f | %7.1f   %5.2fx\n", gf, md, gf / md);
   std::printf("  batch, one collection          %7.1f | %7.1f   %5.2fx\n", gb, mb, gb / mb);
+  const std::string blocks = ", " + std::to_string(n) + " blocks";
+  tarvo::bench::report(("heap dropped, whole stack vs malloc" + blocks).c_str(), gd / md);
+  tarvo::bench::report(("heap dropped, caller frame vs malloc" + blocks).c_str(), gf / md);
+  tarvo::bench::report(("heap batch vs malloc" + blocks).c_str(), gb / mb);
 }
 
 }  // namespace

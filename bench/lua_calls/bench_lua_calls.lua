@@ -8,11 +8,13 @@ local function time(rounds, fn)
   return os.clock() - start
 end
 
-local function compare(label, rounds, module_call, baseline)
+-- Also prints the line scripts/bench.sh gathers (bench/README.md): BENCH, label, ratio, goal ("-": none).
+local function compare(label, rounds, module_call, baseline, goal)
   time(rounds // 10, module_call)  -- warm up
   time(rounds // 10, baseline)
   local m, b = time(rounds, module_call), time(rounds, baseline)
   print(string.format("%-52s %6.2f  (%.0f ns vs %.0f ns per call)", label, m / b, m / rounds * 1e9, b / rounds * 1e9))
+  print(string.format("BENCH\t%s\t%.3f\t%s", label, m / b, goal and string.format("%.3f", goal) or "-"))
 end
 
 print("ratio = module time / baseline time")

@@ -5,17 +5,34 @@ import re
 import subprocess
 import sys
 
-objdump, dll, table = sys.argv[1:4]
-out = subprocess.run([objdump, "-p", dll], capture_output=True, text=True, check=True).stdout
-system = re.compile(r"(kernel32|user32|gdi32|shell32|shlwapi|ole32|oleaut32|imm32|advapi32|comdlg32|comctl32|wininet"
+SYSTEM = re.compile(r"(kernel32|user32|gdi32|shell32|shlwapi|ole32|oleaut32|imm32|advapi32|comdlg32|comctl32|wininet"
                     r"|msvcrt|psapi|version|uuid)\.dll|api-ms-win-.*")
-imports = [name.lower() for name in re.findall(r"^\s*DLL Name: (\S+)", out, re.M)]
-table_text = re.split(r"\n\s*\n", out.partition("[Ordinal/Name Pointer] Table")[2], maxsplit=1)[0]
-exports = set(re.findall(r"^\s*\[\s*\d+\]\s+(\S+)", table_text, re.M))
-contract = dict(row.split("\t")[:2] for row in open(table, encoding="utf-8").read().splitlines() if "\t" in row)
-started = {contract[n] for n in exports if n in contract}
-faults = ["no imports found"] * (not imports) + [f"not a system DLL: {n}" for n in imports if not system.fullmatch(n)]
-faults += [f"exported but not in the contract: {n}" for n in sorted(exports - contract.keys())]
-faults += [f"missing export of the {f} family: {n}" for n, f in contract.items() if f in started and n not in exports]
-print(*faults, f"{len(imports)} imports and {len(exports)} exports checked", sep="\n")
-sys.exit(1 if faults else 0)
+
+
+def dump(objdump, path):
+    return subprocess.run([objdump, "-p", path], capture_output=True, text=True, check=True).stdout
+
+
+def imports(out):
+    """The DLL names a PE file imports (lower case), from objdump -p output."""
+    return [name.lower() for name in re.findall(r"^\s*DLL Name: (\S+)", out, re.M)]
+
+
+def import_faults(out, allowed=()):
+    found = imports(out)
+    return ["no imports found"] * (not found) + [f"not a system DLL: {n}" for n in found
+                                                 if not SYSTEM.fullmatch(n) and n not in allowed]
+
+
+if __name__ == "__main__":
+    objdump, dll, table = sys.argv[1:4]
+    out = dump(objdump, dll)
+    table_text = re.split(r"\n\s*\n", out.partition("[Ordinal/Name Pointer] Table")[2], maxsplit=1)[0]
+    exports = set(re.findall(r"^\s*\[\s*\d+\]\s+(\S+)", table_text, re.M))
+    contract = dict(row.split("\t")[:2] for row in open(table, encoding="utf-8").read().splitlines() if "\t" in row)
+    started = {contract[n] for n in exports if n in contract}
+    faults = import_faults(out)
+    faults += [f"exported but not in the contract: {n}" for n in sorted(exports - contract.keys())]
+    faults += [f"missing export of the {f} family: {n}" for n, f in contract.items() if f in started and n not in exports]
+    print(*faults, f"{len(imports(out))} imports and {len(exports)} exports checked", sep="\n")
+    sys.exit(1 if faults else 0)
