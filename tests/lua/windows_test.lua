@@ -36,6 +36,18 @@ test("searches, lists, texts and messages across the code pages", function()
   eq(close(w, "TvLuaA"), 0)
 end)
 
+-- The get-text message writes up to wParam characters through lParam: each text sent is a writable block of its
+-- own that holds them, the empty text included.
+test("texts sent in messages are blocks the message may write", function()
+  local title = string.rep("Long title", 4)
+  window_host('--class TvLuaLong --title "' .. title .. '"')
+  local w = window_of("TvLuaLong")
+  for _, text in ipairs{"a", "", "中"} do eq(T.Window_Send(w, 13, 200, text), #title, text) end
+  eq(T.Window_Send(w, 13, 8, ""), 7)
+  ok(HeapSound(), "the heap is sound")
+  eq(close(w, "TvLuaLong"), 0)
+end)
+
 -- The calls and their answers for anything that is not a window.
 local refusals = {
   {"Window_GetTitle", ""}, {"Window_GetClass", ""}, {"Window_IsHung", false}, {"Window_GetRoot", 0},
