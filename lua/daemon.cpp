@@ -248,10 +248,11 @@ int cycle(lua_State *L) {
 // ---- the thread -------------------------------------------------------------------
 
 // Cycles until dt_exit, the end of the creator or a stop; true on the
-// orderly ends.
+// orderly ends. A stop that came during the previous step ends the loop
+// before another cycle acts on windows.
 bool run_cycles(DaemonContext *ctx, HANDLE creator) {
   HANDLE waits[2] = {ctx->wake, creator};
-  while (!ctx->exit_flag) {
+  while (!ctx->exit_flag && !ctx->stopped) {
     ctx->delay = kDefaultDelayMs;
     protected_call(ctx->state, cycle, ctx);
     if (ctx->exit_flag) break;
@@ -266,9 +267,10 @@ bool run_cycles(DaemonContext *ctx, HANDLE creator) {
 DWORD WINAPI daemon_main(void *p) {
   auto *ctx = static_cast<DaemonContext *>(p);
   lua_State *L = ctx->state;
-  if (protected_call(L, start_script, ctx)) {
+  // A stop that came while the main chunk ran ends the daemon before OnInit.
+  if (protected_call(L, start_script, ctx) && !ctx->stopped) {
     protected_call(L, call_global, const_cast<char *>("OnInit"));
-    if (HANDLE creator = OpenThread(SYNCHRONIZE, FALSE, ctx->creator_tid)) {
+    if (HANDLE creator = ctx->stopped ? nullptr : OpenThread(SYNCHRONIZE, FALSE, ctx->creator_tid)) {
       bool orderly = run_cycles(ctx, creator);
       CloseHandle(creator);
       if (orderly) protected_call(L, call_global, const_cast<char *>("OnUnit"));
