@@ -131,6 +131,17 @@ TEST_F(Http, FailedTransfersNameTheirStepAndLeaveTheRegisters) {
       << "URL analysis examines nothing";
 }
 
+// What a server announces reserves at most a bounded first block (the body grows as bytes arrive).
+TEST_F(Http, HugeAnnouncementsAndBodiesTakeNoMemoryForThemselves) {
+  {
+    tarvo::test::LargestRealloc watch(GetModuleHandleW(L"tarvo.dll"));
+    ASSERT_TRUE(watch.watching());
+    expect_failure(xHttp_GetEx("127.0.0.1", g_server.port(), "/declare/4000000000/10", nullptr), kTruncated);
+    expect_failure(xHttp_PostEx("127.0.0.1", g_server.port(), "/declare/4294967000/10", "b", nullptr), kTruncated);
+    EXPECT_LE(watch.largest(), size_t{16} << 20);
+  }
+}
+
 TEST_F(Http, DownloadsWriteExactlyTheBody) {
   std::string file = path(L"down.bin");
   tarvo::test::raw_write(dir_.file(L"down.bin"), std::string(300000, 'x'));
