@@ -146,7 +146,10 @@ int32_t request(const char *verb, const char *host, uint16_t port, const char *p
   if (!connection.ok()) return fail(msg::kConnect);
   Internet req(HttpOpenRequestA(connection.get(), verb, path, "HTTP/1.1", referrer, nullptr, INTERNET_FLAG_RELOAD, 0));
   if (!req.ok()) return fail(msg::kOpenRequest);
-  DWORD body_size = body ? static_cast<DWORD>(std::strlen(body)) : 0;
+  // A body the request's 32-bit length cannot carry is not sent cut short.
+  const size_t body_length = body ? std::strlen(body) : 0;
+  if (body_length > MAXDWORD) return fail(msg::kSendRequest);
+  const DWORD body_size = static_cast<DWORD>(body_length);
   if (!HttpSendRequestA(req.get(), nullptr, 0, const_cast<char *>(body_size ? body : nullptr), body_size))
     return fail(msg::kSendRequest);
   Chunk chunk = new_chunk();
