@@ -1,8 +1,13 @@
 -- Window functions on our helper program's windows: texts go in the ANSI code page and come back as UTF-8.
 
+-- The window, once its program pumps messages: a title is read with a 60 ms send, which a program still
+-- building its window (on a busy machine) would not answer in time.
 local function window_of(class)
   local w = 0
-  wait_until(function() w = T.Window_Find(0x40000, "", class); return w ~= 0 end, "window " .. class)
+  wait_until(function()
+    w = T.Window_Find(0x40000, "", class)
+    return w ~= 0 and not T.Window_IsHung(w)
+  end, "window " .. class)
   return w
 end
 
