@@ -15,8 +15,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
       tarvo::cleanup_list_create();
       break;
     case DLL_PROCESS_DETACH:
-      xCoreUnit();
+      // The release records first: a daemon thread still running calls into
+      // the collected heap and the native window layer, so it ends before
+      // they go.
       tarvo::cleanup_list_run_and_destroy();
+      xCoreUnit();
       break;
     default:
       break;

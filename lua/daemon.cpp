@@ -46,6 +46,9 @@ struct DaemonContext {
   // Set by DaemonThread_Stop: the wait between cycles wakes at once.
   HANDLE wake = nullptr;
   volatile LONG stopped = 0;
+  // Set by the thread once it is done with its state: unload, which holds
+  // the loader lock that an ending thread waits for, waits for this instead.
+  HANDLE done = nullptr;
   DWORD delay = kDefaultDelayMs;  // of the current cycle
 };
 
@@ -248,10 +251,11 @@ int cycle(lua_State *L) {
 // ---- the thread -------------------------------------------------------------------
 
 // Cycles until dt_exit, the end of the creator or a stop; true on the
-// orderly ends.
+// orderly ends. A stop that came during the previous step ends the loop
+// before another cycle acts on windows.
 bool run_cycles(DaemonContext *ctx, HANDLE creator) {
   HANDLE waits[2] = {ctx->wake, creator};
-  while (!ctx->exit_flag) {
+  while (!ctx->exit_flag && !ctx->stopped) {
     ctx->delay = kDefaultDelayMs;
     protected_call(ctx->state, cycle, ctx);
     if (ctx->exit_flag) break;
@@ -266,9 +270,10 @@ bool run_cycles(DaemonContext *ctx, HANDLE creator) {
 DWORD WINAPI daemon_main(void *p) {
   auto *ctx = static_cast<DaemonContext *>(p);
   lua_State *L = ctx->state;
-  if (protected_call(L, start_script, ctx)) {
+  // A stop that came while the main chunk ran ends the daemon before OnInit.
+  if (protected_call(L, start_script, ctx) && !ctx->stopped) {
     protected_call(L, call_global, const_cast<char *>("OnInit"));
-    if (HANDLE creator = OpenThread(SYNCHRONIZE, FALSE, ctx->creator_tid)) {
+    if (HANDLE creator = ctx->stopped ? nullptr : OpenThread(SYNCHRONIZE, FALSE, ctx->creator_tid)) {
       bool orderly = run_cycles(ctx, creator);
       CloseHandle(creator);
       if (orderly) protected_call(L, call_global, const_cast<char *>("OnUnit"));
@@ -278,19 +283,33 @@ DWORD WINAPI daemon_main(void *p) {
   std::string().swap(ctx->argument);
   ctx->state = nullptr;
   api.lua_close(L);
+  SetEvent(ctx->done);
   return 0;
 }
 
-// At unload: a thread still running is cut off (its state is left as it
-// is: it may be in the middle of any call); the context goes.
+// At unload, before anything else of the library goes: the thread is asked
+// to stop and given the time of a stop to finish its step and close its
+// state. Unload holds the loader lock, for which a thread ending on its own
+// waits, so the thread is then cut off wherever it is (a step that never
+// ended leaves its state as it is) and its end awaited. The context goes
+// only once the thread can no longer use it.
 void release_daemon(ReleaseRecord *record) {
   auto *ctx = static_cast<DaemonContext *>(record->data);
   if (!ctx) return;
-  if (WaitForSingleObject(ctx->thread, 0) == WAIT_TIMEOUT) TerminateThread(ctx->thread, 0);
+  InterlockedExchange(&ctx->stopped, 1);
+  SetEvent(ctx->wake);
+  if (WaitForSingleObject(ctx->thread, 0) == WAIT_TIMEOUT) {
+    HANDLE ends[2] = {ctx->done, ctx->thread};
+    WaitForMultipleObjects(2, ends, FALSE, kStopGraceMs);
+    TerminateThread(ctx->thread, 0);
+  }
+  const bool ended = WaitForSingleObject(ctx->thread, kStopGraceMs) == WAIT_OBJECT_0;
   CloseHandle(ctx->thread);
-  CloseHandle(ctx->wake);
-  delete ctx;
   record->data = nullptr;
+  if (!ended) return;  // still running somewhere: the context stays with it
+  CloseHandle(ctx->wake);
+  CloseHandle(ctx->done);
+  delete ctx;
 }
 
 // The context of a thread this library started as a daemon, else null.
@@ -307,6 +326,7 @@ DaemonContext *find_daemon(HANDLE thread) {
 void discard(DaemonContext *ctx) {
   if (ctx->state) api.lua_close(ctx->state);
   if (ctx->wake) CloseHandle(ctx->wake);
+  if (ctx->done) CloseHandle(ctx->done);
   delete ctx;
 }
 
@@ -325,7 +345,8 @@ HANDLE start_daemon(const char *script, const char *argument) noexcept {
     return nullptr;
   }
   ctx->wake = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  ctx->state = ctx->wake ? api.luaL_newstate() : nullptr;
+  ctx->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ctx->state = ctx->wake && ctx->done ? api.luaL_newstate() : nullptr;
   DWORD tid = 0;
   HANDLE thread = ctx->state ? CreateThread(nullptr, 0, daemon_main, ctx, CREATE_SUSPENDED, &tid) : nullptr;
   if (!thread) {

@@ -14,6 +14,7 @@ namespace {
 struct NullableText {
   static constexpr int kLuaArgs = 1;
   static constexpr bool kRequired = false;
+  static constexpr bool kReadsText = true;
   template <class P>
   struct Holder {
     NullableWideArg<kCodePageU> text;

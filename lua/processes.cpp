@@ -1,14 +1,15 @@
 // Process functions of the module: ending processes by executable name.
+#include "process_ops.hpp"
 #include "registry.hpp"
 #include "wrap.hpp"
-#include "xprocess.h"
 
 namespace tarvo::lua {
 namespace {
 
-// True when at least one process matched.
+// True when at least one process was ended: a match that could not be ended
+// does not count.
 const luaL_Reg kProcessFunctions[] = {
-    {"Process_KillName", wrap<Process_KillNameW, Ret::Boolean, Text>},
+    {"Process_KillName", wrap<tarvo::process::ended_by_name, Ret::Boolean, Text>},
 };
 
 const LuaFamily processes_family(kProcessFunctions);

@@ -5,25 +5,56 @@
 #include "window_ops.hpp"
 #include "wrap.hpp"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
 namespace tarvo::lua {
 namespace {
 
 namespace w = tarvo::window;
 
 // A message parameter: a number as an integer, a string as the address of
-// its ANSI copy (released after the call), anything else 0.
+// a block of its own holding the ANSI copy (released after the call),
+// anything else 0.
+//
+// A message may write through its parameter (the get-text message writes up
+// to wParam characters): the block is writable, never the shared empty text,
+// and holds at least wParam + 1 characters when wParam is a number (a
+// negative one reads as the huge unsigned value it is), up to a bound, and
+// never less than a floor that item texts fit in.
 struct MessageArg {
   static constexpr int kLuaArgs = 1;
   static constexpr bool kRequired = true;
+  static constexpr int kWParamAt = 3;
+  static constexpr size_t kLeastBlock = 4096;
+  static constexpr size_t kMostBlock = size_t{1} << 20;
   template <class P>
   struct Holder {
-    detail::AnsiText<char *> text;
+    char *block;
     P value;
     Holder(lua_State *L, int pos)
-        : text(api.lua_type(L, pos) == LUA_TSTRING ? api.lua_tolstring(L, pos, nullptr) : nullptr),
-          value(text.get() ? reinterpret_cast<P>(text.get())
-                           : api.lua_type(L, pos) == LUA_TNUMBER ? to_param<P>(number_at(L, pos)) : P{}) {}
+        : block(api.lua_type(L, pos) == LUA_TSTRING ? text_block(api.lua_tolstring(L, pos, nullptr), room_asked(L))
+                                                    : nullptr),
+          value(block ? reinterpret_cast<P>(block)
+                      : api.lua_type(L, pos) == LUA_TNUMBER ? to_param<P>(number_at(L, pos)) : P{}) {}
+    ~Holder() { std::free(block); }
+    Holder(const Holder &) = delete;
+    Holder &operator=(const Holder &) = delete;
     P get() const { return value; }
+    static size_t room_asked(lua_State *L) {
+      if (api.lua_type(L, kWParamAt) != LUA_TNUMBER) return 0;
+      const auto chars = static_cast<uint64_t>(number_at(L, kWParamAt));
+      return chars >= kMostBlock ? kMostBlock : static_cast<size_t>(chars) + 1;
+    }
+    static char *text_block(const char *utf8, size_t room) {
+      const Sized<char> ansi = recode(utf8, kCodePageU, kCodePageA, 0);
+      const size_t size = std::max({static_cast<size_t>(ansi.size) + 1, room, kLeastBlock});
+      auto *b = static_cast<char *>(std::calloc(size, 1));
+      if (b && ansi.p) std::memcpy(b, ansi.p, ansi.size);
+      xCore_free(ansi.p);
+      return b;
+    }
     // An integer, or a fraction cut to its integer part; 0 for a number no
     // integer can hold (a NaN, an infinity, beyond 2^63).
     static lua_Integer number_at(lua_State *L, int pos) {

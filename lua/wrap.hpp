@@ -36,7 +36,9 @@
 //
 // Lua errors are long jumps that skip C++ destructors, so nothing with a
 // destructor may be alive when one is raised: the count check and the table
-// of a list result come before any argument is converted.
+// of a list result come before any argument is converted, numbers read as
+// text are made strings before any argument is held, and a result is pushed
+// under a protected call and released before its error is raised on.
 #pragma once
 
 #include "forms.hpp"
@@ -139,6 +141,7 @@ template <class Read, bool Required = true, int LuaArgs = 1>
 struct ValueKind {
   static constexpr int kLuaArgs = LuaArgs;
   static constexpr bool kRequired = Required;
+  static constexpr bool kReadsText = requires { Read::kReadsText; };
   template <class P>
   struct Holder : detail::Value<P> {
     Holder(lua_State *L, int pos) : detail::Value<P>{Read::template get<P>(L, pos)} {}
@@ -151,6 +154,7 @@ template <class Read, bool Required = true, template <class> class Hold = detail
 struct TextKind {
   static constexpr int kLuaArgs = 1;
   static constexpr bool kRequired = Required;
+  static constexpr bool kReadsText = true;
   template <class P>
   struct Holder : Hold<P> {
     Holder(lua_State *L, int pos) : Hold<P>(Read::get(L, pos)) {}
@@ -221,6 +225,7 @@ struct Char {
 // The raw bytes; an empty or missing string is the shared empty text, whose
 // zero bytes also end a wide text.
 struct Bytes {
+  static constexpr bool kReadsText = true;
   template <class P>
   static P get(lua_State *L, int pos) {
     size_t n = 0;
@@ -285,11 +290,39 @@ using Fixed = ValueKind<read::Fixed<V>, false, 0>;
 
 namespace detail {
 
+// Runs push(L), which pushes one value, under a protected call: an error it
+// raises (a collection step running a script's failing __gc, no memory)
+// stops there with the error value in place of the pushed one, so the caller
+// can release what it holds before raising it on with pushed_or_raise.
+template <class F>
+int protected_push(lua_State *L, F &push) {
+  lua_CFunction run = [](lua_State *S) -> int {
+    (*static_cast<F *>(api.lua_touserdata(S, 1)))(S);
+    return 1;
+  };
+  api.lua_pushcclosure(L, run, 0);
+  api.lua_pushlightuserdata(L, &push);
+  return api.lua_pcallk(L, 1, 1, 0, 0, nullptr);
+}
+
+inline int pushed_or_raise(lua_State *L, int status) { return status == LUA_OK ? 1 : api.lua_error(L); }
+
+// A library result, released when the scope that holds it ends.
+template <class T>
+struct Released {
+  T *p;
+  ~Released() { xCore_free(const_cast<std::remove_cv_t<T> *>(p)); }
+};
+
 inline void push_text(lua_State *L, const char *s) { api.lua_pushstring(L, s ? s : ""); }
 inline void push_text(lua_State *L, const wchar_t *w) {
-  char *u = xCore_W2U(w, 0);
-  api.lua_pushstring(L, u);
-  xCore_free(u);
+  int status;
+  {
+    const Released<char> u{xCore_W2U(w, 0)};
+    auto put = [&u](lua_State *S) { api.lua_pushstring(S, u.p); };
+    status = protected_push(L, put);
+  }
+  pushed_or_raise(L, status);
 }
 
 // A list item: text as UTF-8, a handle as an integer.
@@ -299,11 +332,6 @@ void push_item(lua_State *L, T *p) {
     push_text(L, p);
   else
     api.lua_pushinteger(L, static_cast<lua_Integer>(reinterpret_cast<intptr_t>(p)));
-}
-
-template <class T>
-void release_result(T *p) {
-  xCore_free(const_cast<std::remove_cv_t<T> *>(p));
 }
 
 }  // namespace detail
@@ -348,9 +376,13 @@ struct Number {
 struct Text {
   template <class R>
   static int push(lua_State *L, R p) {
-    detail::push_text(L, p);
-    detail::release_result(p);
-    return 1;
+    int status;
+    {
+      const detail::Released<std::remove_pointer_t<R>> result{p};
+      auto put = [p](lua_State *S) { detail::push_text(S, p); };
+      status = detail::protected_push(L, put);
+    }
+    return detail::pushed_or_raise(L, status);
   }
 };
 
@@ -369,9 +401,15 @@ struct Bytes {
   template <class T>
   static int push(lua_State *L, Sized<T> r) {
     set_size(r.size);
-    api.lua_pushlstring(L, r.p ? reinterpret_cast<const char *>(r.p) : "", r.p ? r.size : 0);
-    detail::release_result(r.p);
-    return 1;
+    int status;
+    {
+      const detail::Released<T> result{r.p};
+      auto put = [&r](lua_State *S) {
+        api.lua_pushlstring(S, r.p ? reinterpret_cast<const char *>(r.p) : "", r.p ? r.size : 0);
+      };
+      status = detail::protected_push(L, put);
+    }
+    return detail::pushed_or_raise(L, status);
   }
 };
 
@@ -383,14 +421,19 @@ struct List {
   static void prepare(lua_State *L) { push_new_table_or_raise(L, TableKind::List); }
   template <class R>
   static int push(lua_State *L, R pieces) {
-    if (pieces) {
-      for (lua_Integer i = 0; pieces[i]; ++i) {
-        api.lua_pushinteger(L, i + 1);
-        detail::push_item(L, pieces[i]);
-        api.lua_settable(L, -3);
-      }
+    int status;
+    {
+      const detail::Released<std::remove_pointer_t<R>> result{pieces};
+      auto fill = [pieces](lua_State *S) {
+        for (lua_Integer i = 0; pieces && pieces[i]; ++i) {
+          api.lua_pushinteger(S, i + 1);
+          detail::push_item(S, pieces[i]);
+          api.lua_settable(S, -3);
+        }
+      };
+      status = fill_protected(L, fill);
     }
-    detail::release_result(pieces);
+    if (status != LUA_OK) return api.lua_error(L);
     return 1;
   }
 };
@@ -425,6 +468,26 @@ constexpr bool required_first() {
 
 namespace detail {
 
+// A number where text is read becomes a string in place before any argument
+// is held: the conversion allocates, so it may run a collection step (a
+// script's failing __gc) or fail, and raise.
+template <class K>
+inline constexpr bool kReadsText = [] {
+  if constexpr (requires { K::kReadsText; })
+    return K::kReadsText && K::kLuaArgs > 0;
+  else
+    return false;
+}();
+
+template <class... K>
+void read_texts_first(lua_State *L) {
+  [[maybe_unused]] int pos = 1;
+  [[maybe_unused]] auto touch = [L](int at) {
+    if (present(L, at) && api.lua_type(L, at) == LUA_TNUMBER) api.lua_tolstring(L, at, nullptr);
+  };
+  ((kReadsText<K> ? touch(pos) : void(), pos += K::kLuaArgs), ...);
+}
+
 // Builds one holder per parameter on the stack, so each temporary lives
 // until the operation returns and is released on the way back.
 template <auto Fn, class Params, class Kinds, size_t I, int Pos, class... V>
@@ -448,6 +511,7 @@ int wrap(lua_State *L) {
   static_assert(required_first<K...>(), "optional arguments must come last");
   if (!count_ok(L, kMinArgs<K...>, kMaxArgs<K...>)) return param_count_error(L);
   if constexpr (requires { R::prepare(L); }) R::prepare(L);
+  detail::read_texts_first<K...>(L);
   if constexpr (std::is_void_v<typename Sig::Result>) {
     detail::call<Fn, typename Sig::Params, std::tuple<K...>, 0, 1>(L);
     return 0;

@@ -26,6 +26,9 @@ constexpr char kUserAgent[] =
 constexpr DWORD kChunk = 65536;
 // Without a Content-Length the body buffer starts here and doubles.
 constexpr uint32_t kInitialBody = 524288;
+// The most an announced Content-Length reserves before any byte arrived: any
+// server can announce gigabytes; a larger body grows the buffer as it comes.
+constexpr uint32_t kLargestFirstBody = 16 * 1024 * 1024;
 
 namespace msg {
 constexpr char kOpen[] = "http error : InternetOpen failed!";
@@ -112,13 +115,14 @@ const char *read_all(HINTERNET request, const Chunk &chunk, const uint64_t *anno
 }
 
 // The body buffer: the announced length (+2 for the terminator) at once when
-// there is one, else room that doubles, so large bodies are not copied over
-// and over.
+// there is one, up to a bound, else room that doubles, so large bodies are
+// not copied over and over.
 Body new_body(const uint64_t *announced) {
-  if (announced && *announced + 2 <= UINT32_MAX) {
-    if (MBM *b = MBM_Create(static_cast<uint32_t>(std::max<uint64_t>(*announced + 2, 2)), kInitialBody)) return Body(b);
+  if (announced && *announced + 2 <= kLargestFirstBody) {
+    if (MBM *b = MBM_Create(static_cast<uint32_t>(*announced + 2), kInitialBody)) return Body(b);
   }
-  return Body(MBM_Create(kInitialBody, kInitialBody));
+  const uint32_t first = announced ? kLargestFirstBody : kInitialBody;
+  return Body(MBM_Create(first, kInitialBody));
 }
 
 bool append(MBM *b, const char *data, DWORD n) {
@@ -142,7 +146,10 @@ int32_t request(const char *verb, const char *host, uint16_t port, const char *p
   if (!connection.ok()) return fail(msg::kConnect);
   Internet req(HttpOpenRequestA(connection.get(), verb, path, "HTTP/1.1", referrer, nullptr, INTERNET_FLAG_RELOAD, 0));
   if (!req.ok()) return fail(msg::kOpenRequest);
-  DWORD body_size = body ? static_cast<DWORD>(std::strlen(body)) : 0;
+  // A body the request's 32-bit length cannot carry is not sent cut short.
+  const size_t body_length = body ? std::strlen(body) : 0;
+  if (body_length > MAXDWORD) return fail(msg::kSendRequest);
+  const DWORD body_size = static_cast<DWORD>(body_length);
   if (!HttpSendRequestA(req.get(), nullptr, 0, const_cast<char *>(body_size ? body : nullptr), body_size))
     return fail(msg::kSendRequest);
   Chunk chunk = new_chunk();

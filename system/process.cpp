@@ -3,11 +3,14 @@
 // the process, calls its Process_ form and closes the handle again.
 #include "file_internal.hpp"
 #include "forms.hpp"
+#include "process_ops.hpp"
 #include "xprocess.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <memory>
+#include <new>
 #include <string_view>
 
 // The narrow walk functions; the headers map these names to the wide ones.
@@ -111,24 +114,60 @@ struct NameList {
   static bool equal_ignoring_case(const char *a, const char *b, size_t n) { return _strnicmp(a, b, n) == 0; }
 };
 
-// Every match is ended; the walk always goes on, so every process is seen.
+// The file-name part of the opened process's image, compared with the name
+// the snapshot showed, ignoring case: by the time a matching entry's
+// identifier is opened, its process may have ended and the identifier gone
+// to another program, which must not be ended for it.
+template <class C>
+struct Image;
+template <>
+struct Image<wchar_t> {
+  static BOOL path(HANDLE h, wchar_t *out, DWORD *n) { return QueryFullProcessImageNameW(h, 0, out, n); }
+  static bool same(const wchar_t *a, const wchar_t *b) { return _wcsicmp(a, b) == 0; }
+};
+template <>
+struct Image<char> {
+  static BOOL path(HANDLE h, char *out, DWORD *n) { return QueryFullProcessImageNameA(h, 0, out, n); }
+  static bool same(const char *a, const char *b) { return _stricmp(a, b) == 0; }
+};
+
+constexpr DWORD kLongestImagePath = 32768;
+
+template <class C>
+bool still_named(HANDLE process, const C *name, C *path) {
+  DWORD n = kLongestImagePath;
+  if (!path || !Image<C>::path(process, path, &n)) return false;
+  const C *file = path + n;
+  while (file > path && file[-1] != C('\\') && file[-1] != C('/')) --file;
+  return Image<C>::same(file, name);
+}
+
+struct KillTally {
+  uint32_t matched = 0;  // what Process_KillName reports: one per matching entry
+  uint32_t ended = 0;    // processes really ended
+};
+
+// Every match is ended once, however many entries it matches; the walk
+// always goes on, so every process is seen.
 template <class Entry, class C>
-uint32_t kill_by_name(const C *names) {
-  if (!names) return 0;
+KillTally kill_by_name(const C *names) {
+  if (!names) return {};
   struct Job {
     NameList<C> list;
-    uint32_t killed;
-  } job{{std::basic_string_view<C>(names)}, 0};
+    std::unique_ptr<C[]> path;
+    KillTally tally;
+  } job{{std::basic_string_view<C>(names)}, std::unique_ptr<C[]>(new (std::nothrow) C[kLongestImagePath]), {}};
   auto each = [](uint32_t, Entry *e, intptr_t user) -> int32_t {
     auto *j = reinterpret_cast<Job *>(user);
-    for (uint32_t n = j->list.matches(e->szExeFile); n > 0; --n) {
-      PID_Kill(e->th32ProcessID);
-      ++j->killed;
-    }
+    const uint32_t n = j->list.matches(e->szExeFile);
+    if (n == 0) return 0;
+    j->tally.matched += n;
+    OwnedHandle h(OpenProcess(kAllAccess, FALSE, e->th32ProcessID));
+    if (h.ok() && still_named(h.get(), e->szExeFile, j->path.get()) && Process_Kill(h.get()) == 0) ++j->tally.ended;
     return 0;
   };
   scan<Entry>(+each, reinterpret_cast<intptr_t>(&job));
-  return job.killed;
+  return job.tally;
 }
 
 uint32_t has_children(uint32_t pid) {
@@ -172,8 +211,8 @@ uint32_t Process_Kill(HANDLE process) {
 }
 uint32_t PID_Kill(uint32_t pid) { return by_pid<Process_Kill, kAllAccess>(pid); }
 
-uint32_t Process_KillNameW(const wchar_t *names) { return kill_by_name<PROCESSENTRY32W>(names); }
-uint32_t Process_KillNameA(const char *names) { return kill_by_name<tagPROCESSENTRY32>(names); }
+uint32_t Process_KillNameW(const wchar_t *names) { return kill_by_name<PROCESSENTRY32W>(names).matched; }
+uint32_t Process_KillNameA(const char *names) { return kill_by_name<tagPROCESSENTRY32>(names).matched; }
 
 uint32_t Process_ScanW(Process_ScanCallbackW callback, intptr_t user) {
   return scan<PROCESSENTRY32W>(callback, user);
@@ -253,3 +292,9 @@ int32_t PID_InjectDll(uint32_t pid, const wchar_t *library) {
 }
 
 }  // extern "C"
+
+namespace tarvo::process {
+
+uint32_t ended_by_name(const wchar_t *names) { return kill_by_name<PROCESSENTRY32W>(names).ended; }
+
+}  // namespace tarvo::process

@@ -57,6 +57,14 @@ wchar_t *finish(BOOL confirmed, const wchar_t *buffer) {
   return confirmed ? text::copy_units(buffer, std::wcslen(buffer)) : empty_w();
 }
 
+// Flags that ask for a dialog template or a hook procedure make the dialog
+// read a template from the program's image or call a hook: only the folder
+// chooser's own hook is ever supplied, so a caller's such flags are dropped.
+DWORD supplied_only(DWORD flags, bool hooked) {
+  flags &= ~static_cast<DWORD>(OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE);
+  return hooked ? flags : flags & ~static_cast<DWORD>(OFN_ENABLEHOOK);
+}
+
 // `hook` set: the folder chooser.
 wchar_t *file_dialog(void *owner, const wchar_t *initial, const wchar_t *filter, const wchar_t *title, DWORD flags,
                      DWORD chars, bool save, LPOFNHOOKPROC hook = nullptr) {
@@ -72,7 +80,7 @@ wchar_t *file_dialog(void *owner, const wchar_t *initial, const wchar_t *filter,
   ofn.nMaxFile = chars;
   ofn.lpstrInitialDir = buffer.get();
   ofn.lpstrTitle = title;
-  ofn.Flags = flags;
+  ofn.Flags = supplied_only(flags, hook != nullptr);
   ofn.lpfnHook = hook;
   ofn.lCustData = reinterpret_cast<LPARAM>(&ofn);
   BOOL confirmed = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);

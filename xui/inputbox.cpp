@@ -20,7 +20,6 @@ struct InputBox {
   HWND field = nullptr;
   int32_t confirmed = 0;
   wchar_t *text = nullptr;
-  bool leaving = false;  // the loop already ended: destroying must not end another
 };
 
 wchar_t *field_text(HWND field) {
@@ -43,10 +42,30 @@ intptr_t __stdcall box_proc(void *window, uint32_t msg, uintptr_t wp, intptr_t) 
     DestroyWindow(hwnd);
   } else if (msg == WM_CLOSE) {
     DestroyWindow(hwnd);
-  } else if (msg == WM_DESTROY && !box->leaving) {
-    xuiStop();
+  } else if (msg == WM_DESTROY) {
+    // Gone from outside (with its owner, inside a wait for messages): a
+    // message of no meaning wakes the loop to see it.
+    PostMessageW(nullptr, WM_NULL, 0, 0);
   }
   return 0;
+}
+
+// The box's own loop runs while the box exists, so answering one box never
+// ends the loop of another open on the same thread. A quit posted by the
+// host (its main window closed, a timer) ends the box unanswered and is
+// posted again for the host's own loop.
+void run_while_open(HWND box) {
+  MSG m;
+  while (IsWindow(box)) {
+    BOOL got = GetMessageW(&m, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(m.wParam));
+      return;
+    }
+    if (got < 0) return;
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
 }
 
 int centred(int32_t at, int screen_metric, int size) {
@@ -74,9 +93,7 @@ wchar_t *xInputBoxW(void *parent, const wchar_t *prompt, const wchar_t *title, c
     state.field = static_cast<HWND>(
         control<wchar_t>(box, 10, 75, 415, 16, L"Edit", text, 0, style ? style : kTextBox.style, 0));
     // A box that could not be built ends at once, unconfirmed.
-    if (state.field && IsWindow(box)) xuiStart();
-    // Left by another quit, or never run: the box goes without ending a loop.
-    state.leaving = true;
+    if (state.field) run_while_open(box);
     if (IsWindow(box)) DestroyWindow(box);
   }
   xCore.iRet = state.confirmed;

@@ -10,7 +10,8 @@
 // --count-allocations: once tarvo.dll is loaded, its allocations are counted
 // (the record's allocator slots and its import of free are replaced) and the
 // global function LiveLibraryBlocks() returns the number of library blocks
-// allocated since then and not yet released.
+// allocated since then and not yet released. HeapSound() checks every heap of
+// the process.
 extern "C" {
 #include "lauxlib.h"
 #include "lua.h"
@@ -62,6 +63,17 @@ int live_library_blocks(lua_State *L) {
   return 1;
 }
 
+// HeapSound(): true when every heap of the process passes the system's
+// check of its blocks (a write past the end of a block breaks it).
+int heap_sound(lua_State *L) {
+  HANDLE heaps[256];
+  DWORD n = GetProcessHeaps(256, heaps);
+  bool sound = n > 0 && n <= 256;
+  for (DWORD i = 0; sound && i < n; ++i) sound = HeapValidate(heaps[i], 0, nullptr) != FALSE;
+  lua_pushboolean(L, sound);
+  return 1;
+}
+
 // package.preload.TARVO: the module lives in tarvo.dll beside the program.
 int open_tarvo(lua_State *L) {
   HMODULE library = LoadLibraryW((program_folder() + L"tarvo.dll").c_str());
@@ -110,6 +122,7 @@ int run(lua_State *L, const std::vector<std::wstring> &args, size_t script_at) {
   lua_setfield(L, -2, "TARVO");
   lua_pop(L, 2);
   if (g_count_allocations) lua_register(L, "LiveLibraryBlocks", live_library_blocks);
+  lua_register(L, "HeapSound", heap_sound);
 
   lua_createtable(L, static_cast<int>(args.size() - script_at), 1);
   for (size_t i = script_at; i < args.size(); ++i) {

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -129,6 +130,66 @@ TEST_F(Http, FailedTransfersNameTheirStepAndLeaveTheRegisters) {
   }
   EXPECT_EQ(xHttp_AnalyseURL(nullptr) | xHttp_AnalyseURL("") | xHttp_AnalyseURL("http://127.0.0.1/"), 0)
       << "URL analysis examines nothing";
+}
+
+// A text of 4 GiB and 16 bytes that takes 1 MiB of memory: one section of letters mapped again and again in a
+// row, then one holding the last letters and the terminator.
+class LongText {
+ public:
+  static constexpr size_t kPiece = 1 << 20, kPieces = 4096, kTail = 16;
+  LongText() {
+    HANDLE piece = section(kPiece, kPiece), tail = section(65536, kTail);
+    for (int attempt = 0; attempt < 3 && piece && tail && !text_; ++attempt) {
+      auto *at = static_cast<char *>(VirtualAlloc(nullptr, kPieces * kPiece + 65536, MEM_RESERVE, PAGE_NOACCESS));
+      if (!at) break;
+      VirtualFree(at, 0, MEM_RELEASE);  // the room is taken again view by view
+      bool all = true;
+      for (size_t i = 0; i <= kPieces && all; ++i)
+        all = map(i < kPieces ? piece : tail, i < kPieces ? kPiece : 65536, at + i * kPiece);
+      if (all) text_ = at;
+      else unmap();
+    }
+    for (HANDLE h : {piece, tail}) if (h) CloseHandle(h);
+  }
+  ~LongText() { unmap(); }
+  const char *get() const { return text_; }
+
+ private:
+  static HANDLE section(size_t size, size_t letters) {
+    HANDLE h = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, DWORD(size), nullptr);
+    if (char *p = h ? static_cast<char *>(MapViewOfFile(h, FILE_MAP_WRITE, 0, 0, size)) : nullptr) {
+      memset(p, 'a', letters);
+      UnmapViewOfFile(p);
+    }
+    return h;
+  }
+  bool map(HANDLE h, size_t size, char *at) {
+    void *v = MapViewOfFileEx(h, FILE_MAP_READ, 0, 0, size, at);
+    if (v) views_.push_back(v);
+    return v == at;
+  }
+  void unmap() {
+    for (void *v : views_) UnmapViewOfFile(v);
+    views_.clear();
+  }
+  std::vector<void *> views_;
+  const char *text_ = nullptr;
+};
+
+// What a server announces reserves at most a bounded first block (the body grows as bytes arrive); a body
+// longer than a request's 32-bit length is refused, never sent cut to its low bits.
+TEST_F(Http, HugeAnnouncementsAndBodiesTakeNoMemoryForThemselves) {
+  {
+    tarvo::test::LargestRealloc watch(GetModuleHandleW(L"tarvo.dll"));
+    ASSERT_TRUE(watch.watching());
+    expect_failure(xHttp_GetEx("127.0.0.1", g_server.port(), "/declare/4000000000/10", nullptr), kTruncated);
+    expect_failure(xHttp_PostEx("127.0.0.1", g_server.port(), "/declare/4294967000/10", "b", nullptr), kTruncated);
+    EXPECT_LE(watch.largest(), size_t{16} << 20);
+  }
+  LongText body;
+  ASSERT_NE(body.get(), nullptr) << "no room for the long text's views";
+  expect_failure(xHttp_PostEx("127.0.0.1", g_server.port(), "/echo", body.get(), nullptr),
+                 "http error : HttpSendRequest failed!");
 }
 
 TEST_F(Http, DownloadsWriteExactlyTheBody) {

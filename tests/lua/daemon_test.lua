@@ -43,6 +43,21 @@ function OnUnit() mark("unit") end
   end)
 end)
 
+-- A stop that comes while the main chunk still runs ends the daemon when the chunk does: no OnInit, no cycle.
+test("a stop during a slow main chunk", function()
+  with_daemon(string.format([[
+mark("main")
+for _ = 1, 3 do zanmod.Chain(%q) end
+function OnInit() mark("init") end
+function OnLoop() mark("loops") end
+]], exit_with .. " 0"), function(h, read)
+    wait_until(function() return read("main") end, "the main chunk's start")
+    T.DaemonThread_Stop(h)
+    for _ = 1, 3 do T.Chain(exit_with .. " 0") end
+    ok(not read("init") and not read("loops"), "nothing ran after the main chunk")
+  end)
+end)
+
 -- The array part's rules come first: a hung window is given up without stalling
 -- the rules after it. A stop cuts the daemon off without OnUnit.
 test("the environment; rules, their callbacks and a hung window; a stop", function()

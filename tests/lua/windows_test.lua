@@ -1,8 +1,13 @@
 -- Window functions on our helper program's windows: texts go in the ANSI code page and come back as UTF-8.
 
+-- The window, once its program pumps messages: a title is read with a 60 ms send, which a program still
+-- building its window (on a busy machine) would not answer in time.
 local function window_of(class)
   local w = 0
-  wait_until(function() w = T.Window_Find(0x40000, "", class); return w ~= 0 end, "window " .. class)
+  wait_until(function()
+    w = T.Window_Find(0x40000, "", class)
+    return w ~= 0 and not T.Window_IsHung(w)
+  end, "window " .. class)
   return w
 end
 
@@ -36,6 +41,18 @@ test("searches, lists, texts and messages across the code pages", function()
   eq(close(w, "TvLuaA"), 0)
 end)
 
+-- The get-text message writes up to wParam characters through lParam: each text sent is a writable block of its
+-- own that holds them, the empty text included.
+test("texts sent in messages are blocks the message may write", function()
+  local title = string.rep("Long title", 4)
+  window_host('--class TvLuaLong --title "' .. title .. '"')
+  local w = window_of("TvLuaLong")
+  for _, text in ipairs{"a", "", "中"} do eq(T.Window_Send(w, 13, 200, text), #title, text) end
+  eq(T.Window_Send(w, 13, 8, ""), 7)
+  ok(HeapSound(), "the heap is sound")
+  eq(close(w, "TvLuaLong"), 0)
+end)
+
 -- The calls and their answers for anything that is not a window.
 local refusals = {
   {"Window_GetTitle", ""}, {"Window_GetClass", ""}, {"Window_IsHung", false}, {"Window_GetRoot", 0},
@@ -57,4 +74,14 @@ test("titles beyond the code page; handles that are not windows", function()
   end
   eq(T.Window_GetMessageBox(-1), 0)
   eq(T.Process_KillName(""), false)
+end)
+
+test("Process_KillName is true when a process was ended", function()
+  with_temp_dir(function(dir)
+    local name = string.format("tvl%d.exe", math.random(1, 1 << 30))
+    T.File_Copy(T.AppPath() .. "sleeper.exe", dir .. "\\" .. name)
+    ok(T.Run('"' .. dir .. "\\" .. name .. '"') ~= 0, "the program started")
+    eq(T.Process_KillName(name:upper() .. "|" .. name), true)
+    eq(T.Process_KillName(name), false)
+  end)
 end)

@@ -3,6 +3,7 @@
 // Released blocks are only forgotten, never read through.
 #pragma GCC diagnostic ignored "-Wuse-after-free"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -104,5 +105,28 @@ size_t AllocationLedger::allocated() const {
   std::lock_guard<std::mutex> guard(g_lock);
   return g_allocated;
 }
+
+namespace {
+std::atomic<size_t> g_largest{0};
+void *(__cdecl *g_real_realloc)(void *, size_t) = nullptr;
+void *__cdecl noting_realloc(void *old, size_t n) {
+  for (size_t seen = g_largest; n > seen && !g_largest.compare_exchange_weak(seen, n);) {
+  }
+  return g_real_realloc(old, n);
+}
+}  // namespace
+
+LargestRealloc::LargestRealloc(HMODULE library)
+    : slot_(find_import(library, "msvcrt.dll", "realloc")), saved_(slot_ ? *slot_ : nullptr) {
+  g_largest = 0;
+  g_real_realloc = reinterpret_cast<void *(__cdecl *)(void *, size_t)>(saved_);
+  if (slot_) patch(slot_, reinterpret_cast<void *>(noting_realloc));
+}
+
+LargestRealloc::~LargestRealloc() {
+  if (slot_) patch(slot_, saved_);
+}
+
+size_t LargestRealloc::largest() const { return g_largest; }
 
 }  // namespace tarvo::test

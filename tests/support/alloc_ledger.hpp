@@ -27,4 +27,20 @@ class AllocationLedger {
   void *saved_[4];
 };
 
+// Notes the largest size the library asks the C runtime's realloc for (its containers' buffers) while it
+// lives: the library's import of realloc is redirected. One at a time.
+class LargestRealloc {
+ public:
+  explicit LargestRealloc(HMODULE library);
+  ~LargestRealloc();
+  LargestRealloc(const LargestRealloc &) = delete;
+  LargestRealloc &operator=(const LargestRealloc &) = delete;
+  bool watching() const { return slot_ != nullptr; }
+  size_t largest() const;
+
+ private:
+  void **slot_;
+  void *saved_;
+};
+
 }  // namespace tarvo::test

@@ -36,11 +36,13 @@ TEST_F(Processes, LivenessQueriesAndKillsByHandleAndName) {
   EXPECT_EQ(Process_Kill(query_only), PROCESS_KILL_REFUSED);
   CloseHandle(query_only);
   EXPECT_FALSE(live.ended());
-  // By name: empty entries name no process; a process matching two entries counts twice.
+  // By name: empty entries name no process; a process matching two entries counts twice; an entry that is only
+  // the start of a running program's name, or runs on past it, names another program.
   std::wstring id = std::to_wstring(GetCurrentProcessId()), name = L"tvs" + id + L".exe", upper = L"TVS" + id + L".EXE";
   ASSERT_TRUE(CopyFileW(kSleeper.c_str(), file(name).c_str(), FALSE));
   Child c(file(name)), d(file(name));
-  EXPECT_EQ(Process_KillNameW((L"other.exe||" + upper + L"|" + name).c_str()), 4u);
+  const std::wstring lookalikes = L"|tvs" + id + L"|tvs" + id + L".ex|" + name + L"x|x" + name;
+  EXPECT_EQ(Process_KillNameW((L"other.exe||" + upper + L"|" + name + lookalikes).c_str()), 4u);
   EXPECT_TRUE(c.ended() && d.ended());
   Child e(file(name));
   EXPECT_EQ(Process_KillNameA(utf8(upper).c_str()) + Process_KillNameW(nullptr), 1u);

@@ -108,6 +108,39 @@ TEST_F(Dialogs, InputBoxStylesItsFieldAndFollowsItsOwner) {
   EXPECT_FALSE(IsWindow(owner));
 }
 
+// A quit the host posts while a box runs (a timer here) ends the box unanswered and still reaches the host's
+// loop; an outer box answered while an inner one is open ends once the inner one is answered.
+TEST_F(Dialogs, InputBoxHandsTheHostsQuitOnAndEndsOnlyItsOwnLoop) {
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    PostQuitMessage(7);
+  });
+  EXPECT_EQ(take(xInputBoxW(nullptr, L"Prompt", L"Quit", L"typed", -1, -1, 0)), L"<empty>");
+  EXPECT_EQ(xCore.iRet, 0);
+  MSG m{};
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the host's quit was lost";
+  EXPECT_EQ(m.wParam, 7u);
+  static std::wstring inner;
+  static bool hung = false;  // the outer box's loop outlived its box; a late quit frees it
+  UINT_PTR rescue = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) {
+    hung = true;
+    PostQuitMessage(0);
+  });
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      PostMessageW(FindWindowW(L"xuiWindowClassW", L"Outer"), WM_COMMAND, kBoxOk, 0);
+      PostMessageW(FindWindowW(L"xuiWindowClassW", L"Inner"), WM_COMMAND, kBoxOk, 0);
+    });
+    inner = take(xInputBoxW(nullptr, L"Prompt", L"Inner", L"in", -1, -1, 0));
+  });
+  EXPECT_EQ(take(xInputBoxW(nullptr, L"Prompt", L"Outer", L"out", -1, -1, 0)), L"out");
+  KillTimer(nullptr, rescue);
+  EXPECT_EQ(inner, L"in");
+  EXPECT_FALSE(hung);
+}
+
 // A daemon script's box and the main script's are open at once: each keeps
 // its own field and answer. The second thread signals from its first
 // message, once its box is built and its loop runs (or when it returned).
