@@ -40,7 +40,7 @@
   M(One, PPT_Create,                  create, L"PowerPoint.Application",                Lint,  Void) \
   M(One, PPT_GetObject,               attach, L"PowerPoint.Application",                Lint,  Void) \
   M(One, PPT_Visible,                 put,    L".Visible = %b",                         Lnone, Obj, Flag) \
-  M(One, PPT_DisplayAlerts,           put,    alert_level(L".DisplayAlerts = %d"),      Lnone, Obj, Flag) \
+  M(One, PPT_DisplayAlerts,           put,    mapped(L".DisplayAlerts = %d", alert_level), Lnone, Obj, Flag) \
   M(WA,  PPT_SetCaption,              put,    L".Caption = %S",                         Lnone, Obj, Text) \
   M(One, PPT_Quit,                    call,   L".Quit()",                               Lnone, Obj) \
   M(One, PPT_Files,                   object, L".Presentations",                        Lint,  Obj) \
@@ -105,7 +105,7 @@
   M(One, PPT_Line_SetBackColor,       put,    L".Line.BackColor.RGB = %d",              Lbool, Obj, Int) \
   M(One, PPT_Line_SetPattern,         put,    L".Line.Pattern = %d",                    Lbool, Obj, Int) \
   M(One, PPT_Line_SetStyle,           put,    L".Line.Style = %d",                      Lbool, Obj, Int) \
-  M(One, PPT_Line_SetTransparency,    put,    percent(L".Line.Transparency = %e"),      Lbool, Obj, Int) \
+  M(One, PPT_Line_SetTransparency,    put,    mapped(L".Line.Transparency = %e", fraction), Lbool, Obj, Int) \
   M(One, PPT_Line_SetWeight,          put,    L".Line.Weight = %d",                     Lbool, Obj, Int)
 /* clang-format on */
 
@@ -115,9 +115,7 @@ extern "C" {
 
 XPPT_MEMBERS(TARVO_MEMBER_DECLARE)
 
-/* Reads the shape's left, top, width and height (points) into the
- * out-pointers that are not null, in that order; 1 when every asked value was
- * read, 0 at the first that could not be (the later ones are not asked). */
+/* Reads left, top, width, height (points) into the non-null out-pointers in that order; 1, or 0 at the first failed read. */
 TARVO_API int32_t PPT_Shape_GetPos(xComObject shape, double *left, double *top, double *width, double *height);
 
 #ifdef __cplusplus

@@ -34,26 +34,28 @@ HRESULT invoke(const Target &t, IDispatch *object, const Guarded<E> &e, A... val
   return invoke(t, object, e.inner, values...);
 }
 
-// ---- alert_level: the program's alert level from a flag, 2 (all alerts)
-// for non-zero and 1 (none) for 0.
-struct AlertLevel {
+// ---- mapped: an integer parameter sent as the value the program takes
+// (`map` of it).
+template <class To>
+struct Mapped {
   const wchar_t *expression;
+  To (*map)(int32_t);
 };
-constexpr AlertLevel alert_level(const wchar_t *e) { return {e}; }
-
-inline HRESULT invoke(const Target &t, IDispatch *object, const AlertLevel &e, int32_t flag) {
-  return invoke(t, object, e.expression, static_cast<int32_t>(flag ? 2 : 1));
+template <class To>
+constexpr Mapped<To> mapped(const wchar_t *e, To (*map)(int32_t)) {
+  return {e, map};
 }
 
-// ---- percent: an integer percent as the fraction the program takes.
-struct Percent {
-  const wchar_t *expression;
-};
-constexpr Percent percent(const wchar_t *e) { return {e}; }
-
-inline HRESULT invoke(const Target &t, IDispatch *object, const Percent &e, int32_t value) {
-  return invoke(t, object, e.expression, static_cast<double>(value) / 100.0);
+template <class To>
+HRESULT invoke(const Target &t, IDispatch *object, const Mapped<To> &e, int32_t value) {
+  return invoke(t, object, e.expression, e.map(value));
 }
+
+// The program's alert level from a flag: 2 (all alerts) for non-zero, 1
+// (none) for 0.
+constexpr int32_t alert_level(int32_t flag) { return flag ? 2 : 1; }
+// A percent as the fraction the program takes.
+constexpr double fraction(int32_t percent) { return static_cast<double>(percent) / 100.0; }
 
 // ---- positions_as_doubles: two integers, then four integer positions sent
 // as the doubles the expression's "%e" reads (each exact: every 32-bit

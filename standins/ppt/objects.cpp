@@ -4,6 +4,7 @@
 #include "ppt_standin.hpp"
 #include "server.hpp"
 #include "show_model.hpp"
+#include "values.hpp"
 
 #include <atomic>
 #include <cmath>
@@ -33,21 +34,21 @@ HRESULT refuse(Invocation &call, const std::wstring &what) {
   return call.raise(kRefused, L"PowerPoint stand-in", what.c_str());
 }
 
-std::optional<int32_t> int_of(const VARIANT &v) {
-  Variant out;
-  if (FAILED(VariantChangeType(out.get(), const_cast<VARIANT *>(&v), 0, VT_I4))) return std::nullopt;
-  return out->lVal;
-}
-
-std::wstring full_path(const std::wstring &path) {
-  wchar_t buf[MAX_PATH * 4];
-  const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH * 4, buf, nullptr);
-  return n && n < MAX_PATH * 4 ? std::wstring(buf, n) : path;
-}
-
-std::wstring file_part(const std::wstring &path) {
-  const size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+// Item(index or name) of a collection of named items: 1-based, names
+// compared case-insensitively. The item, or null with the refusal in `hr`.
+template <class T>
+std::shared_ptr<T> item_by_key(Invocation &call, const std::vector<std::shared_ptr<T>> &items,
+                               const wchar_t *collection, HRESULT &hr) {
+  if (call.arg(0).vt == VT_BSTR) {
+    for (const auto &item : items)
+      if (_wcsicmp(item->name.c_str(), call.text(0)) == 0) return item;
+    hr = refuse(call, std::wstring(collection) + L".Item : Item " + call.text(0) + L" not found.");
+    return nullptr;
+  }
+  const auto i = int_of(call.arg(0));
+  if (i && *i >= 1 && static_cast<size_t>(*i) <= items.size()) return items[*i - 1];
+  hr = refuse(call, std::wstring(collection) + L".Item : Integer out of range.");
+  return nullptr;
 }
 
 int32_t tri_state(bool b) { return b ? -1 : 0; }  // msoTrue, msoFalse
@@ -427,20 +428,10 @@ class Shapes final : public OnSlide {
     call.set_i4(static_cast<int32_t>(slide_->shapes.size()));
     return S_OK;
   }
-  // Item(index or name): 1-based; names compared case-insensitively.
   HRESULT item(Invocation &call) {
-    ShapePtr found;
-    const VARIANT &key = call.arg(0);
-    if (key.vt == VT_BSTR) {
-      for (const auto &s : slide_->shapes)
-        if (_wcsicmp(s->name.c_str(), call.text(0)) == 0) found = s;
-      if (!found) return refuse(call, L"Shapes.Item : Item " + std::wstring(call.text(0)) + L" not found.");
-    } else if (auto i = int_of(key); i && *i >= 1 && static_cast<size_t>(*i) <= slide_->shapes.size()) {
-      found = slide_->shapes[*i - 1];
-    } else {
-      return refuse(call, L"Shapes.Item : Integer out of range.");
-    }
-    return answer<Shape>(call, app_, slide_, found);
+    HRESULT hr = S_OK;
+    const ShapePtr found = item_by_key(call, slide_->shapes, L"Shapes", hr);
+    return found ? answer<Shape>(call, app_, slide_, found) : hr;
   }
   static bool finite(std::initializer_list<double> values) {
     for (double v : values)
@@ -587,12 +578,22 @@ class Slide final : public View {
   bool range_;
 };
 
+// A view of a presentation: answers while it is open in a running
+// application.
+class OfShow : public View {
+ public:
+  OfShow(AppPtr app, ShowPtr show) : View(std::move(app)), show_(std::move(show)) {}
+  HRESULT usable() const override { return show_->app ? View::usable() : RPC_E_DISCONNECTED; }
+
+ protected:
+  ShowPtr show_;
+};
+
 // ---- Slides ----
 
-class Slides final : public View {
+class Slides final : public OfShow {
  public:
-  Slides(AppPtr app, ShowPtr show) : View(std::move(app)), show_(std::move(show)) {}
-  HRESULT usable() const override { return show_->app ? View::usable() : RPC_E_DISCONNECTED; }
+  using OfShow::OfShow;
   const Members &members() const override {
     static const Members m{
         getter<Slides>(L"Count", &Slides::count),
@@ -611,18 +612,10 @@ class Slides final : public View {
     call.set_i4(static_cast<int32_t>(show_->slides.size()));
     return S_OK;
   }
-  // Item(index or name)
   HRESULT item(Invocation &call) {
-    const VARIANT &key = call.arg(0);
-    if (key.vt == VT_BSTR) {
-      for (const auto &s : show_->slides)
-        if (_wcsicmp(s->name.c_str(), call.text(0)) == 0) return one(call, s);
-      return refuse(call, L"Slides.Item : Item " + std::wstring(call.text(0)) + L" not found.");
-    }
-    auto i = int_of(key);
-    if (!i || *i < 1 || static_cast<size_t>(*i) > show_->slides.size())
-      return refuse(call, L"Slides.Item : Integer out of range.");
-    return one(call, show_->slides[*i - 1]);
+    HRESULT hr = S_OK;
+    const SlidePtr found = item_by_key(call, show_->slides, L"Slides", hr);
+    return found ? one(call, found) : hr;
   }
   HRESULT find_by_id(Invocation &call) {
     for (const auto &s : show_->slides)
@@ -678,16 +671,13 @@ class Slides final : public View {
       pasted.push_back(show_->insert_slide(static_cast<size_t>(index - 1) + pasted.size(), copied->clone()));
     return answer<Slide>(call, app_, pasted, true);
   }
-
-  ShowPtr show_;
 };
 
 // ---- Presentation, its windows ----
 
-class DocumentWindow final : public View {
+class DocumentWindow final : public OfShow {
  public:
-  DocumentWindow(AppPtr app, ShowPtr show) : View(std::move(app)), show_(std::move(show)) {}
-  HRESULT usable() const override { return show_->app ? View::usable() : RPC_E_DISCONNECTED; }
+  using OfShow::OfShow;
   const Members &members() const override {
     static const Members m{method<DocumentWindow>(L"Activate", {}, &DocumentWindow::activate)};
     return m;
@@ -698,13 +688,11 @@ class DocumentWindow final : public View {
     app_->active = show_.get();
     return S_OK;
   }
-  ShowPtr show_;
 };
 
-class DocumentWindows final : public View {
+class DocumentWindows final : public OfShow {
  public:
-  DocumentWindows(AppPtr app, ShowPtr show) : View(std::move(app)), show_(std::move(show)) {}
-  HRESULT usable() const override { return show_->app ? View::usable() : RPC_E_DISCONNECTED; }
+  using OfShow::OfShow;
   const Members &members() const override {
     static const Members m{
         getter<DocumentWindows>(L"Count", &DocumentWindows::count),
@@ -722,14 +710,12 @@ class DocumentWindows final : public View {
     if (!show_->has_window || call.i4(0) != 1) return refuse(call, L"DocumentWindows.Item : Integer out of range.");
     return answer<DocumentWindow>(call, app_, show_);
   }
-  ShowPtr show_;
 };
 
-class PresentationView final : public View {
+class PresentationView final : public OfShow {
  public:
-  PresentationView(AppPtr app, ShowPtr show) : View(std::move(app)), show_(std::move(show)) {}
+  using OfShow::OfShow;
   std::wstring journal_name() const override { return L"Presentation(" + show_->name + L")"; }
-  HRESULT usable() const override { return show_->app ? View::usable() : RPC_E_DISCONNECTED; }
   const Members &members() const override {
     static const Members m{
         getter<PresentationView>(L"Name", &PresentationView::name),
@@ -807,8 +793,6 @@ class PresentationView final : public View {
     app_->close(show_.get());
     return S_OK;
   }
-
-  ShowPtr show_;
 };
 
 // ---- Presentations ----
@@ -833,16 +817,9 @@ class Presentations final : public View {
     return S_OK;
   }
   HRESULT item(Invocation &call) {
-    const VARIANT &key = call.arg(0);
-    if (key.vt == VT_BSTR) {
-      for (const auto &p : app_->presentations)
-        if (_wcsicmp(p->name.c_str(), call.text(0)) == 0) return one(call, p);
-      return refuse(call, L"Presentations.Item : Item " + std::wstring(call.text(0)) + L" not found.");
-    }
-    auto i = int_of(key);
-    if (!i || *i < 1 || static_cast<size_t>(*i) > app_->presentations.size())
-      return refuse(call, L"Presentations.Item : Integer out of range.");
-    return one(call, app_->presentations[*i - 1]);
+    HRESULT hr = S_OK;
+    const ShowPtr found = item_by_key(call, app_->presentations, L"Presentations", hr);
+    return found ? one(call, found) : hr;
   }
   static bool tri_flag(const Invocation &call, size_t i, bool fallback) {
     if (!call.given(i)) return fallback;
