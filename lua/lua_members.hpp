@@ -101,6 +101,56 @@ int push_list(lua_State *L, const T *values, size_t count) {
   return 1;
 }
 
+// A shape's left, top, width and height, for the two table results below.
+struct Rect {
+  double left = 0.0, top = 0.0, width = 0.0, height = 0.0;
+};
+
+namespace Ret {
+
+// A Rect as a record keyed "x", "y", "w", "h" (BasicLib.NewTable(2)); the
+// table is made before the call, like a list result's.
+struct RectRecord {
+  static void prepare(lua_State *L) { push_new_table_or_raise(L, TableKind::Record); }
+  static int push(lua_State *L, const Rect &r) {
+    TableWriter table(L);
+    table.set("x", r.left);
+    table.set("y", r.top);
+    table.set("w", r.width);
+    table.set("h", r.height);
+    return 1;
+  }
+};
+
+// A Rect as a list of the four numbers (BasicLib.NewTable(1)).
+struct RectList {
+  static void prepare(lua_State *L) { push_new_table_or_raise(L, TableKind::List); }
+  static int push(lua_State *L, const Rect &r) {
+    TableWriter table(L);
+    for (double v : {r.left, r.top, r.width, r.height}) table.add(v);
+    return 1;
+  }
+};
+
+}  // namespace Ret
+
+// (handle, name or index): a number goes to ByIndex, a string (UTF-8, as
+// wide text) to ByName, any other value gives false without a call.
+template <int32_t (*ByName)(xComObject, const wchar_t *), int32_t (*ByIndex)(xComObject, int32_t)>
+int by_name_or_index(lua_State *L) {
+  if (!count_ok(L, 2, 2)) return param_count_error(L);
+  const xComObject handle = integer_at(L, 1);
+  int32_t done = 0;
+  if (api.lua_type(L, 2) == LUA_TNUMBER) {
+    done = ByIndex(handle, static_cast<int32_t>(integer_at(L, 2)));
+  } else if (api.lua_type(L, 2) == LUA_TSTRING) {
+    WideArg<kCodePageU> name(api.lua_tolstring(L, 2, nullptr));
+    done = ByName(handle, name);
+  }
+  api.lua_pushboolean(L, done);
+  return 1;
+}
+
 // wrap<> that also accepts one surplus argument, which nobody reads.
 template <auto Fn, class R, class... K>
 int wrap_spare(lua_State *L) {

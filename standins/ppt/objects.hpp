@@ -1,0 +1,19 @@
+// The automation objects of the stand-in presentation program, views on the
+// model of show_model.hpp: Application, Presentations, Presentation,
+// DocumentWindows, DocumentWindow, Slides, Slide and SlideRange, Shapes,
+// Shape, TextFrame, TextRange, Font, ColorFormat, ParagraphFormat, Table,
+// Rows, Columns, Cell and LineFormat.
+#pragma once
+
+#include <windows.h>
+
+namespace standin::ppt {
+
+// A new application object carrying one reference, asked for `iid`.
+HRESULT create_application(REFIID iid, void **out);
+
+// Application objects of this process register in the running-object table
+// under this class (the local server's), until Quit.
+void register_active_as(const CLSID &clsid);
+
+}  // namespace standin::ppt
