@@ -77,7 +77,10 @@ void make_value(Value &value, const Argument &arg) {
   switch (arg.kind) {
     case 'i': set_integer(value, std::atoi(arg.text.c_str()), kInteger); break;
     case 'b': set_integer(value, std::atoi(arg.text.c_str()), kBoolean); break;
-    default: set_text(value, wide(arg.text), arg.kind != 'u');
+    default: {
+      const std::wstring text = wide(arg.text);
+      set_text(value, text.data(), text.size(), arg.kind != 'u');
+    }
   }
 }
 
@@ -132,7 +135,8 @@ HWND WINAPI create_window(UINT flags, RECT *frame, void *delegate, void *param, 
           std::to_string(r.right) + "\t" + std::to_string(r.bottom) + "\t" +
           std::to_string((delegate ? 1 : 0) + (param ? 2 : 0) + (parent ? 4 : 0)));
   if (fault("create")) return nullptr;
-  WNDCLASSEXW wc{sizeof wc};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
   wc.lpfnWndProc = window_proc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = kWindowClass;

@@ -18,18 +18,18 @@ struct TextBlock {
 
 TextBlock *block_of(const Value &value) { return reinterpret_cast<TextBlock *>(static_cast<uintptr_t>(value.data)); }
 
-TextBlock *unterminated(const std::wstring &text) {
+TextBlock *unterminated(const wchar_t *text, size_t count) {
   SYSTEM_INFO info{};
   GetSystemInfo(&info);
-  const size_t page = info.dwPageSize, bytes = text.size() * sizeof(wchar_t);
+  const size_t page = info.dwPageSize, bytes = count * sizeof(wchar_t);
   const size_t readable = (bytes + page - 1) / page * page + (bytes == 0 ? page : 0);
   auto *base = static_cast<char *>(VirtualAlloc(nullptr, readable + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
   if (!base) return nullptr;
   DWORD old = 0;
   VirtualProtect(base + readable, page, PAGE_NOACCESS, &old);
   auto *chars = reinterpret_cast<wchar_t *>(base + readable - bytes);
-  std::memcpy(chars, text.data(), bytes);
-  return new TextBlock{chars, static_cast<UINT>(text.size()), base, {}};
+  std::memcpy(chars, text, bytes);
+  return new TextBlock{chars, static_cast<UINT>(count), base, {}};
 }
 
 }  // namespace
@@ -43,14 +43,19 @@ void clear(Value &value) {
   value = {};
 }
 
-void set_text(Value &value, const std::wstring &text, bool terminated) {
-  clear(value);
-  TextBlock *block = terminated ? new TextBlock{nullptr, static_cast<UINT>(text.size()), nullptr, text}
-                                : unterminated(text);
-  if (!block) return;
+void set_text(Value &value, const wchar_t *chars, size_t count, bool terminated) {
+  TextBlock *block = value.type == tarvo::html::kText ? block_of(value) : nullptr;
+  if (terminated && block && !block->pages) {
+    block->storage.assign(chars, count);
+  } else {
+    clear(value);
+    block = terminated ? new TextBlock{nullptr, 0, nullptr, std::wstring(chars, count)} : unterminated(chars, count);
+    if (!block) return;
+    value.type = tarvo::html::kText;
+    value.data = reinterpret_cast<uintptr_t>(block);
+  }
   if (terminated) block->chars = block->storage.c_str();
-  value.type = tarvo::html::kText;
-  value.data = reinterpret_cast<uintptr_t>(block);
+  block->count = static_cast<UINT>(count);
 }
 
 void set_integer(Value &value, int number, uint32_t type) {
@@ -83,7 +88,7 @@ UINT WINAPI get_text_slot(const Value *value, const wchar_t **chars, UINT *count
 
 UINT WINAPI set_text_slot(Value *value, const wchar_t *chars, UINT count, UINT) {
   if (!value) return kIncompatible;
-  set_text(*value, std::wstring(chars ? chars : L"", chars ? count : 0), true);
+  set_text(*value, chars ? chars : L"", chars ? count : 0, true);
   return 0;
 }
 

@@ -13,7 +13,9 @@ namespace htmlengine {
 
 using tarvo::html::Value;
 
-void set_text(Value &value, const std::wstring &text, bool terminated);
+// A terminated text reuses the value's own text block when it has one (as a
+// result value written call after call does).
+void set_text(Value &value, const wchar_t *chars, size_t count, bool terminated);
 void set_integer(Value &value, int number, uint32_t type);
 // Releases a text block; the value becomes undefined.
 void clear(Value &value);

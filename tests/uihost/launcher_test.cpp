@@ -68,7 +68,9 @@ TEST(Launcher, PointsTheBrowserAtTheReportFolderAndStartsIt) {
       ASSERT_EQ(log.size(), 2u) << "the browser never wrote its log";
       EXPECT_EQ(log[0], "cmdline\t\"" + utf8(browser) + "Pelvari.exe\"");
       // A file the launcher creates holds the exact path; an existing one keeps its own encoding.
-      if (c.existing_ini.empty()) EXPECT_EQ(log[1], "workpath\t" + utf8(home) + "报告");
+      if (c.existing_ini.empty()) {
+        EXPECT_EQ(log[1], "workpath\t" + utf8(home) + "报告");
+      }
     }
     const std::wstring ini = ini_text(browser + L"app.ini");
     EXPECT_EQ(count_of(ini, L"workpath="), 1u);
@@ -96,8 +98,9 @@ TEST(Launcher, WithoutTheBrowserFolderNothingIsWrittenOrStarted) {
   HANDLE find = FindFirstFileW((home + L"*").c_str(), &found);
   int entries = 0;
   if (find != INVALID_HANDLE_VALUE) {
-    do ++entries;
-    while (FindNextFileW(find, &found));
+    do {
+      ++entries;
+    } while (FindNextFileW(find, &found));
     FindClose(find);
   }
   EXPECT_EQ(entries, 3) << "., .. and launcher.exe only";

@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -90,8 +89,11 @@ inline ProgramRun run_program(const std::wstring &exe, const std::wstring &folde
 // A UTF-8 file's lines (a missing file has none).
 inline std::vector<std::string> lines_of(const std::wstring &path) {
   std::vector<std::string> lines;
-  std::ifstream in(path, std::ios::binary);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::ifstream in(path.c_str(), std::ios::binary);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
   return lines;
 }
 
