@@ -1,10 +1,29 @@
 // Bitness, random numbers and the keyboard/input-method switch.
+#include "ime.hpp"
 #include "runtime.hpp"
 
 #include <windows.h>
 #include <imm.h>
 
 #include <cstdlib>
+
+void tarvo::ime_off(void *hwnd, ImeSaved &saved) {
+  if (!saved.layout) saved.layout = GetKeyboardLayout(0);
+  LoadKeyboardLayoutW(L"00000409", KLF_ACTIVATE);
+  if (saved.context) return;
+  saved.context = ImmAssociateContext(static_cast<HWND>(hwnd), nullptr);
+}
+
+void tarvo::ime_on(void *hwnd, ImeSaved &saved) {
+  if (saved.layout) {
+    ActivateKeyboardLayout(static_cast<HKL>(saved.layout), 0);
+    saved.layout = nullptr;
+  }
+  if (saved.context) {
+    ImmAssociateContext(static_cast<HWND>(hwnd), static_cast<HIMC>(saved.context));
+    saved.context = nullptr;
+  }
+}
 
 extern "C" {
 
@@ -25,22 +44,18 @@ int32_t xCore_Rand(int32_t a, int32_t b) {
 }
 
 int32_t IME_Disable(void *hwnd) {
-  if (!xCore.SavedKeyboardLayout) xCore.SavedKeyboardLayout = GetKeyboardLayout(0);
-  LoadKeyboardLayoutW(L"00000409", KLF_ACTIVATE);
-  if (xCore.SavedImeContext) return 1;
-  xCore.SavedImeContext = ImmAssociateContext(static_cast<HWND>(hwnd), nullptr);
+  tarvo::ImeSaved saved{xCore.SavedKeyboardLayout, xCore.SavedImeContext};
+  tarvo::ime_off(hwnd, saved);
+  xCore.SavedKeyboardLayout = saved.layout;
+  xCore.SavedImeContext = saved.context;
   return 1;
 }
 
 int32_t IME_Enable(void *hwnd) {
-  if (xCore.SavedKeyboardLayout) {
-    ActivateKeyboardLayout(static_cast<HKL>(xCore.SavedKeyboardLayout), 0);
-    xCore.SavedKeyboardLayout = nullptr;
-  }
-  if (xCore.SavedImeContext) {
-    ImmAssociateContext(static_cast<HWND>(hwnd), static_cast<HIMC>(xCore.SavedImeContext));
-    xCore.SavedImeContext = nullptr;
-  }
+  tarvo::ImeSaved saved{xCore.SavedKeyboardLayout, xCore.SavedImeContext};
+  tarvo::ime_on(hwnd, saved);
+  xCore.SavedKeyboardLayout = saved.layout;
+  xCore.SavedImeContext = saved.context;
   return 1;
 }
 

@@ -1,0 +1,107 @@
+// Runs one of our programs in a scratch folder and answers the message boxes
+// it shows (found by the text control every message box has, so file dialogs
+// are left to their own answerer), recording each box's title and text.
+#pragma once
+
+#include "temp_dir.hpp"
+
+#include <windows.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace tarvo::test {
+
+struct BoxSeen {
+  std::wstring title, text;
+};
+
+struct ProgramRun {
+  bool started = false, ended = false;
+  DWORD exit_code = 0xFFFFFFFF;
+  std::vector<BoxSeen> boxes;
+};
+
+// The folder of the running test program (the build's bin folder).
+inline std::wstring bin_folder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p = path;
+  return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+inline bool copy_from_bin(const wchar_t *name, const std::wstring &to) {
+  return CopyFileW((bin_folder() + name).c_str(), to.c_str(), FALSE) != 0;
+}
+
+namespace detail {
+
+struct BoxSearch {
+  DWORD pid;
+  ProgramRun *run;
+};
+
+inline BOOL CALLBACK answer_box(HWND hwnd, LPARAM lp) {
+  auto *s = reinterpret_cast<BoxSearch *>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (pid != s->pid || lstrcmpW(cls, L"#32770") || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, 0xFFFF)) return TRUE;
+  wchar_t title[1024] = {}, text[1024] = {};
+  GetWindowTextW(hwnd, title, 1024);
+  GetDlgItemTextW(hwnd, 0xFFFF, text, 1024);
+  s->run->boxes.push_back({title, text});
+  // Hidden at once, so the next poll does not count it again while it closes.
+  ShowWindow(hwnd, SW_HIDE);
+  PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+  return TRUE;
+}
+
+}  // namespace detail
+
+// Starts the program with the given working folder and waits for its end
+// (at most a minute, then it is ended and `ended` stays false).
+inline ProgramRun run_program(const std::wstring &exe, const std::wstring &folder) {
+  ProgramRun run;
+  std::wstring line = L"\"" + exe + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  run.started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi);
+  if (!run.started) return run;
+  CloseHandle(pi.hThread);
+  detail::BoxSearch search{pi.dwProcessId, &run};
+  for (const ULONGLONG until = GetTickCount64() + 60000; GetTickCount64() < until;) {
+    if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) {
+      run.ended = true;
+      break;
+    }
+    EnumWindows(detail::answer_box, reinterpret_cast<LPARAM>(&search));
+  }
+  if (!run.ended) TerminateProcess(pi.hProcess, 99);
+  GetExitCodeProcess(pi.hProcess, &run.exit_code);
+  CloseHandle(pi.hProcess);
+  return run;
+}
+
+// A UTF-8 file's lines (a missing file has none).
+inline std::vector<std::string> lines_of(const std::wstring &path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path.c_str(), std::ios::binary);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+inline std::wstring wide(const std::string &s) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+}  // namespace tarvo::test
