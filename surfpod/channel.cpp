@@ -3,6 +3,8 @@
 #include "instances.hpp"
 #include "runtime.hpp"
 
+#include <cstdint>
+
 namespace tarvo::surfpod {
 namespace {
 
@@ -10,6 +12,13 @@ constexpr UINT kReadTimeoutMs = 60;
 // A text that keeps growing while it is read is taken as it stands after
 // this many reads.
 constexpr int kReadAttempts = 4;
+
+// The buffer for a text of `length`: room to spare, so that a text that did
+// not grow never fills it and costs no second question.
+size_t room_for(DWORD_PTR length) {
+  size_t spare = static_cast<size_t>(length) / 8 + 64;
+  return length < SIZE_MAX / 2 ? static_cast<size_t>(length) + 1 + spare : 0;
+}
 
 HWND data_window(const SurfpodInstance &s, int n) {
   void *const windows[] = {s.hWndData1, s.hWndData2, s.hWndData3, s.hWndData4};
@@ -28,15 +37,15 @@ char *read_text(HWND window) {
   char *text = nullptr;
   DWORD_PTR copied = 0;
   for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-    size_t capacity = static_cast<size_t>(length) + 1;
-    if (capacity <= length) break;  // a length no buffer can hold
+    size_t capacity = room_for(length);
+    if (capacity == 0) break;  // a length no buffer can hold
     char *grown = static_cast<char *>(xCore.realloc(text, capacity));
     if (!grown) break;
     text = grown;
     if (!timed_send(window, WM_GETTEXT, capacity, reinterpret_cast<LPARAM>(text), copied)) copied = 0;
     copied = copied < capacity ? copied : capacity - 1;
     text[copied] = 0;
-    // A full buffer may hold only the start of a text that grew: ask again.
+    // A full buffer may hold only the start of a text that grew past it: ask again.
     DWORD_PTR now = 0;
     if (copied + 1 < capacity || !timed_send(window, WM_GETTEXTLENGTH, 0, 0, now) || now <= length) break;
     length = now;

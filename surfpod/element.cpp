@@ -53,10 +53,6 @@ struct Held {
   const char *text() const { return p ? p : ""; }
 };
 
-int32_t status_of(std::optional<LRESULT> answer) {
-  return answer ? static_cast<int32_t>(*answer) : SURFPOD_INVALID_STATUS;
-}
-
 // A template that changes the element: the status.
 int32_t act(SurfpodInstance *h, const char *path, const char *script, const char *value = nullptr,
             const char *value2 = nullptr) {

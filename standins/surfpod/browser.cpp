@@ -67,7 +67,7 @@ LRESULT CALLBACK main_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(b));
   }
   if (m == WM_DESTROY) browser_gone();
-  return b ? b->on_main(m, wp, lp) : DefWindowProcA(w, m, wp, lp);
+  return b ? b->on_main(w, m, wp, lp) : DefWindowProcA(w, m, wp, lp);
 }
 
 // The web view takes control lines as its text too, so a script can send them
@@ -128,7 +128,7 @@ bool Browser::ready() const {
   return !config_.never_ready && GetTickCount() - started_ >= config_.ready_after;
 }
 
-LRESULT Browser::on_main(UINT m, WPARAM wp, LPARAM lp) {
+LRESULT Browser::on_main(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   const bool from_outside = InSendMessage();
   if (m == WM_COPYDATA) {
     auto *data = reinterpret_cast<COPYDATASTRUCT *>(lp);
@@ -143,8 +143,8 @@ LRESULT Browser::on_main(UINT m, WPARAM wp, LPARAM lp) {
     ++dev_tools_;
     return 0;
   }
-  if (from_outside && m == WM_SIZE) journal("WM_SIZE " + std::to_string(wp) + " " + std::to_string(lp));
-  return DefWindowProcA(main_, m, wp, lp);
+  if (from_outside && m == WM_SIZE && wp == 0 && lp == 0) journal("WM_SIZE " + std::to_string(wp) + " " + std::to_string(lp));
+  return DefWindowProcA(w, m, wp, lp);
 }
 
 LRESULT Browser::on_data(int window, UINT m, WPARAM wp, LPARAM lp) {
@@ -156,6 +156,9 @@ LRESULT Browser::on_data(int window, UINT m, WPARAM wp, LPARAM lp) {
     return TRUE;
   }
   if (m == WM_GETTEXTLENGTH) {
+    // A read starts with the length (the system may fetch the text more
+    // than once to convert it), so the length is what is journaled.
+    journal("read " + name);
     if (faults_.short_length == window) {
       faults_.short_length = 0;
       return text.size() / 2;
@@ -163,7 +166,6 @@ LRESULT Browser::on_data(int window, UINT m, WPARAM wp, LPARAM lp) {
     return text.size();
   }
   if (faults_.slow_read) Sleep(faults_.slow_read);
-  journal("read " + name);
   if (wp == 0) return 0;
   size_t n = std::min<size_t>(text.size(), wp - 1);
   std::memcpy(reinterpret_cast<char *>(lp), text.data(), n);

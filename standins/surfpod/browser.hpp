@@ -35,7 +35,7 @@ class Browser {
   Browser(const Config &config, int index);
   HWND main() const { return main_; }
 
-  LRESULT on_main(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT on_main(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT on_data(int window, UINT message, WPARAM wparam, LPARAM lparam);
   void control(const std::string &line);
 

@@ -22,6 +22,12 @@ struct Row {
 };
 
 std::string n(int64_t v) { return std::to_string(v); }
+// A text as the journal writes it.
+std::string esc(const std::string &text) {
+  std::string out;
+  for (char c : text) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  return out;
+}
 
 // A status and the texts of the outputs, in order.
 std::string outcome(int32_t status, std::initializer_list<char *> texts) {
@@ -103,10 +109,10 @@ std::vector<Row> rows(const std::string &dir) {
       {"WaitPage answer", {"answer\t0x2401\t-2"}, [](auto h) { return n(Surfpod_WaitPage(h, nullptr, 0, 0)); }, "-2",
        {"0x2401 0 0 D1="}},
       {"SavePage", {}, [page](auto h) { return n(Surfpod_SavePage(h, page.c_str())); }, "1",
-       {"0x2500 0 0 D1=" + page}},
+       {"0x2500 0 0 D1=" + esc(page)}},
       {"RunJS", {}, [](auto h) { return take(Surfpod_RunJS(h, "xSurfpod_RetVal=42", 1)); }, "42",
        {"0x2600 1 0 D1=xSurfpod_RetVal=42", "read D2"}},
-      {"RunJS empty", {}, [](auto h) { return take(Surfpod_RunJS(h, "void 0", 0)); }, "", {"0x2600 0 0 D1=void 0"}},
+      {"RunJS empty", {}, [](auto h) { return take(Surfpod_RunJS(h, "void 0", 0)); }, "", {"0x2600 0 0 D1=void 0", "read D2"}},
       {"RunJS_NoRet", {}, [](auto h) { return n(Surfpod_RunJS_NoRet(h, "document.title", 0)); }, "1",
        {"0x2600 0 0 D1=document.title"}},
       {"GetCookies", {}, [](auto h) { return take(Surfpod_GetCookies(h, "http://b.test/")); }, "session=1",
@@ -116,17 +122,17 @@ std::vector<Row> rows(const std::string &dir) {
       {"HttpPost", {}, [](auto h) { return take(Surfpod_HttpPost(h, "http://c.test/", "a=1&b=2")); },
        "POST http://c.test/ a=1&b=2", {"0x2801 0 0 D1=http://c.test/ D2=a=1&b=2", "read D4"}},
       {"HttpGetFile", {}, [body](auto h) { return n(Surfpod_HttpGetFile(h, "http://c.test/", body.c_str())); }, "1",
-       {"0x2804 0 0 D1=http://c.test/ D3=" + body}},
+       {"0x2804 0 0 D1=http://c.test/ D3=" + esc(body)}},
       {"HttpPostFile", {"answer\t0x2805\t200"},
        [body](auto h) { return n(Surfpod_HttpPostFile(h, "http://c.test/", "q", body.c_str())); }, "200",
-       {"0x2805 0 0 D1=http://c.test/ D2=q D3=" + body}},
+       {"0x2805 0 0 D1=http://c.test/ D2=q D3=" + esc(body)}},
       // (5 << 16 | -6 & 0xFFFF) and (300 << 16 | 200); (-2 << 16 | 3) is negative and travels sign-extended.
       {"ScreenShot", {}, [shot](auto h) { return n(Surfpod_ScreenShot(h, 5, -6, 300, 200, shot.c_str())); }, "1",
-       {"0x3600 393210 19661000 D1=" + shot}},
+       {"0x3600 393210 19661000 D1=" + esc(shot)}},
       {"ScreenShot negative", {}, [shot](auto h) { return n(Surfpod_ScreenShot(h, -2, 3, 1, 2, shot.c_str())); }, "1",
-       {"0x3600 -131069 65538 D1=" + shot}},
+       {"0x3600 -131069 65538 D1=" + esc(shot)}},
       {"ScreenShotFull", {}, [shot](auto h) { return n(Surfpod_ScreenShotFull(h, shot.c_str())); }, "1",
-       {"0x3601 0 0 D1=" + shot}},
+       {"0x3601 0 0 D1=" + esc(shot)}},
       {"SetFrame", {}, [](auto h) { return n(Surfpod_SetFrame(h, "top", nullptr, nullptr, 2)); }, "1",
        {"0x2900 2 0 D1=top D2= D3="}},
       {"SetFrame all", {}, [](auto h) { return n(Surfpod_SetFrame(h, "a", "b", "c", 0)); }, "1",
@@ -136,45 +142,49 @@ std::vector<Row> rows(const std::string &dir) {
        {"element\t" + a + "\ttext\tGo on", "element\t" + a + "\tpos\t110,220,30,40"},
        [a](auto h) {
          char *script = nullptr, *variable = nullptr;
-         return outcome(Surfpod_MXPath_GenPath(h, a.c_str(), nullptr, &script, &variable), {script, variable});
+         int32_t status = Surfpod_MXPath_GenPath(h, a.c_str(), nullptr, &script, &variable);
+         return outcome(status, {script, variable});
        },
        "0|var mx_v1=mx_find('" + a + "');|mx_v1", {"0x4400 0 0 D1=" + a + " D2= D3=", "read D4", "read D3"}},
       {"GenPath missing",
        {},
        [](auto h) {
          char *script = nullptr;
-         return outcome(Surfpod_MXPath_GenPath(h, "//none", "v", &script, nullptr), {script});
+         int32_t status = Surfpod_MXPath_GenPath(h, "//none", "v", &script, nullptr);
+         return outcome(status, {script});
        },
-       "1|", {"0x4400 0 0 D1=//none D2=v D3="}},
+       "1|", {"0x4400 0 0 D1=//none D2=v D3=", "read D4"}},
       {"GenPath_UseVar",
        {},
        [a](auto h) {
          char *script = nullptr;
-         return outcome(Surfpod_MXPath_GenPath_UseVar(h, a.c_str(), "v", "third", &script), {script});
+         int32_t status = Surfpod_MXPath_GenPath_UseVar(h, a.c_str(), "v", "third", &script);
+         return outcome(status, {script});
        },
        "0|var v=mx_find('" + a + "');", {"0x4400 0 0 D1=" + a + " D2=v D3=third", "read D4"}},
       {"GenEleJS",
        {},
        [a](auto h) {
          char *t1 = nullptr, *t2 = nullptr;
-         return outcome(Surfpod_MXPath_GenEleJS(h, a.c_str(), "{$var}.x='{$val}{$val2}';", "p", "q", 7, 8, &t1, &t2),
-                        {t1, t2});
+         int32_t status = Surfpod_MXPath_GenEleJS(h, a.c_str(), "{$var}.x='{$val}{$val2}';", "p", "q", 7, 8, &t1, &t2);
+         return outcome(status, {t1, t2});
        },
        "0|mx_v1.x='pq';|mx_v1", {"0x4401 7 8 D1=" + a + " D2={$var}.x='{$val}{$val2}'; D3=p D4=q", "read D4", "read D3"}},
       {"Element_RunJS",
        {},
        [a](auto h) {
          char *text = nullptr;
-         return outcome(Surfpod_Element_RunJS(h, a.c_str(), "xSurfpod_RetVal={$var}.textContent;", nullptr, nullptr, 1,
-                                              &text),
-                        {text});
+         int32_t status =
+             Surfpod_Element_RunJS(h, a.c_str(), "xSurfpod_RetVal={$var}.textContent;", nullptr, nullptr, 1, &text);
+         return outcome(status, {text});
        },
        "0|Go on", {element(1, a, "xSurfpod_RetVal={$var}.textContent;"), "read D2"}},
       {"Element_RunJS status",
        {"answer\t0x4402\t3"},
        [a](auto h) {
          char *text = nullptr;
-         return outcome(Surfpod_Element_RunJS(h, a.c_str(), "x", "1", "2", 1, &text), {text});
+         int32_t status = Surfpod_Element_RunJS(h, a.c_str(), "x", "1", "2", 1, &text);
+         return outcome(status, {text});
        },
        "3|", {element(1, a, "x", "1", "2")}},
       {"IsExists", {}, [a](auto h) { return n(Surfpod_Element_IsExists(h, a.c_str())); }, "1",
@@ -255,7 +265,7 @@ std::vector<Row> rows(const std::string &dir) {
                                        "mx_v2.length}else{xSurfpod_RetVal=1}}"),
         "read D2"}},
       {"GetCount missing", {}, [](auto h) { return n(Surfpod_Element_GetCount(h, "//none")); }, "0",
-       {"0x4400 0 0 D1=//none D2= D3="}},
+       {"0x4400 0 0 D1=//none D2= D3=", "read D4", "read D3"}},
       {"Remove", {}, [](auto h) { return n(Surfpod_Element_Remove(h, "//sel")); }, "0",
        {element(0, "//sel", "{$var}.parentNode.removeChild({$var});")}},
       {"Removed is gone", {}, [](auto h) { return n(Surfpod_Element_IsExists(h, "//sel")); }, "0",
@@ -271,7 +281,9 @@ TEST_F(SurfpodChannel, EveryOperationSendsItsMessageAndDataWindows) {
   for (const Row &row : rows(folder_.dir())) {
     for (const std::string &line : row.setup) control(h, line);
     folder_.take_journal();
+    size_t live = counter().live();
     EXPECT_EQ(row.call(h), row.result) << row.name;
+    EXPECT_EQ(counter().live(), live) << row.name << ": every result released";
     EXPECT_EQ(folder_.take_commands(), row.journal) << row.name;
     control(h, "clear");
   }

@@ -86,7 +86,7 @@ TEST_F(SurfpodStart, BindsEachWindowOnceAndRefusesTheSixtyFifth) {
   ASSERT_EQ(windows.size(), 66u);
   std::vector<SurfpodInstance *> held;
   for (HWND w : windows) held.push_back(Surfpod_Bind(w));
-  EXPECT_EQ(std::count(held.begin(), held.end(), first), 2) << "the created window binds to its own slot";
+  EXPECT_EQ(std::count(held.begin(), held.end(), first), 1) << "the created window binds to its own slot";
   EXPECT_EQ(std::count(held.begin(), held.end(), nullptr), 2) << "64 slots";
   EXPECT_EQ(Surfpod_Bind(windows[5]), held[5]);
   HWND refused = windows[std::find(held.begin(), held.end(), nullptr) - held.begin()];
@@ -131,7 +131,9 @@ const std::vector<Op> &operations() {
       {"GetPageSize", pair<Surfpod_GetPageSize>, "0 -1 -1", "0 -1 -1"},
       {"GetScroll", pair<Surfpod_GetScroll>, "0 -1 -1", "0 -1 -1"},
       TEXT_OP(GetTitle), INT_OP(SetTitle, "t"), INT_OP(SetupProxy, "a", "b"), INT_OP(ClearProxy),
-      INT_OP(ShowDevTool), INT_OP(GetOpt, 3), INT_OP(GetOpt, 9), INT_OP(SetOpt, 3, 4),
+      INT_OP(ShowDevTool), INT_OP(GetOpt, 3), {"GetOpt text", [](SurfpodInstance *h) { return marked(reinterpret_cast<char *>(Surfpod_GetOpt(h, 9))); },
+       "(null)", "(empty)"},
+      INT_OP(SetOpt, 3, 4),
       INT_OP(SetOpt, 10, reinterpret_cast<intptr_t>("x")), INT_OP(GoURL, "u"), INT_OP(GoBack), INT_OP(GoForward),
       INT_OP(GoHome), INT_OP(Refresh), INT_OP(Stop), TEXT_OP(GetWebTitle), TEXT_OP(GetHTML), TEXT_OP(GetURL),
       TEXT_OP(GetLocationURL), TEXT_OP(GetLocationName), INT_OP(LoadPage, "a", "b", 1, 2), INT_OP(WaitPage, "a", 1, 2),

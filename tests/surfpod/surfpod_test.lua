@@ -50,7 +50,8 @@ end
 
 -- {name, setup lines, call, result, journal lines joined by "|"}
 local function rows(dir)
-  local file = dir .. "caf\xe9.png"
+  local file = dir .. "café.png"
+  local sent = (file:gsub("é", "\xe9")):gsub("\\", "\\\\")  -- as the journal writes it
   return {
     {"Show", {}, function(h) return T.Surfpod_Show(h) end, "1", "0x1401 0 0"},
     {"Hide and IsHide", {}, function(h) return all(T.Surfpod_Hide(h), T.Surfpod_IsHide(h)) end, "1 1",
@@ -83,7 +84,7 @@ local function rows(dir)
       "7", "0x2400 3 4 D2=http://b/ D1=<p>\xe9</p>"},
     {"GetHTML", {}, function(h) return T.Surfpod_GetHTML(h) end, "<p>é</p>", "0x2510 0 0|read D1"},
     {"WaitPage", {}, function(h) return T.Surfpod_WaitPage(h, "b/", 5, 6) end, "1", "0x2401 5 6 D1=b/"},
-    {"SavePage", {}, function(h) return T.Surfpod_SavePage(h, file) end, "1", "0x2500 0 0 D1=" .. file:gsub("é", "\xe9")},
+    {"SavePage", {}, function(h) return T.Surfpod_SavePage(h, file) end, "1", "0x2500 0 0 D1=" .. sent},
     {"RunJS text", {}, function(h) return T.Surfpod_RunJS(h, "xSurfpod_RetVal=é") end, "é",
       "0x2600 1 0 D1=xSurfpod_RetVal=\xe9|read D2"},
     {"RunJS flag", {}, function(h) return T.Surfpod_RunJS(h, "xSurfpod_RetVal=1", 0, 1) end, "1",
@@ -94,16 +95,16 @@ local function rows(dir)
     {"HttpPost", {}, function(h) return T.Surfpod_HttpPost(h, "http://c/", "a=é") end, "POST http://c/ a=é",
       "0x2801 0 0 D1=http://c/ D2=a=\xe9|read D4"},
     {"HttpGetFile", {}, function(h) return T.Surfpod_HttpGetFile(h, "http://c/", file) end, "1",
-      "0x2804 0 0 D1=http://c/ D3=" .. file:gsub("é", "\xe9")},
+      "0x2804 0 0 D1=http://c/ D3=" .. sent},
     {"HttpPostFile", {}, function(h) return T.Surfpod_HttpPostFile(h, "http://c/", "d", file) end, "1",
-      "0x2805 0 0 D1=http://c/ D2=d D3=" .. file:gsub("é", "\xe9")},
+      "0x2805 0 0 D1=http://c/ D2=d D3=" .. sent},
     {"ScreenShot", {}, function(h) return T.Surfpod_ScreenShot(h, 5, -6, 300, 200, file) end, "1",
-      "0x3600 393210 19661000 D1=" .. file:gsub("é", "\xe9")},
+      "0x3600 393210 19661000 D1=" .. sent},
     {"ScreenShotFull", {}, function(h) return T.Surfpod_ScreenShotFull(h, file) end, "1",
-      "0x3601 0 0 D1=" .. file:gsub("é", "\xe9")},
+      "0x3601 0 0 D1=" .. sent},
     {"SetFrame", {}, function(h) return T.Surfpod_SetFrame(h, "top", nil, nil, 2) end, "1", "0x2900 2 0 D1=top D2= D3="},
     {"ResetFrame", {}, function(h) return T.Surfpod_ResetFrame(h) end, "1", "0x2900 0 0 D1= D2= D3="},
-    {"GenPath", {"element\t//é\ttext\tGo é"}, function(h) return all(T.Surfpod_MXPath_GenPath(h, "//é")) end,
+    {"GenPath", {"element\t//é\ttext\tGo é"}, function(h) return all(T.Surfpod_MXPath_GenPath(h, "//é", nil)) end,
       "0 var mx_v1=mx_find('//é'); mx_v1", "0x4400 0 0 D1=//\xe9 D2= D3=|read D4|read D3"},
     {"GenPath_UseVar", {}, function(h) return all(T.Surfpod_MXPath_GenPath_UseVar(h, "//é", "v", "t")) end,
       "0 var v=mx_find('//é');", "0x4400 0 0 D1=//\xe9 D2=v D3=t|read D4"},
@@ -192,7 +193,7 @@ test("invalid handles, argument counts and the life of a browser", function()
     for _, bad in ipairs({0, h, 12345}) do
       eq(all(T.Surfpod_Show(bad), T.Surfpod_GetTitle(bad), T.Surfpod_GetHTML(bad), T.Surfpod_IsRunning(bad)), "0   0")
       eq(all(T.Surfpod_GetScroll(bad)), "0 0 0")
-      eq(all(T.Surfpod_MXPath_GenPath(bad, "//a")), "-65536  ")
+      eq(all(T.Surfpod_MXPath_GenPath(bad, "//a", nil)), "-65536  ")
       eq(all(T.Surfpod_Element_GetRect(bad, "//a")), "-65536 0 0 0 0")
       eq(all(T.Surfpod_Element_Click(bad, "//a"), T.Surfpod_Element_GetValue(bad, "//a")), "-65536 ")
     end
