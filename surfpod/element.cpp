@@ -160,25 +160,31 @@ int32_t Surfpod_Element_IsExists(SurfpodInstance *h, const char *path) {
   return std::strcmp(text.text(), "1") == 0 ? 1 : 0;
 }
 
-int32_t Surfpod_Element_Click(SurfpodInstance *h, const char *path) { return act(h, path, kClick); }
-int32_t Surfpod_Element_SetValue(SurfpodInstance *h, const char *path, const char *value) {
-  return act(h, path, kSetValue, value);
-}
-char *Surfpod_Element_GetValue(SurfpodInstance *h, const char *path) { return fetch(h, path, kGetValue); }
-int32_t Surfpod_Element_SetOuterHtml(SurfpodInstance *h, const char *path, const char *value) {
-  return act(h, path, kSetOuterHtml, value);
-}
-char *Surfpod_Element_GetOuterHtml(SurfpodInstance *h, const char *path) { return fetch(h, path, kGetOuterHtml); }
-int32_t Surfpod_Element_SetInnerHtml(SurfpodInstance *h, const char *path, const char *value) {
-  return act(h, path, kSetInnerHtml, value);
-}
-char *Surfpod_Element_GetInnerHtml(SurfpodInstance *h, const char *path) { return fetch(h, path, kGetInnerHtml); }
-int32_t Surfpod_Element_SetText(SurfpodInstance *h, const char *path, const char *value) {
-  return act(h, path, kSetText, value);
-}
-char *Surfpod_Element_GetText(SurfpodInstance *h, const char *path) { return fetch(h, path, kGetText); }
-char *Surfpod_Element_GetOuterText(SurfpodInstance *h, const char *path) { return fetch(h, path, kGetOuterText); }
-char *Surfpod_Element_GetInnerText(SurfpodInstance *h, const char *path) { return fetch(h, path, kGetInnerText); }
+// The templates that take the element alone, a value, or read a text back:
+// one row each.
+#define SURFPOD_ACTION(name, script) \
+  int32_t Surfpod_Element_##name(SurfpodInstance *h, const char *path) { return act(h, path, script); }
+#define SURFPOD_SETTER(name, script)                                                            \
+  int32_t Surfpod_Element_##name(SurfpodInstance *h, const char *path, const char *value) { \
+    return act(h, path, script, value);                                                        \
+  }
+#define SURFPOD_GETTER(name, script) \
+  char *Surfpod_Element_##name(SurfpodInstance *h, const char *path) { return fetch(h, path, script); }
+
+SURFPOD_ACTION(Click, kClick)
+SURFPOD_ACTION(Remove, kRemove)
+SURFPOD_SETTER(SetValue, kSetValue)
+SURFPOD_GETTER(GetValue, kGetValue)
+SURFPOD_SETTER(SetOuterHtml, kSetOuterHtml)
+SURFPOD_GETTER(GetOuterHtml, kGetOuterHtml)
+SURFPOD_SETTER(SetInnerHtml, kSetInnerHtml)
+SURFPOD_GETTER(GetInnerHtml, kGetInnerHtml)
+SURFPOD_SETTER(SetText, kSetText)
+SURFPOD_GETTER(GetText, kGetText)
+SURFPOD_GETTER(GetOuterText, kGetOuterText)
+SURFPOD_GETTER(GetInnerText, kGetInnerText)
+SURFPOD_SETTER(SetSelectText, kSetSelectText)
+
 int32_t Surfpod_Element_SetCheck(SurfpodInstance *h, const char *path, int32_t flag) {
   return act(h, path, kSetCheck, flag ? "true" : "false");
 }
@@ -192,10 +198,6 @@ int32_t Surfpod_Element_SetSelect(SurfpodInstance *h, const char *path, int32_t 
   std::snprintf(script, sizeof script, kSetSelect, index);
   return act(h, path, script);
 }
-int32_t Surfpod_Element_SetSelectText(SurfpodInstance *h, const char *path, const char *text) {
-  return act(h, path, kSetSelectText, text);
-}
-int32_t Surfpod_Element_Remove(SurfpodInstance *h, const char *path) { return act(h, path, kRemove); }
 int32_t Surfpod_Element_SetAttribute(SurfpodInstance *h, const char *path, const char *name, const char *value) {
   return act(h, path, kSetAttribute, name, value);
 }

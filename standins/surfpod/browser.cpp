@@ -149,7 +149,7 @@ LRESULT Browser::on_main(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 LRESULT Browser::on_data(int window, UINT m, WPARAM wp, LPARAM lp) {
   std::string &text = text_[window - 1];
-  const std::string name = "D" + std::to_string(window);
+  const std::string name = std::string(1, 'D') + static_cast<char>('0' + window);
   if (m == WM_SETTEXT) {
     text = lp ? reinterpret_cast<const char *>(lp) : "";
     if (InSendMessage()) written_ += " " + name + "=" + escaped(text);
