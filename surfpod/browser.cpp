@@ -114,8 +114,9 @@ SurfpodInstance *Surfpod_Create(void) {
 SurfpodInstance *Surfpod_Bind(void *hwnd) {
   HWND main = static_cast<HWND>(hwnd);
   if (SurfpodInstance *held = slot_of(main)) return held;
+  // Only a window is asked: a value such as -1 would reach every window.
   SurfpodInstance *slot = free_slot();
-  if (!slot || !main) return nullptr;
+  if (!slot || !IsWindow(main)) return nullptr;
   LRESULT browser = query(main, kQueryBrowser);
   if (!browser) return nullptr;
   DWORD pid = 0;

@@ -95,6 +95,7 @@ TEST_F(SurfpodStart, BindsEachWindowOnceAndRefusesTheSixtyFifth) {
   EXPECT_EQ(Surfpod_ReleaseAll(), 64);
   EXPECT_EQ(Surfpod_Bind(nullptr), nullptr);
   EXPECT_EQ(Surfpod_Bind(GetDesktopWindow()), nullptr) << "no answer to the browser query";
+  EXPECT_EQ(Surfpod_Bind(reinterpret_cast<void *>(-1)), nullptr) << "not a window: nothing is sent";
 }
 
 // Every operation on a handle, its result as text.
