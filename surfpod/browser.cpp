@@ -32,12 +32,13 @@ HWND ready_window(DWORD pid, LRESULT &answer) {
   return nullptr;
 }
 
-HWND wait_ready(DWORD pid, LRESULT &answer) {
-  DWORD start = GetTickCount();
+// A program that ended will not answer: the wait stops with it.
+HWND wait_ready(HANDLE process, LRESULT &answer) {
+  DWORD start = GetTickCount(), pid = GetProcessId(process);
   do {
     Sleep(kAttemptPauseMs);
     if (HWND w = ready_window(pid, answer)) return w;
-  } while (GetTickCount() - start < kReadyWaitMs);
+  } while (GetTickCount() - start < kReadyWaitMs && WaitForSingleObject(process, 0) == WAIT_TIMEOUT);
   return nullptr;
 }
 
@@ -100,15 +101,14 @@ SurfpodInstance *Surfpod_Create(void) {
   std::strcat(line, "\"");
   HANDLE process = xCore_RunA(line, SW_SHOW);
   if (!process) return nullptr;
-  DWORD pid = GetProcessId(process);
   LRESULT browser = 0;
-  HWND main = wait_ready(pid, browser);
+  HWND main = wait_ready(process, browser);
   if (!main) {
     CloseHandle(process);  // the browser is left running, but not held
     return nullptr;
   }
   Sleep(kSettleMs);
-  return fill(*slot, process, pid, main, browser);
+  return fill(*slot, process, GetProcessId(process), main, browser);
 }
 
 SurfpodInstance *Surfpod_Bind(void *hwnd) {

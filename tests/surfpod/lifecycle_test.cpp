@@ -77,6 +77,14 @@ TEST_F(SurfpodStart, ABrowserThatNeverAnswersIsLeftRunning) {
   EXPECT_EQ(Surfpod_ReleaseAll(), 0);
 }
 
+TEST_F(SurfpodStart, AProgramThatEndsWithoutAWindowGivesNothing) {
+  TempDir folder;
+  CopyFileW(beside_test(L"exit_with.exe").c_str(), folder.file(L"Surfpod.exe").c_str(), FALSE);
+  ASSERT_EQ(Surfpod_Setup(std::string(folder.path().begin(), folder.path().end()).c_str()), 1);
+  EXPECT_EQ(Surfpod_Create(), nullptr);
+  EXPECT_EQ(Surfpod_CloseAll(), 0);
+}
+
 TEST_F(SurfpodStart, BindsEachWindowOnceAndRefusesTheSixtyFifth) {
   StandinFolder folder("windows 66\n");
   ASSERT_EQ(Surfpod_Setup(folder.dir().c_str()), 1);
