@@ -61,7 +61,7 @@ TARVO_API SurfpodInstance *Surfpod_Create(void);
 /* Takes over a running browser by its main window (the same slot for a
  * window already held); its handle, or 0. */
 TARVO_API SurfpodInstance *Surfpod_Bind(void *hwnd);
-/* Returns 1 while the browser's main window exists, else 0. */
+/* Returns 1 while the browser's main window exists, else 0; not counted as use by the idle check. */
 TARVO_API int32_t Surfpod_IsRunning(SurfpodInstance *h);
 /* Shows the browser window; 1, 0 for an invalid handle. */
 TARVO_API int32_t Surfpod_Show(SurfpodInstance *h);

@@ -79,7 +79,6 @@ SurfpodInstance *use(SurfpodInstance *h) {
 
 bool has_table() { return g_has_table; }
 SurfpodInstance *slots() { return g_slots; }
-int slot_index(const SurfpodInstance *s) { return static_cast<int>(s - g_slots); }
 
 SurfpodInstance *free_slot() {
   if (!g_has_table) return nullptr;

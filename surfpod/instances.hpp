@@ -21,7 +21,6 @@ SurfpodInstance *peek(SurfpodInstance *h);
 bool has_table();
 // The table's slots in index order (SURFPOD_SLOTS of them); valid once set up.
 SurfpodInstance *slots();
-int slot_index(const SurfpodInstance *s);
 // The first slot that holds no browser, or null.
 SurfpodInstance *free_slot();
 // The slot that holds this main window, or null.

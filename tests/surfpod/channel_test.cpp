@@ -32,7 +32,10 @@ std::string esc(const std::string &text) {
 // A status and the texts of the outputs, in order.
 std::string outcome(int32_t status, std::initializer_list<char *> texts) {
   std::string r = n(status);
-  for (char *t : texts) r += "|" + take(t);
+  for (char *t : texts) {
+    r += '|';
+    r += take(t);
+  }
   return r;
 }
 
@@ -69,6 +72,8 @@ std::vector<Row> rows(const std::string &dir) {
       {"Show", {}, [](auto h) { return n(Surfpod_Show(h)); }, "1", {"0x1401 0 0"}},
       {"Hide", {}, [](auto h) { return n(Surfpod_Hide(h)); }, "1", {"0x1402 0 0"}},
       {"IsHide", {}, [](auto h) { return n(Surfpod_IsHide(h)); }, "1", {"0x1404 0 0"}},
+      {"IsHide slow", {"delay\t0x1404\t300", "answer\t0x1404\t5"}, [](auto h) { return n(Surfpod_IsHide(h)); }, "5",
+       {"0x1404 0 0"}},
       {"SetWinSize", {}, [](auto h) { return n(Surfpod_SetWinSize(h, 640, 480)); }, "1", {"0x1500 640 480"}},
       {"GetWinSize", {}, pair<Surfpod_GetWinSize>, "1 640 480", {}},
       {"SetWebSize", {}, [](auto h) { return n(Surfpod_SetWebSize(h, 700, 500)); }, "1", {"0x1501 700 500"}},
