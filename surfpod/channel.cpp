@@ -13,12 +13,9 @@ constexpr UINT kReadTimeoutMs = 60;
 // this many reads.
 constexpr int kReadAttempts = 4;
 
-// The buffer for a text of `length`: room to spare, so that a text that did
-// not grow never fills it and costs no second question.
-size_t room_for(DWORD_PTR length) {
-  size_t spare = static_cast<size_t>(length) / 8 + 64;
-  return length < SIZE_MAX / 2 ? static_cast<size_t>(length) + 1 + spare : 0;
-}
+// The buffer for a text of `length`: one byte to spare, so that a text that
+// did not grow never fills it and costs no second question.
+size_t room_for(DWORD_PTR length) { return length < SIZE_MAX - 2 ? static_cast<size_t>(length) + 2 : 0; }
 
 HWND data_window(const SurfpodInstance &s, int n) {
   void *const windows[] = {s.hWndData1, s.hWndData2, s.hWndData3, s.hWndData4};

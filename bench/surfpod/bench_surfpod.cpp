@@ -42,11 +42,11 @@ int main() {
   control(main, "journal\toff");
   control(main, "page\thtmlsize\t1048576");
 
-  tarvo::bench::compare("Surfpod_Show", 7, 2000, [&] { Surfpod_Show(h); }, [&] { SendMessageA(main, 0x1401, 0, 0); });
+  tarvo::bench::compare("Surfpod_Show", 9, 2000, [&] { Surfpod_Show(h); }, [&] { SendMessageA(main, 0x1401, 0, 0); });
 
   size_t whole = 0;
   tarvo::bench::compare(
-      "Surfpod_GetHTML (1 MB)", 7, 20,
+      "Surfpod_GetHTML (1 MB)", 15, 10,
       [&] {
         char *html = Surfpod_GetHTML(h);
         whole = std::strlen(html);
