@@ -8,7 +8,7 @@ local trace = os.getenv("SWEEP_TRACE")
 -- Not run: what starts or ends processes, blocks in a dialog or message box,
 -- creates or attaches to servers, runs a loop or thread, or makes COM failures block.
 local skipped = {"^Run$", "^Start$", "^Chain$", "^Process_Kill", "^PID_", "Dialog$", "^MsgBox$", "^InputBox$",
-  "_Create$", "_GetObject$", "^OP_CreateObject$", "^Surfpod_", "^LoadGUI$", "^DaemonThread_", "^COM_ShowError$"}
+  "_Create$", "_GetObject$", "^OP_CreateObject$", "^LoadGUI$", "^DaemonThread_", "^COM_ShowError$"}
 -- Families whose first argument (COM_GetW: second) is an object handle the
 -- library gave out: no non-zero integer goes there.
 local handle_first = {"^COM_", "^Excel_", "^WPS_", "^Word_", "^PPT_", "^Outlook_", "^SAP_", "^OP_", "^LibXL_"}
