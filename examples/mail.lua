@@ -47,7 +47,8 @@ print("unread: " .. tostring(T.Outlook_MailItem_GetUnRead(received)))
 
 -- Every attachment saved by its display name.
 for _, path in ipairs(T.Outlook_MailItem_Attachments_SaveAll(received, dir .. "\\saved", 1)) do
-  print(string.format("saved %s: %q", T.Path_FileNameExt(path), T.File_ReadAll(path)))
+  local text = T.File_ReadAll(path)
+  print(string.format("saved %s (%d bytes): %s", T.Path_FileNameExt(path), #text, text:match("[^\n]*")))
 end
 
 -- A reply to all, not sent.
@@ -56,4 +57,4 @@ print("reply to: " .. T.Outlook_MailItem_GetTo(reply))
 print("reply subject: " .. T.Outlook_MailItem_GetSubJect(reply))
 
 for _, h in ipairs({reply, received, ns, app}) do T.COM_Release(h) end
-T.Folder_Delete(dir, true)
+T.Folder_Delete(dir)  -- the files and the saved folder; the emptied folder itself stays
