@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
+#include <optional>
 
 namespace standin::outlook {
 namespace {
@@ -69,6 +69,42 @@ std::string utf8(const std::wstring &w) {
   return s;
 }
 
+// The 0-based place of the 1-based index `i` in a list of `n`, if there is one.
+std::optional<size_t> position(int32_t i, size_t n) {
+  if (i < 1 || static_cast<size_t>(i) > n) return std::nullopt;
+  return static_cast<size_t>(i - 1);
+}
+
+HRESULT out_of_bounds(Invocation &call) { return refuse(call, L"Array index out of bounds."); }
+
+// A collection: Count, and Item(index) as its default member; a derived
+// table adds its own members to list_members().
+class ListView : public Object {
+ public:
+  static const Members &list_members() {
+    static const Members m{
+        getter<ListView>(L"Count", &ListView::count),
+        as_default(method<ListView>(L"Item", {{VT_I4}}, &ListView::item)),
+    };
+    return m;
+  }
+  const Members &members() const override { return list_members(); }
+
+ protected:
+  virtual size_t size() const = 0;
+  virtual HRESULT answer_at(Invocation &call, size_t at) = 0;
+
+ private:
+  HRESULT count(Invocation &call) {
+    call.set_i4(static_cast<int32_t>(size()));
+    return S_OK;
+  }
+  HRESULT item(Invocation &call) {
+    const auto at = position(call.i4(0), size());
+    return at ? answer_at(call, *at) : DISP_E_BADINDEX;
+  }
+};
+
 class FolderView;
 
 // ---- Recipients ----
@@ -107,30 +143,26 @@ class RecipientView final : public Object {
 
 // The recipients of an item, or its reply recipients. Like the client's,
 // the collection has no value of its own: its default member is Item.
-class RecipientsView final : public Object {
+class RecipientsView final : public ListView {
  public:
   RecipientsView(ItemPtr item, Recipients Item::*list, int generation)
       : item_(std::move(item)), list_(list), generation_(generation) {}
   HRESULT usable() const override { return item_->generation == generation_ ? S_OK : kItemGone; }
   const Members &members() const override {
-    static const Members m{
-        getter<RecipientsView>(L"Count", &RecipientsView::count),
-        as_default(method<RecipientsView>(L"Item", {{VT_I4}}, &RecipientsView::item)),
-        method<RecipientsView>(L"Add", {{VT_BSTR}}, &RecipientsView::add),
-        method<RecipientsView>(L"Remove", {{VT_I4}}, &RecipientsView::remove),
-        method<RecipientsView>(L"ResolveAll", {}, &RecipientsView::resolve_all),
-    };
+    static const Members m(
+        {
+            method<RecipientsView>(L"Add", {{VT_BSTR}}, &RecipientsView::add),
+            method<RecipientsView>(L"Remove", {{VT_I4}}, &RecipientsView::remove),
+            method<RecipientsView>(L"ResolveAll", {}, &RecipientsView::resolve_all),
+        },
+        &list_members());
     return m;
   }
 
  private:
   Recipients &list() const { return (*item_).*list_; }
-  HRESULT count(Invocation &call) { call.set_i4(static_cast<int32_t>(list().size())); return S_OK; }
-  HRESULT item(Invocation &call) {
-    const int32_t i = call.i4(0);
-    if (i < 1 || static_cast<size_t>(i) > list().size()) return DISP_E_BADINDEX;
-    return answer<RecipientView>(call, list()[i - 1]);
-  }
+  size_t size() const override { return list().size(); }
+  HRESULT answer_at(Invocation &call, size_t at) override { return answer<RecipientView>(call, list()[at]); }
   HRESULT add(Invocation &call) {
     const std::wstring name = call.text(0);
     if (name.find_first_not_of(L" ;") == std::wstring::npos) return refuse(call, L"The recipient name is empty.");
@@ -139,9 +171,9 @@ class RecipientsView final : public Object {
     return answer<RecipientView>(call, r);
   }
   HRESULT remove(Invocation &call) {
-    const int32_t i = call.i4(0);
-    if (i < 1 || static_cast<size_t>(i) > list().size()) return refuse(call, L"Array index out of bounds.");
-    list().erase(list().begin() + (i - 1));
+    const auto at = position(call.i4(0), list().size());
+    if (!at) return out_of_bounds(call);
+    list().erase(list().begin() + static_cast<ptrdiff_t>(*at));
     return S_OK;
   }
   HRESULT resolve_all(Invocation &call) {
@@ -205,28 +237,24 @@ class AttachmentView final : public Object {
   AttachmentPtr a_;
 };
 
-class AttachmentsView final : public Object {
+class AttachmentsView final : public ListView {
  public:
   AttachmentsView(ItemPtr item, int generation) : item_(std::move(item)), generation_(generation) {}
   HRESULT usable() const override { return item_->generation == generation_ ? S_OK : kItemGone; }
   const Members &members() const override {
-    static const Members m{
-        getter<AttachmentsView>(L"Count", &AttachmentsView::count),
-        as_default(method<AttachmentsView>(L"Item", {{VT_I4}}, &AttachmentsView::item)),
-        method<AttachmentsView>(L"Add", {{VT_BSTR}, kOpt, kOpt, kOpt}, &AttachmentsView::add),
-        method<AttachmentsView>(L"Remove", {{VT_I4}}, &AttachmentsView::remove),
-    };
+    static const Members m(
+        {
+            method<AttachmentsView>(L"Add", {{VT_BSTR}, kOpt, kOpt, kOpt}, &AttachmentsView::add),
+            method<AttachmentsView>(L"Remove", {{VT_I4}}, &AttachmentsView::remove),
+        },
+        &list_members());
     return m;
   }
 
  private:
   std::vector<AttachmentPtr> &all() const { return item_->attachments; }
-  HRESULT count(Invocation &call) { call.set_i4(static_cast<int32_t>(all().size())); return S_OK; }
-  HRESULT item(Invocation &call) {
-    const int32_t i = call.i4(0);
-    if (i < 1 || static_cast<size_t>(i) > all().size()) return DISP_E_BADINDEX;
-    return answer<AttachmentView>(call, item_, all()[i - 1]);
-  }
+  size_t size() const override { return all().size(); }
+  HRESULT answer_at(Invocation &call, size_t at) override { return answer<AttachmentView>(call, item_, all()[at]); }
   // Add(Source, Type, Position, DisplayName): the file's bytes, attached by value.
   HRESULT add(Invocation &call) {
     const std::wstring path = call.text(0);
@@ -240,9 +268,9 @@ class AttachmentsView final : public Object {
     return answer<AttachmentView>(call, item_, a);
   }
   HRESULT remove(Invocation &call) {
-    const int32_t i = call.i4(0);
-    if (i < 1 || static_cast<size_t>(i) > all().size()) return refuse(call, L"Array index out of bounds.");
-    all().erase(all().begin() + (i - 1));
+    const auto at = position(call.i4(0), all().size());
+    if (!at) return out_of_bounds(call);
+    all().erase(all().begin() + static_cast<ptrdiff_t>(*at));
     return S_OK;
   }
   ItemPtr item_;
@@ -496,25 +524,14 @@ HRESULT FolderView::put_name(Invocation &call) {
   return S_OK;
 }
 
-class ItemsView final : public Object {
+class ItemsView final : public ListView {
  public:
   explicit ItemsView(FolderPtr folder) : folder_(std::move(folder)) {}
   HRESULT usable() const override { return folder_->removed ? kItemGone : S_OK; }
-  const Members &members() const override {
-    static const Members m{
-        getter<ItemsView>(L"Count", &ItemsView::count),
-        as_default(method<ItemsView>(L"Item", {{VT_I4}}, &ItemsView::item)),
-    };
-    return m;
-  }
 
  private:
-  HRESULT count(Invocation &call) { call.set_i4(static_cast<int32_t>(folder_->items.size())); return S_OK; }
-  HRESULT item(Invocation &call) {
-    const int32_t i = call.i4(0);
-    if (i < 1 || static_cast<size_t>(i) > folder_->items.size()) return DISP_E_BADINDEX;
-    return answer_item(call, folder_->items[i - 1]);
-  }
+  size_t size() const override { return folder_->items.size(); }
+  HRESULT answer_at(Invocation &call, size_t at) override { return answer_item(call, folder_->items[at]); }
   FolderPtr folder_;
 };
 
@@ -552,9 +569,8 @@ class FoldersView final : public Object {
     }
     Variant index;
     if (FAILED(VariantChangeType(index.get(), const_cast<VARIANT *>(&key), 0, VT_I4))) return DISP_E_TYPEMISMATCH;
-    const int32_t i = index->lVal;
-    if (i < 1 || static_cast<size_t>(i) > all.size()) return DISP_E_BADINDEX;
-    return answer<FolderView>(call, all[i - 1]);
+    const auto at = position(index->lVal, all.size());
+    return at ? answer<FolderView>(call, all[*at]) : DISP_E_BADINDEX;
   }
   // Add(Name, Type): a new subfolder; the type defaults to the owner's.
   HRESULT add(Invocation &call) {
@@ -574,12 +590,11 @@ class FoldersView final : public Object {
   // Remove(Index): into Deleted Items, or gone for good from there; the
   // default folders stay.
   HRESULT remove(Invocation &call) {
-    const int32_t i = call.i4(0);
-    if (!owner_ || i < 1 || static_cast<size_t>(i) > owner_->folders.size())
-      return refuse(call, L"Array index out of bounds.");
-    FolderPtr f = owner_->folders[i - 1];
+    const auto at = owner_ ? position(call.i4(0), owner_->folders.size()) : std::nullopt;
+    if (!at) return out_of_bounds(call);
+    FolderPtr f = owner_->folders[*at];
     if (is_default_folder(*f)) return refuse(call, L"Cannot delete this folder.");
-    owner_->folders.erase(owner_->folders.begin() + (i - 1));
+    owner_->folders.erase(owner_->folders.begin() + static_cast<ptrdiff_t>(*at));
     Folder *bin = f->store->default_folder(kDeletedItems);
     bool in_bin = false;
     for (Folder *p = owner_.get(); p; p = p->parent) in_bin = in_bin || p == bin;
@@ -681,23 +696,9 @@ class AccountView final : public Object {
   Account account_;
 };
 
-class AccountsView final : public Object {
- public:
-  const Members &members() const override {
-    static const Members m{
-        getter<AccountsView>(L"Count", &AccountsView::count),
-        as_default(method<AccountsView>(L"Item", {{VT_I4}}, &AccountsView::item)),
-    };
-    return m;
-  }
-
- private:
-  HRESULT count(Invocation &call) { call.set_i4(static_cast<int32_t>(mailbox().accounts.size())); return S_OK; }
-  HRESULT item(Invocation &call) {
-    const int32_t i = call.i4(0);
-    if (i < 1 || static_cast<size_t>(i) > mailbox().accounts.size()) return DISP_E_BADINDEX;
-    return answer<AccountView>(call, static_cast<size_t>(i - 1));
-  }
+class AccountsView final : public ListView {
+  size_t size() const override { return mailbox().accounts.size(); }
+  HRESULT answer_at(Invocation &call, size_t at) override { return answer<AccountView>(call, at); }
 };
 
 class NamespaceView final : public Object {
