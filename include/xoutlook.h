@@ -147,7 +147,7 @@ TARVO_API int32_t Outlook_SendMailA(xComObject app, const char *to, const char *
  * zero-ended array of the saved paths (iRetSize their number): each path is
  * released with xCore_free, the array with free. */
 TARVO_API wchar_t **Outlook_MailItem_Attachments_SaveAllW(xComObject mail, const wchar_t *folder, int32_t useDisplayName);
-/* Saves every attachment, ANSI folder and paths; as Outlook_MailItem_Attachments_SaveAllW. */
+/* Saves every attachment, ANSI folder and paths (a name the code page cannot spell by its short path); as the W form. */
 TARVO_API char **Outlook_MailItem_Attachments_SaveAllA(xComObject mail, const char *folder, int32_t useDisplayName);
 
 /* Finds a folder under an account's root folder by account and folder text; the folder, or 0 (LastError names a failure before the folder). */

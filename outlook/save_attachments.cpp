@@ -120,6 +120,26 @@ wchar_t **Outlook_MailItem_Attachments_SaveAllW(xComObject mail, const wchar_t *
   return publish(r);
 }
 
+namespace {
+
+// The ANSI form of a saved path; a name the ANSI code page cannot spell is
+// given by the system's short form of the path, which it can.
+char *ansi_path(const wchar_t *path) {
+  BOOL lossy = FALSE;
+  WideCharToMultiByte(CP_ACP, 0, path, -1, nullptr, 0, nullptr, &lossy);
+  if (lossy) {
+    const DWORD n = GetShortPathNameW(path, nullptr, 0);
+    std::wstring short_path(n, L'\0');
+    if (n && GetShortPathNameW(path, short_path.data(), n) == n - 1) {
+      short_path.resize(n - 1);
+      return w2m(short_path.c_str(), kCodePageA, 0).p;
+    }
+  }
+  return w2m(path, kCodePageA, 0).p;
+}
+
+}  // namespace
+
 char **Outlook_MailItem_Attachments_SaveAllA(xComObject mail, const char *folder, int32_t useDisplayName) {
   wchar_t **wide = Outlook_MailItem_Attachments_SaveAllW(mail, WideArg<kCodePageA>(folder), useDisplayName);
   if (!wide) return nullptr;
@@ -128,7 +148,7 @@ char **Outlook_MailItem_Attachments_SaveAllA(xComObject mail, const char *folder
   auto **paths = static_cast<char **>(xCore.calloc(n + 1, sizeof(char *)));
   size_t kept = 0;
   for (size_t i = 0; paths && i < n; ++i) {
-    char *a = w2m(wide[i], kCodePageA, 0).p;
+    char *a = guarded([&] { return ansi_path(wide[i]); }, static_cast<char *>(nullptr));
     if (a && !is_empty_result(a)) paths[kept++] = a;
   }
   outlook::release_list(wide);

@@ -351,6 +351,15 @@ TEST_F(OutlookTest, SaveAllKeepsEveryFileInsideTheFolderUnderADistinctName) {
   xCore.free(list);
   EXPECT_EQ(n, std::size(kNames) - 1);
   control().clear_faults();
+  // By display name in ANSI: every path names its file, a name the code page cannot spell by its short form.
+  list = Outlook_MailItem_Attachments_SaveAllA(mail, utf8(out).c_str(), 1);
+  ASSERT_NE(list, nullptr);
+  for (n = 0; list[n]; ++n) {
+    EXPECT_NE(GetFileAttributesA(list[n]), INVALID_FILE_ATTRIBUTES) << list[n];
+    xCore_free(list[n]);
+  }
+  xCore.free(list);
+  EXPECT_EQ(n, std::size(kNames));
   script_.set("mail", mail);
   EXPECT_EQ(script_.run("local t = T.Outlook_MailItem_Attachments_SaveAll(mail, [[" + utf8(out) +
                         "]], 1) return #t .. '|' .. t[14] .. '|' .. T.iRetSize()"),
