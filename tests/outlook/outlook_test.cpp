@@ -271,6 +271,12 @@ TEST_F(OutlookTest, SendMailStopsAtTheFirstFailureAndReleasesTheItem) {
       EXPECT_EQ(control().live(), start) << "the item was released";
     }
   }
+  // No application, no texts, a wrong count.
+  EXPECT_EQ(Outlook_SendMailW(0, L"Li Wei", L"s", L"b"), 0);
+  EXPECT_EQ(Outlook_SendMailA(0, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(Outlook_SendMailW(probe_, nullptr, nullptr, nullptr), 0) << "no recipient";
+  EXPECT_TRUE(script_.run("return T.Outlook_SendMail(app, 'a', 'b')").ends_with("param count error !"));
+  EXPECT_EQ(control().live(), start);
   // A name no one knows: Send is refused, nothing reaches Sent Items.
   EXPECT_EQ(Outlook_SendMailW(probe_, L"Nobody Known", L"s", L"b"), 0);
   xComObject sent = folder_of(1, L"Sent Items");
