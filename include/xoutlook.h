@@ -15,7 +15,14 @@
  * The plain members are the rows below (include/tarvo_members.h explains the
  * columns): export name, kind, member expression, Lua result, arguments.
  * A mail item is an item of class 43; the CC and BCC readers and the mail
- * search act on such items only. */
+ * search act on such items only.
+ *
+ * The lists the attachment saving and the mail search return end with a null
+ * entry; the caller releases each path with xCore_free (each item handle like
+ * any other handle) and the list itself with free, or with the record's free
+ * slot while the collected heap runs. The search failures are named in
+ * LastError by constant UTF-8 texts ("账号匹配失败", ...), the match flag of the
+ * latest comparison is in iRet. */
 #ifndef TARVO_XOUTLOOK_H
 #define TARVO_XOUTLOOK_H
 
@@ -142,10 +149,7 @@ TARVO_API int32_t Outlook_SendMailW(xComObject app, const wchar_t *to, const wch
 /* Sends a new mail with ANSI texts; as Outlook_SendMailW. */
 TARVO_API int32_t Outlook_SendMailA(xComObject app, const char *to, const char *subject, const char *body);
 
-/* Saves every attachment into the folder (empty: the executable's folder) by
- * its display name (non-zero choice) or file name, made safe; returns the
- * zero-ended array of the saved paths (iRetSize their number): each path is
- * released with xCore_free, the array with free. */
+/* Saves every attachment into the folder under a safe, distinct name; the zero-ended list of saved paths (iRetSize their number). */
 TARVO_API wchar_t **Outlook_MailItem_Attachments_SaveAllW(xComObject mail, const wchar_t *folder, int32_t useDisplayName);
 /* Saves every attachment, ANSI folder and paths (a name the code page cannot spell by its short path); as the W form. */
 TARVO_API char **Outlook_MailItem_Attachments_SaveAllA(xComObject mail, const char *folder, int32_t useDisplayName);
@@ -155,10 +159,7 @@ TARVO_API xComObject Outlook_FindFolderW(int32_t flags, const wchar_t *account, 
 /* Finds a folder with ANSI texts; as Outlook_FindFolderW. */
 TARVO_API xComObject Outlook_FindFolderA(int32_t flags, const char *account, const char *folder);
 
-/* Finds up to maxCount mail items by keyword in a folder found as by
- * Outlook_FindFolderW; the zero-ended array of item handles (iRetSize their
- * number; each released by the caller, the array with free), or null with
- * LastError saying why. The fifth argument is not used. */
+/* Finds up to maxCount mail items holding the keyword in the folder found as by Outlook_FindFolderW; a zero-ended handle list, or null. */
 TARVO_API xComObject *Outlook_FindMailsW(int32_t flags, const wchar_t *account, const wchar_t *folder,
                                          const wchar_t *keyword, int32_t ignored, int32_t maxCount);
 /* Finds mail items with ANSI texts; as Outlook_FindMailsW. */
