@@ -18,7 +18,7 @@ int save_all(lua_State *L) {
   if (!count_ok(L, 3, 3)) return param_count_error(L);
   push_new_table_or_raise(L, TableKind::List);
   const xComObject mail = integer_at(L, 1);
-  const auto choice = static_cast<int32_t>(integer_at(L, 3));
+  const auto choice = read::FlagOrNumber::get<int32_t>(L, 3);  // an integer; a boolean reads as one too
   wchar_t **paths;
   {
     WideArg<kCodePageU> folder(api.lua_tolstring(L, 2, nullptr));

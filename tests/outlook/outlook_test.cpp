@@ -368,7 +368,7 @@ TEST_F(OutlookTest, SaveAllKeepsEveryFileInsideTheFolderUnderADistinctName) {
   EXPECT_EQ(n, std::size(kNames));
   script_.set("mail", mail);
   EXPECT_EQ(script_.run("local t = T.Outlook_MailItem_Attachments_SaveAll(mail, [[" + utf8(out) +
-                        "]], 1) return #t .. '|' .. t[14] .. '|' .. T.iRetSize()"),
+                        "]], true) return #t .. '|' .. t[14] .. '|' .. T.iRetSize()"),
             "t:16|" + utf8(out) + "\\\xe4\xb8\xad\xe6\x96\x87.txt|16");
   // No attachment: an empty list; an unknown handle: none at all.
   xComObject bare = deliver(probe_, inbox, L"A", L"a@example.com", L"bare");
