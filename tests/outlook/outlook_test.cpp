@@ -234,6 +234,45 @@ TEST_F(OutlookTest, ReplyRecipientsAreTheirAddressesNotTheCollectionsText) {
   o.release();
 }
 
+// What the client refuses (never a crash), and items that are gone after Send or Delete.
+TEST_F(OutlookTest, WhatTheClientRefusesAndItemsThatAreGone) {
+  const std::pair<const char *, std::function<int32_t(const Objects &)>> kRefused[] = {
+      {"move nowhere", [](const Objects &o) { return Outlook_MailItem_Move(o.mail, 0); }},
+      {"move into an application", [](const Objects &o) { return Outlook_MailItem_Move(o.mail, o.app); }},
+      {"a folder name taken", [](const Objects &o) { return Outlook_Folders_AddW(o.folders, L"inbox", 0); }},
+      {"a folder name with a separator", [](const Objects &o) { return Outlook_Folders_AddW(o.folders, L"a\\b", 0); }},
+      {"a default folder renamed", [](const Objects &o) { return Outlook_Folder_SetNameW(o.inbox, L"In"); }},
+      {"a default folder removed", [](const Objects &o) { return Outlook_Folders_Remove(o.folders, 1); }},
+      {"a missing file attached", [](const Objects &o) { return Outlook_MailItem_Attachments_AddW(o.mail, L"no such file"); }},
+      {"a recipient past the end", [](const Objects &o) { return Outlook_MailItem_Recipients_Remove(o.mail, 99); }},
+      {"an importance of 7", [](const Objects &o) { return Outlook_MailItem_SetImportance(o.mail, 7); }},
+      {"a body format of 9", [](const Objects &o) { return Outlook_MailItem_SetBodyFormat(o.mail, 9); }},
+      {"a default folder of kind 99", [](const Objects &o) {
+         xComObject f = Outlook_Store_GetDefaultFolder(o.store, 99);
+         release(f);
+         return static_cast<int32_t>(f != 0);
+       }},
+      {"a close mode of 5", [](const Objects &o) { return Outlook_MailItem_Close(o.mail, 5); }},
+      {"a meeting request sent", [](const Objects &o) { return Outlook_MailItem_Send(o.meeting); }},
+  };
+  for (const auto &[what, member] : kRefused) {
+    SCOPED_TRACE(what);
+    Objects o = Objects::make();
+    EXPECT_EQ(member(o), 0);
+    o.release();
+  }
+  Objects o = Objects::make();
+  xComObject copy = Outlook_MailItem_Copy(o.mail);
+  EXPECT_EQ(Outlook_MailItem_Send(o.mail), 1);
+  EXPECT_EQ(describe(Outlook_MailItem_GetSubJectW(o.mail)), "t:") << "a sent item answers no more";
+  EXPECT_EQ(Outlook_MailItem_Delete(copy), 1);
+  EXPECT_EQ(Outlook_MailItem_GetClass(copy), 0) << "nor a deleted one";
+  xComObject bin = Outlook_Store_GetDefaultFolder(o.store, 3), items = Outlook_Folder_GetItems(bin);
+  EXPECT_EQ(Outlook_Items_GetCount(items), 1) << "the copy went to Deleted Items";
+  for (xComObject h : {items, bin, copy}) release(h);
+  o.release();
+}
+
 // ---- sending in one call ----
 
 TEST_F(OutlookTest, SendMailStopsAtTheFirstFailureAndReleasesTheItem) {
