@@ -43,15 +43,12 @@ struct Table {
 };
 
 // Inline shape types (WdInlineShapeType) and floating ones (MsoShapeType).
-enum InlineType : int32_t {
-  kInlineEmbeddedOle = 1, kInlineLinkedOle = 2, kInlinePicture = 3, kInlineLinkedPicture = 4,
-  kInlineOleControl = 5, kInlineHorizontalLine = 6, kInlinePictureHorizontalLine = 7, kInlineChart = 12,
-  kInlineSmartArt = 15,
-};
-enum ShapeType : int32_t {
-  kShapeAutoShape = 1, kShapeChart = 3, kShapeEmbeddedOle = 7, kShapeLinkedOle = 10, kShapeLinkedPicture = 11,
-  kShapeOleControl = 12, kShapePicture = 13, kShapeTextBox = 17, kShapeSmartArt = 24,
-};
+inline constexpr int32_t kInlineEmbeddedOle = 1, kInlineLinkedOle = 2, kInlinePicture = 3, kInlineLinkedPicture = 4,
+                          kInlineOleControl = 5, kInlineHorizontalLine = 6, kInlinePictureHorizontalLine = 7,
+                          kInlineChart = 12, kInlineSmartArt = 15;
+inline constexpr int32_t kShapeAutoShape = 1, kShapeChart = 3, kShapeEmbeddedOle = 7, kShapeLinkedOle = 10,
+                          kShapeLinkedPicture = 11, kShapeOleControl = 12, kShapePicture = 13, kShapeTextBox = 17,
+                          kShapeSmartArt = 24;
 // The other side's type of a conversion; 0 when the shape cannot change sides.
 int32_t floating_type_of(int32_t inline_type);
 int32_t inline_type_of(int32_t floating_type);

@@ -771,42 +771,38 @@ class ShapeObject final : public ShapeView {
   }
 
  private:
-  static std::vector<Member> common() {
-    return {
-        getter<ShapeObject>(L"Type", &ShapeObject::type),
-        property<ShapeObject>(L"Width", VT_R8, &ShapeObject::get_width, &ShapeObject::put_width),
-        property<ShapeObject>(L"Height", VT_R8, &ShapeObject::get_height, &ShapeObject::put_height),
-        getter<ShapeObject>(L"HasChart", &ShapeObject::has_chart),
-        getter<ShapeObject>(L"HasSmartArt", &ShapeObject::has_smart_art),
-        property<ShapeObject>(L"Title", VT_BSTR, &ShapeObject::get_title, &ShapeObject::put_title),
-        method<ShapeObject>(L"Select", optional_params(1), &ShapeObject::select),
-        method<ShapeObject>(L"Delete", {}, &ShapeObject::remove),
-        getter<ShapeObject>(L"Chart", &ShapeObject::chart),
-        getter<ShapeObject>(L"OLEFormat", &ShapeObject::ole_format),
-    };
-  }
+  // What inline and floating shapes both answer.
+#define WORD_SHAPE_MEMBERS                                                                            \
+  getter<ShapeObject>(L"Type", &ShapeObject::type),                                                   \
+      property<ShapeObject>(L"Width", VT_R8, &ShapeObject::get_width, &ShapeObject::put_width),       \
+      property<ShapeObject>(L"Height", VT_R8, &ShapeObject::get_height, &ShapeObject::put_height),    \
+      getter<ShapeObject>(L"HasChart", &ShapeObject::has_chart),                                      \
+      getter<ShapeObject>(L"HasSmartArt", &ShapeObject::has_smart_art),                               \
+      property<ShapeObject>(L"Title", VT_BSTR, &ShapeObject::get_title, &ShapeObject::put_title),     \
+      method<ShapeObject>(L"Select", optional_params(1), &ShapeObject::select),                       \
+      method<ShapeObject>(L"Delete", {}, &ShapeObject::remove),                                       \
+      getter<ShapeObject>(L"Chart", &ShapeObject::chart), getter<ShapeObject>(L"OLEFormat", &ShapeObject::ole_format)
   static const Members &inline_members() {
-    static const Members m = [] {
-      auto list = common();
-      list.push_back(getter<ShapeObject>(L"Range", &ShapeObject::range));
-      list.push_back(property<ShapeObject>(L"ScaleWidth", VT_R8, &ShapeObject::get_scale_width, &ShapeObject::put_scale_width));
-      list.push_back(property<ShapeObject>(L"ScaleHeight", VT_R8, &ShapeObject::get_scale_height, &ShapeObject::put_scale_height));
-      list.push_back(method<ShapeObject>(L"ConvertToShape", {}, &ShapeObject::convert));
-      return Members(list);
-    }();
+    static const Members m{
+        WORD_SHAPE_MEMBERS,
+        getter<ShapeObject>(L"Range", &ShapeObject::range),
+        property<ShapeObject>(L"ScaleWidth", VT_R8, &ShapeObject::get_scale_width, &ShapeObject::put_scale_width),
+        property<ShapeObject>(L"ScaleHeight", VT_R8, &ShapeObject::get_scale_height, &ShapeObject::put_scale_height),
+        method<ShapeObject>(L"ConvertToShape", {}, &ShapeObject::convert),
+    };
     return m;
   }
   static const Members &floating_members() {
-    static const Members m = [] {
-      auto list = common();
-      list.push_back(getter<ShapeObject>(L"Anchor", &ShapeObject::range));
-      list.push_back(property<ShapeObject>(L"Left", VT_R8, &ShapeObject::get_left, &ShapeObject::put_left));
-      list.push_back(property<ShapeObject>(L"Top", VT_R8, &ShapeObject::get_top, &ShapeObject::put_top));
-      list.push_back(method<ShapeObject>(L"ConvertToInlineShape", {}, &ShapeObject::convert));
-      return Members(list);
-    }();
+    static const Members m{
+        WORD_SHAPE_MEMBERS,
+        getter<ShapeObject>(L"Anchor", &ShapeObject::range),
+        property<ShapeObject>(L"Left", VT_R8, &ShapeObject::get_left, &ShapeObject::put_left),
+        property<ShapeObject>(L"Top", VT_R8, &ShapeObject::get_top, &ShapeObject::put_top),
+        method<ShapeObject>(L"ConvertToInlineShape", {}, &ShapeObject::convert),
+    };
     return m;
   }
+#undef WORD_SHAPE_MEMBERS
 
   HRESULT set_real(Invocation &call, double v) {
     call.result().vt = VT_R8;
