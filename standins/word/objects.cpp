@@ -973,7 +973,8 @@ class InlineShapes final : public ShapeCollection {
   }
 
  private:
-  std::optional<long> at(Invocation &call, size_t i) { return anchor_arg(call, i, doc_, 0); }
+  // Without a Range the shape goes where the selection starts.
+  std::optional<long> at(Invocation &call, size_t i) { return anchor_arg(call, i, doc_, doc_->sel_start); }
   // New: an empty one-inch picture.
   HRESULT add_new(Invocation &call) { return add(call, shape_of(kInlinePicture, 72, 72), at(call, 0)); }
   HRESULT add_picture(Invocation &call) {
