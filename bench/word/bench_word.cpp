@@ -11,6 +11,7 @@
 #include "xcore.h"
 #include "xword.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 
@@ -84,6 +85,23 @@ int32_t charts_by_hand(IDispatch *doc) {
   return charts;
 }
 
+// compare() with the order alternating round by round: whichever runs
+// first in a round is slowed by what the other left behind (measured: the
+// same calls come out 1.3 times slower run first), and the fastest round of
+// each is kept.
+template <class L, class B>
+void compare_in_turn(const char *what, int rounds, int reps, L &&library, B &&baseline) {
+  double lib = 1e300, base = 1e300;
+  for (int r = 0; r < rounds; ++r) {
+    const bool library_first = r % 2 == 0;
+    const double first = library_first ? tarvo::bench::round_seconds(reps, library) : tarvo::bench::round_seconds(reps, baseline);
+    const double second = library_first ? tarvo::bench::round_seconds(reps, baseline) : tarvo::bench::round_seconds(reps, library);
+    lib = std::min(lib, library_first ? first : second);
+    base = std::min(base, library_first ? second : first);
+  }
+  std::printf("%-36s library %10.3f us  baseline %10.3f us  ratio %.2fx\n", what, lib * 1e6, base * 1e6, lib / base);
+}
+
 bool bench(IDispatch *app) {
   tarvo::bench::stop_journal(app);
   const xComObject doc = Word_NewFile(reinterpret_cast<xComObject>(app));
@@ -92,10 +110,10 @@ bool bench(IDispatch *app) {
   IDispatch *table = reinterpret_cast<IDispatch *>(table_handle);
   for (int i = 0; i < kCells; ++i) set_by_hand(table, row(i), col(i), L"cell text \u00e9");
   int i = 0, j = 0;
-  tarvo::bench::compare("Word_Table_SetTextW", 9, kCells,
+  compare_in_turn("Word_Table_SetTextW", 41, kCells,
                         [&] { Word_Table_SetTextW(table_handle, row(i), col(i), L"written \u00e9"), i = (i + 1) % kCells; },
                         [&] { set_by_hand(table, row(j), col(j), L"written \u00e9"), j = (j + 1) % kCells; });
-  tarvo::bench::compare("Word_Table_GetTextW", 9, kCells,
+  compare_in_turn("Word_Table_GetTextW", 41, kCells,
                         [&] { xCore_free(Word_Table_GetTextW(table_handle, row(i), col(i))), i = (i + 1) % kCells; },
                         [&] { get_by_hand(table, row(j), col(j)), j = (j + 1) % kCells; });
   // Half inline, half floating; every tenth a chart.
@@ -107,7 +125,7 @@ bool bench(IDispatch *app) {
   }
   IDispatch *document = reinterpret_cast<IDispatch *>(doc);
   const bool same = Word_Doc_ChartCount(doc) == charts_by_hand(document) && charts_by_hand(document) == kShapes / 10;
-  tarvo::bench::compare("Word_Doc_ChartCount (500 shapes)", 5, 3, [&] { Word_Doc_ChartCount(doc); },
+  compare_in_turn("Word_Doc_ChartCount (500 shapes)", 21, 3, [&] { Word_Doc_ChartCount(doc); },
                         [&] { charts_by_hand(document); });
   table->Release();
   Word_File_Close(doc, 0);
