@@ -18,7 +18,7 @@ T.Word_Sel_SetFont(sel, "Calibri", 11, 0, 0, 0)
 T.Word_Sel_InsText(sel, "Sales grew in every regoin; the table lists them.")
 
 -- A table at the caret (range 0: the selection), one row per region.
-local figures = {{"Region", "Sales"}, {"North", "1 200"}, {"S\u{e4}d", "980"}, {"\u{4e1c}\u{90e8}", "1 430"}}
+local figures = {{"Region", "Sales"}, {"North", "1 200"}, {"S\u{fc}d", "980"}, {"\u{4e1c}\u{90e8}", "1 430"}}
 local table_ = T.Word_Doc_InsTable(doc, 0, #figures, 2)
 for r, row in ipairs(figures) do
   for c, text in ipairs(row) do T.Word_Table_SetText(table_, r, c, text) end
@@ -41,7 +41,7 @@ table_ = T.Word_Doc_GetTable(doc, 1)
 for r = 1, #figures do
   local region = T.Word_Table_GetText(table_, r, 1):gsub("\r\a$", "")
   local sales = T.Word_Table_GetText(table_, r, 2):gsub("\r\a$", "")
-  print(string.format("%-8s %s", region, sales))
+  print(region, sales)
 end
 print("documents open", T.Word_GetFileCount(app))
 T.COM_Release(table_)
