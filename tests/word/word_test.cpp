@@ -487,6 +487,127 @@ TEST_F(WordTest, ShapesInlineShapesChartsAndOleObjectsAtTheScanBoundaries) {
   o.release();
 }
 
+// The stand-in's statistics rule over the edges: nothing, white space only, a line wrapped at 80
+// characters, ideographs, surrogate pairs, tabs and empty paragraphs.
+TEST_F(WordTest, StatisticsFollowTheStatedRule) {
+  const struct {
+    std::wstring text;
+    int32_t words, chars, with_spaces, lines, paragraphs, pages;
+  } cases[] = {
+      {L"", 0, 0, 0, 0, 0, 1},
+      {L"  \t ", 0, 0, 4, 0, 0, 1},
+      {L"one two\rthree", 3, 11, 12, 2, 2, 1},
+      {std::wstring(81, L'x'), 1, 81, 81, 2, 1, 1},
+      {L"\u4e2d\u6587abc \u3042\u3044", 5, 7, 8, 1, 1, 1},
+      {L"\U0001F600\U0001F600 a\tb", 3, 4, 6, 1, 1, 1},
+      {L"a\r\r\rb\r", 2, 2, 2, 5, 2, 1},
+      {std::wstring(90, L'\r'), 0, 0, 0, 0, 0, 1},
+      {std::wstring(91, L'\r') + L"x", 1, 1, 1, 92, 1, 3},
+  };
+  xComObject app = Word_Create();
+  xComObject doc = Word_NewFile(app);
+  for (const auto &c : cases) {
+    SCOPED_TRACE(utf8(c.text));
+    xComObject all = range_of(doc, 0, static_cast<int32_t>(story(doc).size()) - 1);
+    ASSERT_EQ(disp::PutValue(dispatch(all), L".Text = %S", c.text.c_str()), S_OK);
+    release(all);
+    int32_t with_spaces = -1;
+    EXPECT_EQ(disp::GetValue(L"%d", &with_spaces, dispatch(doc), L".ComputeStatistics(%d)", 5), S_OK);
+    EXPECT_EQ(Word_GetWordCount(doc, 0), c.words);
+    EXPECT_EQ(Word_GetCharCount(doc, 0), c.chars);
+    EXPECT_EQ(with_spaces, c.with_spaces);
+    EXPECT_EQ(Word_GetLineCount(doc, 0), c.lines);
+    EXPECT_EQ(Word_GetParagraphCount(doc, 0), c.paragraphs);
+    EXPECT_EQ(Word_GetPageCount(doc), c.pages);
+  }
+  int32_t none = 0;
+  EXPECT_NE(disp::GetValue(L"%d", &none, dispatch(doc), L".ComputeStatistics(%d)", 6), S_OK) << "an unknown code";
+  release(doc);
+  Word_Quit(app);
+  release(app);
+}
+
+// Find over the selection as the application does it: scope, wrap, case, whole words, one or all,
+// the special characters, and the settings kept from one search to the next.
+TEST_F(WordTest, FindAndReplaceFollowTheApplicationsRules) {
+  const struct {
+    int32_t start, end;  // the selection
+    const wchar_t *find, *replacement;
+    int32_t match_case, whole_word, wrap, replace;
+    bool found;
+    const wchar_t *after;
+  } cases[] = {
+      {0, 0, L"cat", L"dog", 0, 0, 0, 2, true, L"dog dog condog\rdog."},
+      {5, 5, L"cat", L"dog", 0, 0, 0, 2, true, L"cat Cat condog\rdog."},
+      {5, 5, L"cat", L"dog", 0, 0, 1, 2, true, L"dog Cat condog\rdog."},
+      {0, 0, L"cat", L"dog", 1, 1, 0, 2, true, L"dog Cat concat\rdog."},
+      {0, 0, L"Cat", L"dog", 1, 0, 0, 1, true, L"cat dog concat\rcat."},
+      {0, 7, L"cat", L"-", 0, 0, 0, 2, true, L"- - concat\rcat."},
+      {0, 7, L"cat", L"-", 0, 0, 1, 2, true, L"- - con-\r-."},
+      {0, 7, L"dog", L"-", 0, 0, 1, 2, false, L"cat Cat concat\rcat."},
+      {0, 0, L"cat^p", L"^&^t", 0, 0, 0, 2, true, L"cat Cat concat\r\tcat."},  // the text found keeps its mark
+      {0, 0, L"t.", L"^^", 0, 0, 0, 2, true, L"cat Cat concat\rca^"},
+      {0, 0, L".^p", L"!", 0, 0, 0, 2, false, L"cat Cat concat\rcat."},  // the final mark is never matched
+      {0, 0, L"Cat", L"x", 0, 0, 0, 0, true, L"cat Cat concat\rcat."},    // only found and selected
+  };
+  xComObject app = Word_Create();
+  for (const auto &c : cases) {
+    SCOPED_TRACE(utf8(c.find) + " " + std::to_string(c.start) + "-" + std::to_string(c.end));
+    xComObject doc = Word_NewFile(app);
+    xComObject sel = Word_Doc_GetSelection(doc);
+    Word_Sel_InsTextW(sel, L"cat Cat concat\rcat.");
+    ASSERT_EQ(disp::CallMethod(dispatch(sel), L".SetRange(%d, %d)", c.start, c.end), S_OK);
+    Ref<IDispatch> find;
+    ASSERT_EQ(disp::GetValue(L"%o", find.put(), dispatch(sel), L".Find"), S_OK);
+    int32_t found = 0;
+    EXPECT_EQ(disp::GetValue(L"%b", &found, find.get(), L".Execute(%S, %b, %b, %m, %m, %m, %m, %d, %m, %S, %d)", c.find,
+                             c.match_case, c.whole_word, c.wrap, c.replacement, c.replace), S_OK);
+    EXPECT_EQ(found != 0, c.found);
+    EXPECT_EQ(utf8(story(doc)), utf8(std::wstring(c.after) + L"\r"));
+    int32_t wrap = -1;
+    EXPECT_EQ(disp::GetValue(L"%d", &wrap, find.get(), L".Wrap"), S_OK);
+    EXPECT_EQ(wrap, c.wrap) << "Execute's arguments become the settings";
+    find.reset();
+    EXPECT_EQ(Word_File_Close(doc, 0), 1);
+    for (xComObject h : {sel, doc}) release(h);
+  }
+  Word_Quit(app);
+  release(app);
+}
+
+// What the document file keeps: paragraphs with their styles, tables, shapes with types, sizes and titles.
+TEST_F(WordTest, TheDocumentFileKeepsTablesAndShapes) {
+  TempDir dir;
+  const std::wstring path = dir.file(L"kept.docx");
+  Objects o = Objects::make();
+  EXPECT_EQ(Word_Sel_SetStyleW(o.sel, L"Title"), 1);
+  EXPECT_EQ(Word_Shape_SetTitleW(o.shape, L"\u6807\u9898\tx"), 1);
+  EXPECT_EQ(Word_File_SaveAsW(o.doc, path.c_str()), 1);
+  const std::wstring before = story(o.doc);
+  o.release();
+  xComObject app = Word_Create();
+  xComObject doc = Word_OpenFileW(app, path.c_str(), 0);
+  ASSERT_NE(doc, 0);
+  EXPECT_EQ(utf8(story(doc)), utf8(before));
+  xComObject sel = Word_Doc_GetSelection(doc);
+  tarvo::com::Bstr style;
+  EXPECT_EQ(disp::GetValue(L"%S", style.put(), dispatch(sel), L".Style"), S_OK);
+  EXPECT_EQ(utf8(style.c_str()), "Title");
+  xComObject table = Word_Doc_GetTable(doc, 1);
+  EXPECT_EQ(describe(Word_Table_GetTextW(table, 1, 1)), "t:a\r\a");
+  EXPECT_EQ(Word_Doc_InlineShapeCount(doc), 3);
+  EXPECT_EQ(Word_Doc_ChartCount(doc), 1);
+  EXPECT_EQ(Word_Doc_OLECount(doc), 1);
+  xComObject shape = Word_Doc_GetShape(doc, 1);
+  EXPECT_EQ(title_of(shape), "t:" + utf8(L"\u6807\u9898\tx"));
+  EXPECT_EQ(Word_Shape_GetWidth(shape), 30);
+  EXPECT_EQ(Word_File_Saved(doc, 1), 1);
+  EXPECT_EQ(Word_File_Save(doc), 1);
+  for (xComObject h : {shape, table, sel, doc}) release(h);
+  Word_Quit(app);
+  release(app);
+}
+
 // A local server process: attachment through the running-object table and objects across the boundary.
 TEST_F(WordTest, AcrossTheProcessBoundary) {
   Ref<IDispatch> remote;
