@@ -150,21 +150,26 @@ int32_t Document::statistic(int32_t code) const {
     case 3:
     case 5: {
       int32_t words = 0, chars = 0, with_spaces = 0;
-      bool in_word = false;
+      // A punctuation mark right after an ideograph belongs to it ("\u4e16\u754c:" is two words).
+      bool in_word = false, after_ideograph = false;
       for (size_t i = 0; i < story.size(); i += units(code_point(story, i))) {
         const uint32_t c = code_point(story, i);
         if (c != kParagraphMark) ++with_spaces;
         if (c < 0x10000 && is_space(static_cast<wchar_t>(c))) {
-          in_word = false;
+          in_word = after_ideograph = false;
           continue;
         }
         ++chars;
         if (is_ideograph(c)) {
           ++words;
           in_word = false;
+          after_ideograph = true;
+        } else if (after_ideograph && c < 0x10000 && std::iswpunct(static_cast<wchar_t>(c))) {
+          continue;
         } else if (!in_word) {
           ++words;
           in_word = true;
+          after_ideograph = false;
         }
       }
       return code == 0 ? words : code == 3 ? chars : with_spaces;

@@ -499,6 +499,7 @@ TEST_F(WordTest, StatisticsFollowTheStatedRule) {
       {L"one two\rthree", 3, 11, 12, 2, 2, 1},
       {std::wstring(81, L'x'), 1, 81, 81, 2, 1, 1},
       {L"\u4e2d\u6587abc \u3042\u3044", 5, 7, 8, 1, 1, 1},
+      {L"\u4e16\u754c: a-b, \u3002x", 4, 9, 11, 1, 1, 1},
       {L"\U0001F600\U0001F600 a\tb", 3, 4, 6, 1, 1, 1},
       {L"a\r\r\rb\r", 2, 2, 2, 5, 2, 1},
       {std::wstring(90, L'\r'), 0, 0, 0, 0, 0, 1},
