@@ -94,6 +94,34 @@ else
   T.File_Delete(path)
 end
 
+section("Word processing")
+-- Against the stand-in word processor, registered the same way when needed.
+local word = T.Word_Create()
+if word == 0 then
+  T.Chain('reg import "' .. T.AppPath() .. '..\\standins\\tarvo_word_standin.reg"', 0)
+  word = T.Word_Create()
+end
+if word == 0 then
+  show("Word_Create", "no word processor is registered")
+else
+  local doc = T.Word_NewFile(word)
+  local sel = T.Word_GetSelection(word)
+  T.Word_Sel_InsText(sel, "Grüße, 世界: a first line")
+  T.Word_Sel_InsLF(sel)
+  T.Word_Sel_InsText(sel, "and a second")
+  show("words, paragraphs", T.Word_GetWordCount(doc), T.Word_GetParagraphCount(doc))
+  show("Doc_Replace(\"first\", \"1st\")", T.Word_Doc_Replace(doc, "first", "1st"))
+  local grid = T.Word_Doc_InsTable(doc, 0, 2, 2)
+  T.Word_Table_SetText(grid, 1, 1, "cell")
+  show("table cell (with its mark)", string.format("%q", T.Word_Table_GetText(grid, 1, 1)))
+  T.COM_Release(grid)
+  T.COM_Release(sel)
+  T.Word_File_Close(doc)
+  T.COM_Release(doc)
+  T.Word_Quit(word)
+  T.COM_Release(word)
+end
+
 section("Windows and processes")
 local windows = T.Window_List(0, "", "")
 show("top-level windows", #windows)

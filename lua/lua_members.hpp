@@ -158,6 +158,23 @@ int wrap_spare(lua_State *L) {
   return wrap<Fn, R, K...>(L);
 }
 
+// (object, name or index): a number calls ByIndex, a string ByName, any
+// other value gives false without a call (the SetActive... functions).
+template <int32_t (*ByIndex)(xComObject, int32_t), int32_t (*ByName)(xComObject, const wchar_t *)>
+int name_or_index(lua_State *L) {
+  if (!count_ok(L, 2, 2)) return param_count_error(L);
+  const xComObject object = integer_at(L, 1);
+  int32_t done = 0;
+  if (api.lua_type(L, 2) == LUA_TNUMBER) {
+    done = ByIndex(object, static_cast<int32_t>(integer_at(L, 2)));
+  } else if (api.lua_type(L, 2) == LUA_TSTRING) {
+    WideArg<kCodePageU> name(api.lua_tolstring(L, 2, nullptr));
+    done = ByName(object, name);
+  }
+  api.lua_pushboolean(L, done);
+  return 1;
+}
+
 }  // namespace tarvo::lua
 
 // The argument kinds of a row, with a leading comma each.
