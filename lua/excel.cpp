@@ -11,22 +11,6 @@
 namespace tarvo::lua {
 namespace {
 
-// Excel_SetActiveBook(app, name or index): a number activates by index, a
-// string by name, any other value gives false without a call.
-int set_active_book(lua_State *L) {
-  if (!count_ok(L, 2, 2)) return param_count_error(L);
-  const xComObject app = integer_at(L, 1);
-  int32_t done = 0;
-  if (api.lua_type(L, 2) == LUA_TNUMBER) {
-    done = Excel_SetActiveBook_Index(app, static_cast<int32_t>(integer_at(L, 2)));
-  } else if (api.lua_type(L, 2) == LUA_TSTRING) {
-    WideArg<kCodePageU> name(api.lua_tolstring(L, 2, nullptr));
-    done = Excel_SetActiveBookW(app, name);
-  }
-  api.lua_pushboolean(L, done);
-  return 1;
-}
-
 int32_t check_file(const char *path, int32_t allow_html) {
   return office::check_spreadsheet_file(WideArg<kCodePageU>(path), allow_html);
 }
@@ -66,7 +50,7 @@ int get_field_title(lua_State *L) {
 const luaL_Reg kExcelFunctions[] = {
     XEXCEL_MEMBERS(TARVO_MEMBER_LUA)
     // Excel_SetActiveBook(app, name or index): activates the book; false for any other value, without a call.
-    {"Excel_SetActiveBook", set_active_book},
+    {"Excel_SetActiveBook", name_or_index<&Excel_SetActiveBook_Index, &Excel_SetActiveBookW>},
     // The kind of spreadsheet file by its first bytes: 1 xlsx, 2 xls, 3 XML, 4 HTML (only with allow_html), else 0.
     {"Excel_CheckFile", wrap<check_file, Ret::Integer, Text, AnyFlagOr<0>>},
     // Excel_GetFieldIndex(letters): the column number ("AB" gives 28); 0 for a value that is not letters.

@@ -134,23 +134,6 @@ struct RectList {
 
 }  // namespace Ret
 
-// (handle, name or index): a number goes to ByIndex, a string (UTF-8, as
-// wide text) to ByName, any other value gives false without a call.
-template <int32_t (*ByName)(xComObject, const wchar_t *), int32_t (*ByIndex)(xComObject, int32_t)>
-int by_name_or_index(lua_State *L) {
-  if (!count_ok(L, 2, 2)) return param_count_error(L);
-  const xComObject handle = integer_at(L, 1);
-  int32_t done = 0;
-  if (api.lua_type(L, 2) == LUA_TNUMBER) {
-    done = ByIndex(handle, static_cast<int32_t>(integer_at(L, 2)));
-  } else if (api.lua_type(L, 2) == LUA_TSTRING) {
-    WideArg<kCodePageU> name(api.lua_tolstring(L, 2, nullptr));
-    done = ByName(handle, name);
-  }
-  api.lua_pushboolean(L, done);
-  return 1;
-}
-
 // wrap<> that also accepts one surplus argument, which nobody reads.
 template <auto Fn, class R, class... K>
 int wrap_spare(lua_State *L) {

@@ -16,7 +16,8 @@ Rect shape_pos(xComObject shape) {
 
 const luaL_Reg kPptFunctions[] = {
     XPPT_MEMBERS(TARVO_MEMBER_LUA)
-    {"PPT_SetActiveFile", by_name_or_index<&PPT_SetActiveFileW, &PPT_SetActiveFile_Index>},
+    // PPT_SetActiveFile(app, name or index): activates the presentation's first window; false for any other value, without a call.
+    {"PPT_SetActiveFile", name_or_index<&PPT_SetActiveFile_Index, &PPT_SetActiveFileW>},
     {"PPT_Shape_GetPos", wrap<shape_pos, Ret::RectRecord, Int>},
     {"PPT_Shape_GetPosArray", wrap<shape_pos, Ret::RectList, Int>},
 };

@@ -9,6 +9,7 @@ namespace {
 
 const luaL_Reg kWordFunctions[] = {
     XWORD_MEMBERS(TARVO_MEMBER_LUA)
+    // Word_SetActiveFile(app, name or index): activates the document; false for any other value, without a call.
     {"Word_SetActiveFile", name_or_index<Word_SetActiveFile_Index, Word_SetActiveFileW>},
     // The script name is one letter shorter than the export's.
     {"Word_CloseAllFil", wrap<Word_CloseAllFile, Ret::Boolean, Int>},

@@ -115,7 +115,7 @@ class LuaReader:
             self.add_wrapped(source, name, target, parsed, params, result, spare="wrap_spare" in definition,
                              meaning=meaning)
             return
-        fn = functions.get(definition)
+        fn = functions.get(definition) or self.template_instance(definition)
         if not fn:
             self.problems.append("lua/%s: %s is neither wrap<> nor a function of the file" % (source, name))
             return
@@ -125,6 +125,19 @@ class LuaReader:
         args, meaning = lua_comment_signature(row_comment or fn["comment"], name, whole=bool(row_comment))
         self.lua.append(dict(name=name, source=source, args=args, low=low, high=high,
                              result="see its meaning", calls=self.export_in(fn["body"]), meaning=meaning))
+
+    def template_instance(self, definition):
+        """A row naming an instance of a function template of the Lua headers (name_or_index<ByIndex, ByName>):
+        the template's comment and count check, and its arguments, which name the exports it calls."""
+        t = re.match(r"(?:::tarvo::lua::)?(\w+)<(.*)>$", definition, re.S)
+        if not t:
+            return None
+        for header in sorted((self.root / "lua").glob("*.hpp")):
+            text = re.sub(r"^template <[^\n]*>\n", "", header.read_text(encoding="utf-8"), flags=re.M)
+            fn = hand_written_functions(text).get(t.group(1))
+            if fn:
+                return dict(fn, body=t.group(2) + fn["body"])
+        return None
 
     def adapter(self, text, fn):
         """(parameters, body, comment) of the function a wrap<> row names: in the Lua source, else declared
