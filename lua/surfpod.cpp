@@ -113,10 +113,11 @@ int32_t run_script_no_result(SurfpodInstance *h, const char *script, int32_t fla
   return Surfpod_RunJS_NoRet(h, script, flag);
 }
 
-// (h, script [, flag [, want]]): the script's text, or with want 0 the
-// integer of the run without a result.
+// Surfpod_RunJS(h, script [, flag = 1 [, want = 1]]): the script's text, or
+// with want 0 the integer of the run without a result.
 int surfpod_run_js(lua_State *L) {
-  if (count_ok(L, 4, 4) && integer_at(L, 4) == 0)
+  if (!count_ok(L, 2, 4)) return param_count_error(L);
+  if (api.lua_gettop(L) == 4 && integer_at(L, 4) == 0)
     return wrap<run_script_no_result, Ret::Integer, H, A, IntOr<1>, IntOr<1>>(L);
   return wrap<run_script, AnsiResult, H, A, IntOr<1>, IntOr<1>>(L);
 }

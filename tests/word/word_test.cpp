@@ -187,7 +187,8 @@ const Row kRows[] = {
 };
 
 TEST_F(WordTest, EveryRowInEveryFormAndItsFailureValues) {
-  check_member_table(kRows, Objects::make, control(), script_, {L"raise", L"fail"});
+  check_member_table(kRows, Objects::make, control(), script_, LuaKinds{XWORD_MEMBERS(MEMBERTEST_LUA_KIND)},
+                     {L"raise", L"fail"});
 }
 
 // Every helper object is released whichever call fails (the fixture and each case count the live
