@@ -1,6 +1,7 @@
 // Conversions between multibyte code pages and UTF-16.
 #include "forms.hpp"
 #include "sized.hpp"
+#include "transcode.hpp"
 
 #include <windows.h>
 
@@ -35,11 +36,11 @@ Sized<wchar_t> m2w(const char *s, uint32_t cp, uint32_t len) {
   size_t n = len ? len : std::strlen(s);
   if (n == 0) return none<wchar_t>();
   if (n > INT_MAX) return allocated_empty<wchar_t>();
-  int k = MultiByteToWideChar(cp, 0, s, static_cast<int>(n), nullptr, 0);
+  int k = tarvo::multibyte_to_wide(cp, 0, s, static_cast<int>(n), nullptr, 0);
   if (k <= 0) return allocated_empty<wchar_t>();
   wchar_t *r = alloc_result<wchar_t>(static_cast<size_t>(k) + 1);
   if (!r) return none<wchar_t>();
-  k = MultiByteToWideChar(cp, 0, s, static_cast<int>(n), r, k);
+  k = tarvo::multibyte_to_wide(cp, 0, s, static_cast<int>(n), r, k);
   if (k < 0) k = 0;
   r[k] = 0;
   return {r, static_cast<size_t>(k) * 2};
@@ -50,11 +51,11 @@ Sized<char> w2m(const wchar_t *w, uint32_t cp, uint32_t len) {
   size_t units = len ? len / 2 : std::wcslen(w);
   if (units == 0) return none<char>();
   if (units > INT_MAX) return allocated_empty<char>();
-  int k = WideCharToMultiByte(cp, 0, w, static_cast<int>(units), nullptr, 0, nullptr, nullptr);
+  int k = tarvo::wide_to_multibyte(cp, 0, w, static_cast<int>(units), nullptr, 0, nullptr, nullptr);
   if (k <= 0) return allocated_empty<char>();
   char *r = alloc_result<char>(static_cast<size_t>(k) + 1);
   if (!r) return none<char>();
-  k = WideCharToMultiByte(cp, 0, w, static_cast<int>(units), r, k, nullptr, nullptr);
+  k = tarvo::wide_to_multibyte(cp, 0, w, static_cast<int>(units), r, k, nullptr, nullptr);
   if (k < 0) k = 0;
   r[k] = 0;
   return {r, static_cast<size_t>(k)};

@@ -1,6 +1,7 @@
 #include "text_codec.hpp"
 
 #include "allocated_empty.hpp"
+#include "transcode.hpp"
 
 #include <climits>
 #include <cstring>
@@ -49,7 +50,7 @@ Sized<char> narrow(const wchar_t *w, size_t units, UINT codepage) {
   size_t cap = units * kUtf8BytesPerUnit;
   char *r = tarvo::alloc_result<char>(cap + 1);
   if (!r) return {tarvo::empty_a(), 0};
-  int k = WideCharToMultiByte(CP_UTF8, 0, w, static_cast<int>(units), r, static_cast<int>(cap), nullptr, nullptr);
+  int k = tarvo::wide_to_multibyte(CP_UTF8, 0, w, static_cast<int>(units), r, static_cast<int>(cap), nullptr, nullptr);
   if (k < 0) k = 0;
   r[k] = 0;
   // Give back a large unused tail; a small one is not worth a move.

@@ -1,0 +1,219 @@
+// ASCII runs move 16 bytes at a time (SSE2, always there on x64; the 32-bit
+// build is not compiled for it and takes 8 bytes at a time in plain words);
+// everything else goes one character at a time. Text of the scripts is mostly
+// ASCII, so the runs carry nearly all of it.
+#include "utf_kernels.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace tarvo::utf {
+namespace {
+
+constexpr size_t kNoLimit = SIZE_MAX;
+
+uint16_t load16(const uint8_t *p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+void store16(uint8_t *p, uint32_t v) {
+  const uint16_t u = static_cast<uint16_t>(v);
+  std::memcpy(p, &u, 2);
+}
+
+#if defined(__SSE2__)
+unsigned lowest_bit(unsigned mask) { return static_cast<unsigned>(__builtin_ctz(mask)); }
+#endif
+
+// The leading ASCII bytes of s[0, n), widened into out when writing. The
+// output must have room for n units: a block that holds a non-ASCII byte is
+// still stored whole, and its tail is overwritten by what comes next.
+template <bool Write>
+size_t widen_ascii(const uint8_t *s, size_t n, uint8_t *out) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(v));
+    if (Write) {
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 2 * i), _mm_unpacklo_epi8(v, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 2 * i + 16), _mm_unpackhi_epi8(v, zero));
+    }
+    if (mask) return i + lowest_bit(mask);
+  }
+#else
+  for (; i + 8 <= n; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, s + i, 8);
+    if (word & 0x8080808080808080ull) break;
+    if (Write)
+      for (size_t k = 0; k < 8; ++k) store16(out + 2 * (i + k), s[i + k]);
+  }
+#endif
+  for (; i < n && s[i] < 0x80; ++i)
+    if (Write) store16(out + 2 * i, s[i]);
+  return i;
+}
+
+// The leading ASCII units of w[0, n), narrowed into out when writing; the
+// output must have room for n bytes, as above.
+template <bool Write>
+size_t narrow_ascii(const uint8_t *w, size_t n, uint8_t *out) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= n; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(w + 2 * i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(w + 2 * i + 16));
+    const __m128i ascii_a = _mm_cmpeq_epi16(_mm_and_si128(a, high), zero);
+    const __m128i ascii_b = _mm_cmpeq_epi16(_mm_and_si128(b, high), zero);
+    // One bit per output byte: set where the unit is not ASCII.
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(ascii_a, ascii_b))) ^ 0xFFFFu;
+    if (Write) _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(a, b));
+    if (mask) return i + lowest_bit(mask);
+  }
+#else
+  for (; i + 4 <= n; i += 4) {
+    uint64_t word;
+    std::memcpy(&word, w + 2 * i, 8);
+    if (word & 0xFF80FF80FF80FF80ull) break;
+    if (Write)
+      for (size_t k = 0; k < 4; ++k) out[i + k] = w[2 * (i + k)];
+  }
+#endif
+  for (; i < n && load16(w + 2 * i) < 0x80; ++i)
+    if (Write) out[i] = static_cast<uint8_t>(load16(w + 2 * i));
+  return i;
+}
+
+bool is_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
+
+// The byte length of the well-formed UTF-8 character at s[i] (lead byte of
+// 0x80 or more) and its code point; 0 when it is not one.
+size_t decode_one(const uint8_t *s, size_t i, size_t n, uint32_t &cp) {
+  const uint8_t c = s[i];
+  if (c < 0xC2 || c > 0xF4) return 0;
+  if (c < 0xE0) {
+    if (i + 1 >= n || !is_continuation(s[i + 1])) return 0;
+    cp = (static_cast<uint32_t>(c & 0x1F) << 6) | (s[i + 1] & 0x3Fu);
+    return 2;
+  }
+  if (c < 0xF0) {
+    if (i + 2 >= n) return 0;
+    const uint8_t b1 = s[i + 1];
+    // E0 needs A0..BF (no overlong), ED needs 80..9F (no surrogate).
+    const uint8_t lo = c == 0xE0 ? 0xA0 : 0x80, hi = c == 0xED ? 0x9F : 0xBF;
+    if (b1 < lo || b1 > hi || !is_continuation(s[i + 2])) return 0;
+    cp = (static_cast<uint32_t>(c & 0x0F) << 12) | (static_cast<uint32_t>(b1 & 0x3F) << 6) | (s[i + 2] & 0x3Fu);
+    return 3;
+  }
+  if (i + 3 >= n) return 0;
+  const uint8_t b1 = s[i + 1];
+  // F0 needs 90..BF (no overlong), F4 needs 80..8F (nothing past U+10FFFF).
+  const uint8_t lo = c == 0xF0 ? 0x90 : 0x80, hi = c == 0xF4 ? 0x8F : 0xBF;
+  if (b1 < lo || b1 > hi || !is_continuation(s[i + 2]) || !is_continuation(s[i + 3])) return 0;
+  cp = (static_cast<uint32_t>(c & 0x07) << 18) | (static_cast<uint32_t>(b1 & 0x3F) << 12) |
+       (static_cast<uint32_t>(s[i + 2] & 0x3F) << 6) | (s[i + 3] & 0x3Fu);
+  return 4;
+}
+
+template <bool Write, bool AsciiOnly>
+Scan utf8_to_utf16_t(const uint8_t *s, size_t n, uint8_t *out, size_t cap) {
+  size_t i = 0, o = 0;
+  for (;;) {
+    const size_t room = Write ? cap - o : kNoLimit;
+    const size_t run = widen_ascii<Write>(s + i, std::min(n - i, room), Write ? out + 2 * o : nullptr);
+    i += run, o += run;
+    if (i == n) return {i, o, Stop::Done};
+    if (s[i] < 0x80) return {i, o, Stop::Full};
+    if (AsciiOnly) return {i, o, Stop::Unusual};
+    // Non-ASCII characters one by one while they follow each other.
+    do {
+      uint32_t cp = 0;
+      const size_t len = decode_one(s, i, n, cp);
+      if (!len) return {i, o, Stop::Unusual};
+      const size_t units = len == 4 ? 2 : 1;
+      if (Write) {
+        if (cap - o < units) return {i, o, Stop::Full};
+        if (units == 1) {
+          store16(out + 2 * o, cp);
+        } else {
+          store16(out + 2 * o, 0xD7C0 + (cp >> 10));
+          store16(out + 2 * o + 2, 0xDC00 + (cp & 0x3FF));
+        }
+      }
+      i += len, o += units;
+    } while (i < n && s[i] >= 0x80);
+  }
+}
+
+bool is_high_surrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool is_low_surrogate(uint32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+template <bool Write, bool AsciiOnly>
+Scan utf16_to_utf8_t(const uint8_t *w, size_t n, uint8_t *out, size_t cap) {
+  size_t i = 0, o = 0;
+  for (;;) {
+    const size_t room = Write ? cap - o : kNoLimit;
+    const size_t run = narrow_ascii<Write>(w + 2 * i, std::min(n - i, room), Write ? out + o : nullptr);
+    i += run, o += run;
+    if (i == n) return {i, o, Stop::Done};
+    uint32_t u = load16(w + 2 * i);
+    if (u < 0x80) return {i, o, Stop::Full};
+    if (AsciiOnly) return {i, o, Stop::Unusual};
+    do {
+      size_t len, taken = 1;
+      if (u < 0x800) {
+        len = 2;
+      } else if (!is_high_surrogate(u) && !is_low_surrogate(u)) {
+        len = 3;
+      } else {
+        const uint32_t next = i + 1 < n ? load16(w + 2 * i + 2) : 0;
+        if (!is_high_surrogate(u) || !is_low_surrogate(next)) return {i, o, Stop::Unusual};
+        u = 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00);
+        len = 4, taken = 2;
+      }
+      if (Write) {
+        if (cap - o < len) return {i, o, Stop::Full};
+        uint8_t *p = out + o;
+        if (len == 2) {
+          p[0] = static_cast<uint8_t>(0xC0 | (u >> 6));
+        } else if (len == 3) {
+          p[0] = static_cast<uint8_t>(0xE0 | (u >> 12));
+          p[1] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
+        } else {
+          p[0] = static_cast<uint8_t>(0xF0 | (u >> 18));
+          p[1] = static_cast<uint8_t>(0x80 | ((u >> 12) & 0x3F));
+          p[2] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
+        }
+        p[len - 1] = static_cast<uint8_t>(0x80 | (u & 0x3F));
+      }
+      i += taken, o += len;
+    } while (i < n && (u = load16(w + 2 * i)) >= 0x80);
+  }
+}
+
+}  // namespace
+
+Scan utf8_to_utf16(const void *bytes, size_t n, void *out, size_t cap, bool ascii_only) {
+  auto *s = static_cast<const uint8_t *>(bytes);
+  auto *o = static_cast<uint8_t *>(out);
+  if (o) return ascii_only ? utf8_to_utf16_t<true, true>(s, n, o, cap) : utf8_to_utf16_t<true, false>(s, n, o, cap);
+  return ascii_only ? utf8_to_utf16_t<false, true>(s, n, o, 0) : utf8_to_utf16_t<false, false>(s, n, o, 0);
+}
+
+Scan utf16_to_utf8(const void *units, size_t n, void *out, size_t cap, bool ascii_only) {
+  auto *w = static_cast<const uint8_t *>(units);
+  auto *o = static_cast<uint8_t *>(out);
+  if (o) return ascii_only ? utf16_to_utf8_t<true, true>(w, n, o, cap) : utf16_to_utf8_t<true, false>(w, n, o, cap);
+  return ascii_only ? utf16_to_utf8_t<false, true>(w, n, o, 0) : utf16_to_utf8_t<false, false>(w, n, o, 0);
+}
+
+}  // namespace tarvo::utf
