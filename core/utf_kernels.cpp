@@ -98,6 +98,16 @@ bool is_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
 // The byte length of the well-formed UTF-8 character at s[i] (lead byte of
 // 0x80 or more) and its code point; 0 when it is not one.
 size_t decode_one(const uint8_t *s, size_t i, size_t n, uint32_t &cp) {
+  // Three bytes, the most common case beyond ASCII (all of Chinese), with
+  // one load and one test where four bytes are left to read.
+  if (i + 4 <= n) {
+    uint32_t x;
+    std::memcpy(&x, s + i, 4);
+    if ((x & 0xC0C0F0u) == 0x8080E0u) {
+      cp = ((x & 0x0Fu) << 12) | ((x & 0x3F00u) >> 2) | ((x >> 16) & 0x3Fu);
+      return cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF) ? 3 : 0;  // no overlong, no surrogate
+    }
+  }
   const uint8_t c = s[i];
   if (c < 0xC2 || c > 0xF4) return 0;
   if (c < 0xE0) {
@@ -157,6 +167,69 @@ Scan utf8_to_utf16_t(const uint8_t *s, size_t n, uint8_t *out, size_t cap) {
 bool is_high_surrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool is_low_surrogate(uint32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
+// UTF-8 bytes of one unit that is no surrogate.
+uint8_t *put_bmp(uint8_t *p, uint32_t u) {
+  if (u < 0x80) {
+    *p++ = static_cast<uint8_t>(u);
+  } else if (u < 0x800) {
+    *p++ = static_cast<uint8_t>(0xC0 | (u >> 6));
+    *p++ = static_cast<uint8_t>(0x80 | (u & 0x3F));
+  } else {
+    *p++ = static_cast<uint8_t>(0xE0 | (u >> 12));
+    *p++ = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
+    *p++ = static_cast<uint8_t>(0x80 | (u & 0x3F));
+  }
+  return p;
+}
+
+#if defined(__SSE2__)
+unsigned bits_in_byte(unsigned x) {
+  x = x - ((x >> 1) & 0x55);
+  x = (x & 0x33) + ((x >> 2) & 0x33);
+  return (x + (x >> 4)) & 0x0F;
+}
+
+// Blocks of 8 units with no surrogate among them (Chinese text is mostly
+// made of these): nothing to pair, so they are counted 8 at a time and
+// written without further checks. Stops at a block with a surrogate, at an
+// all-ASCII block (the ASCII run takes over), near the end, or when the
+// output might not hold a block.
+template <bool Write>
+void bmp_blocks(const uint8_t *w, size_t n, size_t &i, uint8_t *out, size_t &o, size_t cap) {
+  const __m128i top5 = _mm_set1_epi16(static_cast<short>(0xF800));
+  const __m128i surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
+  const __m128i top9 = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i zero = _mm_setzero_si128();
+  while (i + 8 <= n && (!Write || cap - o >= 24)) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(w + 2 * i));
+    const __m128i high = _mm_and_si128(v, top5);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, surrogate))) return;
+    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, top9), zero);
+    const __m128i below_800 = _mm_cmpeq_epi16(high, zero);
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(ascii, below_800)));
+    if ((mask & 0xFF) == 0xFF) return;
+    if (Write && mask == 0) {  // eight three-byte characters
+      uint8_t *p = out + o;
+      for (size_t k = 0; k < 8; ++k, p += 3) {
+        const uint32_t u = load16(w + 2 * (i + k));
+        p[0] = static_cast<uint8_t>(0xE0 | (u >> 12));
+        p[1] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
+        p[2] = static_cast<uint8_t>(0x80 | (u & 0x3F));
+      }
+      o += 24;
+    } else if (Write) {
+      uint8_t *p = out + o;
+      for (size_t k = 0; k < 8; ++k) p = put_bmp(p, load16(w + 2 * (i + k)));
+      o = static_cast<size_t>(p - out);
+    } else {
+      // 3 bytes a unit, one less below 0x800, one less again below 0x80.
+      o += 24 - bits_in_byte(mask & 0xFF) - bits_in_byte(mask >> 8);
+    }
+    i += 8;
+  }
+}
+#endif
+
 template <bool Write, bool AsciiOnly>
 Scan utf16_to_utf8_t(const uint8_t *w, size_t n, uint8_t *out, size_t cap) {
   size_t i = 0, o = 0;
@@ -168,6 +241,14 @@ Scan utf16_to_utf8_t(const uint8_t *w, size_t n, uint8_t *out, size_t cap) {
     uint32_t u = load16(w + 2 * i);
     if (u < 0x80) return {i, o, Stop::Full};
     if (AsciiOnly) return {i, o, Stop::Unusual};
+#if defined(__SSE2__)
+    bmp_blocks<Write>(w, n, i, out, o, cap);
+    if (i == n) return {i, o, Stop::Done};
+    u = load16(w + 2 * i);
+    if (u < 0x80) continue;
+#endif
+    // One by one up to the next block (a pair may reach one unit past it).
+    const size_t block_end = i + 8;
     do {
       size_t len, taken = 1;
       if (u < 0x800) {
@@ -196,7 +277,7 @@ Scan utf16_to_utf8_t(const uint8_t *w, size_t n, uint8_t *out, size_t cap) {
         p[len - 1] = static_cast<uint8_t>(0x80 | (u & 0x3F));
       }
       i += taken, o += len;
-    } while (i < n && (u = load16(w + 2 * i)) >= 0x80);
+    } while (i < n && i < block_end && (u = load16(w + 2 * i)) >= 0x80);
   }
 }
 
