@@ -17,23 +17,35 @@
 namespace tarvo {
 namespace {
 
-enum class Page { Utf8, AsciiBased, Other };
-
 // ANSI and ISO code pages whose bytes 0x00-0x7F are ASCII one for one, in
-// both directions; the lead bytes of the double-byte ones are all 0x80 or
-// more, so an ASCII byte read from the start is a whole character.
-bool holds_ascii_as_is(UINT cp) {
-  return (cp >= 1250 && cp <= 1258) || cp == 874 || cp == 932 || cp == 936 || cp == 949 || cp == 950 ||
-         cp == 20127 || (cp >= 28591 && cp <= 28605);
+// both directions. In the double-byte ones every lead byte is 0x80 or more,
+// so an ASCII byte read from the start is a whole character.
+enum class Page { Utf8, SingleByte, DoubleByte, Other };
+
+// Read at load; a conversion made before that sees 0 and leaves everything in
+// the ANSI code page to the system.
+const UINT g_ansi_page = GetACP();
+
+inline Page page_of(UINT cp) {
+  if (cp == CP_ACP) cp = g_ansi_page;
+  if (cp == CP_UTF8) return Page::Utf8;
+  if ((cp >= 1250 && cp <= 1258) || cp == 874 || cp == 20127 || (cp >= 28591 && cp <= 28605)) return Page::SingleByte;
+  if (cp == 932 || cp == 936 || cp == 949 || cp == 950) return Page::DoubleByte;
+  return Page::Other;
 }
 
-Page page_of(UINT cp) {
-  if (cp == CP_ACP) {
-    static const UINT ansi = GetACP();
-    cp = ansi;
-  }
-  if (cp == CP_UTF8) return Page::Utf8;
-  return holds_ascii_as_is(cp) ? Page::AsciiBased : Page::Other;
+// Below this many bytes or units a single-byte page is converted faster by
+// the system's table than the own converters get going.
+constexpr int kSingleByteShortest = 64;
+
+// What the own converters take: anything in UTF-8 and the double-byte
+// pages; in the single-byte pages the conversion of longer texts, but not the
+// measure, which the system answers without reading the text (one unit a
+// byte, one byte a unit).
+bool ours(Page page, int length, int capacity) {
+  if (page == Page::SingleByte)
+    return capacity > 0 && (length == -1 || length >= kSingleByteShortest);
+  return page != Page::Other;
 }
 
 // The checks every fast case shares: plain flags, a text, a length of -1 (to
@@ -69,44 +81,54 @@ int split(const C *text, size_t n, O *out, int capacity, Kernel kernel, System s
   return static_cast<int>(start.out + static_cast<size_t>(rest));
 }
 
+// A call that passed the checks: the own converters first, the system for
+// the rest or, when that cannot be, for the whole call. Kept out of line so
+// that a call going straight to the system pays for none of it.
+[[gnu::noinline]] int own_to_wide(UINT codepage, bool ascii_only, LPCCH text, int length, LPWSTR out, int capacity) {
+  const size_t n = units_of(text, length);
+  if (n <= INT_MAX) {
+    auto kernel = [ascii_only](LPCCH s, size_t count, LPWSTR into, size_t room) {
+      return utf::utf8_to_utf16(s, count, into, room, ascii_only);
+    };
+    auto system = [codepage](LPCCH from, int count, LPWSTR into, int room) {
+      return MultiByteToWideChar(codepage, 0, from, count, into, room);
+    };
+    const int k = split(text, n, out, capacity, kernel, system);
+    if (k >= 0) return k;
+  }
+  return MultiByteToWideChar(codepage, 0, text, length, out, capacity);
+}
+
+[[gnu::noinline]] int own_to_multibyte(UINT codepage, bool ascii_only, LPCWCH text, int length, LPSTR out,
+                                       int capacity) {
+  const size_t n = units_of(text, length);
+  if (n <= INT_MAX) {
+    auto kernel = [ascii_only](LPCWCH w, size_t count, LPSTR into, size_t room) {
+      return utf::utf16_to_utf8(w, count, into, room, ascii_only);
+    };
+    auto system = [codepage](LPCWCH from, int count, LPSTR into, int room) {
+      return WideCharToMultiByte(codepage, 0, from, count, into, room, nullptr, nullptr);
+    };
+    const int k = split(text, n, out, capacity, kernel, system);
+    if (k >= 0) return k;
+  }
+  return WideCharToMultiByte(codepage, 0, text, length, out, capacity, nullptr, nullptr);
+}
+
 }  // namespace
 
 int multibyte_to_wide(UINT codepage, DWORD flags, LPCCH text, int length, LPWSTR out, int capacity) {
-  auto system = [codepage](LPCCH from, int count, LPWSTR into, int room) {
-    return MultiByteToWideChar(codepage, 0, from, count, into, room);
-  };
   const Page page = page_of(codepage);
-  if (page != Page::Other && plain_call(flags, text, length, out, capacity)) {
-    const size_t n = units_of(text, length);
-    if (n <= INT_MAX) {
-      const bool ascii_only = page == Page::AsciiBased;
-      auto kernel = [ascii_only](LPCCH s, size_t count, LPWSTR into, size_t room) {
-        return utf::utf8_to_utf16(s, count, into, room, ascii_only);
-      };
-      const int k = split(text, n, out, capacity, kernel, system);
-      if (k >= 0) return k;
-    }
-  }
+  if (ours(page, length, capacity) && plain_call(flags, text, length, out, capacity))
+    return own_to_wide(codepage, page != Page::Utf8, text, length, out, capacity);
   return MultiByteToWideChar(codepage, flags, text, length, out, capacity);
 }
 
 int wide_to_multibyte(UINT codepage, DWORD flags, LPCWCH text, int length, LPSTR out, int capacity,
                       LPCCH default_char, LPBOOL used_default) {
-  auto system = [codepage](LPCWCH from, int count, LPSTR into, int room) {
-    return WideCharToMultiByte(codepage, 0, from, count, into, room, nullptr, nullptr);
-  };
   const Page page = page_of(codepage);
-  if (page != Page::Other && !default_char && !used_default && plain_call(flags, text, length, out, capacity)) {
-    const size_t n = units_of(text, length);
-    if (n <= INT_MAX) {
-      const bool ascii_only = page == Page::AsciiBased;
-      auto kernel = [ascii_only](LPCWCH w, size_t count, LPSTR into, size_t room) {
-        return utf::utf16_to_utf8(w, count, into, room, ascii_only);
-      };
-      const int k = split(text, n, out, capacity, kernel, system);
-      if (k >= 0) return k;
-    }
-  }
+  if (ours(page, length, capacity) && !default_char && !used_default && plain_call(flags, text, length, out, capacity))
+    return own_to_multibyte(codepage, page != Page::Utf8, text, length, out, capacity);
   return WideCharToMultiByte(codepage, flags, text, length, out, capacity, default_char, used_default);
 }
 

@@ -30,9 +30,9 @@ void store16(uint8_t *p, uint32_t v) {
 unsigned lowest_bit(unsigned mask) { return static_cast<unsigned>(__builtin_ctz(mask)); }
 #endif
 
-// The leading ASCII bytes of s[0, n), widened into out when writing. The
-// output must have room for n units: a block that holds a non-ASCII byte is
-// still stored whole, and its tail is overwritten by what comes next.
+// The leading ASCII bytes of s[0, n), widened into out (room for n units)
+// when writing. Nothing is written past the ASCII run: a caller may count on
+// its buffer's contents after the result.
 template <bool Write>
 size_t widen_ascii(const uint8_t *s, size_t n, uint8_t *out) {
   size_t i = 0;
@@ -41,11 +41,39 @@ size_t widen_ascii(const uint8_t *s, size_t n, uint8_t *out) {
   for (; i + 16 <= n; i += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
     const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(v));
+    if (mask) {
+      const size_t run = lowest_bit(mask);
+      if (Write)
+        for (size_t k = 0; k < run; ++k) store16(out + 2 * (i + k), s[i + k]);
+      return i + run;
+    }
     if (Write) {
       _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 2 * i), _mm_unpacklo_epi8(v, zero));
       _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 2 * i + 16), _mm_unpackhi_epi8(v, zero));
     }
-    if (mask) return i + lowest_bit(mask);
+  }
+  // The last 16 bytes as one block, overlapping what is done (and a text of
+  // 8 to 15 bytes as two blocks of 8): a short tail or a short text needs no
+  // byte-by-byte loop when it is all ASCII.
+  if (i < n && n >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + n - 16));
+    if (!_mm_movemask_epi8(v)) {
+      if (Write) {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 2 * (n - 16)), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 2 * (n - 16) + 16), _mm_unpackhi_epi8(v, zero));
+      }
+      return n;
+    }
+  } else if (n >= 8) {
+    const __m128i head = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s));
+    const __m128i tail = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s + n - 8));
+    if (!_mm_movemask_epi8(_mm_or_si128(head, tail))) {
+      if (Write) {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(head, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 2 * (n - 8)), _mm_unpacklo_epi8(tail, zero));
+      }
+      return n;
+    }
   }
 #else
   for (; i + 8 <= n; i += 8) {
@@ -61,8 +89,8 @@ size_t widen_ascii(const uint8_t *s, size_t n, uint8_t *out) {
   return i;
 }
 
-// The leading ASCII units of w[0, n), narrowed into out when writing; the
-// output must have room for n bytes, as above.
+// The leading ASCII units of w[0, n), narrowed into out (room for n bytes)
+// when writing; likewise nothing past the run.
 template <bool Write>
 size_t narrow_ascii(const uint8_t *w, size_t n, uint8_t *out) {
   size_t i = 0;
@@ -76,8 +104,33 @@ size_t narrow_ascii(const uint8_t *w, size_t n, uint8_t *out) {
     const __m128i ascii_b = _mm_cmpeq_epi16(_mm_and_si128(b, high), zero);
     // One bit per output byte: set where the unit is not ASCII.
     const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(ascii_a, ascii_b))) ^ 0xFFFFu;
+    if (mask) {
+      const size_t run = lowest_bit(mask);
+      if (Write)
+        for (size_t k = 0; k < run; ++k) out[i + k] = w[2 * (i + k)];
+      return i + run;
+    }
     if (Write) _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(a, b));
-    if (mask) return i + lowest_bit(mask);
+  }
+  // The last 16 units as one block, or a text of 8 to 15 units as two of 8,
+  // likewise.
+  if (i < n && n >= 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(w + 2 * (n - 16)));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(w + 2 * (n - 8)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(_mm_or_si128(a, b), high), zero)) == 0xFFFF) {
+      if (Write) _mm_storeu_si128(reinterpret_cast<__m128i *>(out + n - 16), _mm_packus_epi16(a, b));
+      return n;
+    }
+  } else if (n >= 8) {
+    const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i *>(w));
+    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i *>(w + 2 * (n - 8)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(_mm_or_si128(head, tail), high), zero)) == 0xFFFF) {
+      if (Write) {
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(head, head));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + n - 8), _mm_packus_epi16(tail, tail));
+      }
+      return n;
+    }
   }
 #else
   for (; i + 4 <= n; i += 4) {
@@ -167,6 +220,7 @@ Scan utf8_to_utf16_t(const uint8_t *s, size_t n, uint8_t *out, size_t cap) {
 bool is_high_surrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool is_low_surrogate(uint32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
+#if defined(__SSE2__)
 // UTF-8 bytes of one unit that is no surrogate.
 uint8_t *put_bmp(uint8_t *p, uint32_t u) {
   if (u < 0x80) {
@@ -182,7 +236,6 @@ uint8_t *put_bmp(uint8_t *p, uint32_t u) {
   return p;
 }
 
-#if defined(__SSE2__)
 unsigned bits_in_byte(unsigned x) {
   x = x - ((x >> 1) & 0x55);
   x = (x & 0x33) + ((x >> 2) & 0x33);

@@ -219,7 +219,9 @@ std::string describe(const Outcome<O> &o) {
 }
 
 // Runs `call(out, capacity)` into a buffer shifted by `shift` bytes, so
-// that 16-bit units can sit at odd addresses.
+// that 16-bit units can sit at odd addresses. The whole buffer is kept, two
+// units past the capacity too: nothing may be written after the result, as
+// callers may count on a zero they put there.
 template <class O, class Call>
 Outcome<O> run(Call call, int capacity, size_t shift) {
   std::vector<char> space((static_cast<size_t>(capacity) + 2) * sizeof(O) + 16, '\x5A');
@@ -229,10 +231,10 @@ Outcome<O> run(Call call, int capacity, size_t shift) {
   const DWORD e = GetLastError();
   std::basic_string<O> written;
   if (out) {
-    written.resize(static_cast<size_t>(capacity));
+    written.resize(static_cast<size_t>(capacity) + 2);
     std::memcpy(written.data(), out, written.size() * sizeof(O));
   }
-  return {r, r > 0 ? written.substr(0, static_cast<size_t>(r)) : std::basic_string<O>(), r > 0 ? 0 : e};
+  return {r, written, r > 0 ? 0 : e};
 }
 
 // Measure, convert with room to spare, with just enough room and with one
