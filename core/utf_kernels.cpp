@@ -281,6 +281,49 @@ void bmp_blocks(const uint8_t *w, size_t n, size_t &i, uint8_t *out, size_t &o, 
     i += 8;
   }
 }
+
+// The UTF-8 byte count of UTF-16 8 units at a time, surrogates included: a
+// pair counts 2 + 2, and a block is taken only when its high surrogates are
+// each followed by a low one and its low ones each preceded by a high one
+// (the last unit of a block may pair with the first of the next). Stops at a
+// block with a lone surrogate and near the end; a pair cut by the stop is
+// given back whole.
+void count_blocks(const uint8_t *w, size_t n, size_t &i, size_t &o) {
+  const __m128i top5 = _mm_set1_epi16(static_cast<short>(0xF800));
+  const __m128i top6 = _mm_set1_epi16(static_cast<short>(0xFC00));
+  const __m128i high = _mm_set1_epi16(static_cast<short>(0xD800));
+  const __m128i low = _mm_set1_epi16(static_cast<short>(0xDC00));
+  const __m128i top9 = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i zero = _mm_setzero_si128();
+  // Every unit counts 3, less one for each of: below 0x800, below 0x80, a
+  // surrogate. The lessening is summed in 16-bit lanes (at most 3 a block)
+  // and moved to `o` before a lane could overflow.
+  __m128i less = zero;
+  size_t blocks = 0;
+  auto settle = [&] {
+    const __m128i pairs = _mm_madd_epi16(less, _mm_set1_epi16(1));
+    alignas(16) int32_t lane[4];
+    _mm_store_si128(reinterpret_cast<__m128i *>(lane), pairs);
+    o += 24 * blocks + static_cast<size_t>(static_cast<int64_t>(lane[0]) + lane[1] + lane[2] + lane[3]);
+    less = zero, blocks = 0;
+  };
+  unsigned carry = 0;  // the previous block ended with a high surrogate
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(w + 2 * i));
+    const __m128i top = _mm_and_si128(v, top6);
+    const __m128i is_high = _mm_cmpeq_epi16(top, high), is_low = _mm_cmpeq_epi16(top, low);
+    const unsigned pairs = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(is_high, is_low)));
+    const unsigned highs = pairs & 0xFF, lows = pairs >> 8;
+    if ((((highs << 1) | carry) & 0xFF) != lows) break;
+    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, top9), zero);
+    const __m128i below_800 = _mm_cmpeq_epi16(_mm_and_si128(v, top5), zero);
+    less = _mm_add_epi16(less, _mm_add_epi16(_mm_add_epi16(ascii, below_800), _mm_or_si128(is_high, is_low)));
+    if (++blocks == 8192) settle();
+    carry = highs >> 7;
+  }
+  settle();
+  if (carry) i -= 1, o -= 2;
+}
 #endif
 
 template <bool Write, bool AsciiOnly>
@@ -295,42 +338,61 @@ Scan utf16_to_utf8_t(const uint8_t *w, size_t n, uint8_t *out, size_t cap) {
     if (u < 0x80) return {i, o, Stop::Full};
     if (AsciiOnly) return {i, o, Stop::Unusual};
 #if defined(__SSE2__)
-    bmp_blocks<Write>(w, n, i, out, o, cap);
+    if (Write)
+      bmp_blocks<Write>(w, n, i, out, o, cap);
+    else
+      count_blocks(w, n, i, o);
     if (i == n) return {i, o, Stop::Done};
     u = load16(w + 2 * i);
     if (u < 0x80) continue;
 #endif
-    // One by one up to the next block (a pair may reach one unit past it).
-    const size_t block_end = i + 8;
-    do {
-      size_t len, taken = 1;
-      if (u < 0x800) {
-        len = 2;
-      } else if (!is_high_surrogate(u) && !is_low_surrogate(u)) {
-        len = 3;
+    // One by one up to the next block, ASCII too (text that mixes scripts
+    // often; a pair may reach one unit past the block).
+    const size_t block_end = std::min(n, i + 32);
+    if (!Write) {  // counting: the byte count without a branch for it
+      while (i < block_end) {
+        u = load16(w + 2 * i);
+        if ((u & 0xF800) == 0xD800) {
+          if (!is_high_surrogate(u) || i + 1 >= n || !is_low_surrogate(load16(w + 2 * i + 2)))
+            return {i, o, Stop::Unusual};
+          i += 2, o += 4;
+        } else {
+          i += 1, o += 1 + (u >= 0x80) + (u >= 0x800);
+        }
+      }
+      continue;
+    }
+    for (;;) {
+      uint8_t *p = out + o;
+      if (u < 0x80) {
+        if (cap - o < 1) return {i, o, Stop::Full};
+        p[0] = static_cast<uint8_t>(u);
+        i += 1, o += 1;
+      } else if (u < 0x800) {
+        if (cap - o < 2) return {i, o, Stop::Full};
+        p[0] = static_cast<uint8_t>(0xC0 | (u >> 6));
+        p[1] = static_cast<uint8_t>(0x80 | (u & 0x3F));
+        i += 1, o += 2;
+      } else if ((u & 0xF800) != 0xD800) {
+        if (cap - o < 3) return {i, o, Stop::Full};
+        p[0] = static_cast<uint8_t>(0xE0 | (u >> 12));
+        p[1] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
+        p[2] = static_cast<uint8_t>(0x80 | (u & 0x3F));
+        i += 1, o += 3;
       } else {
         const uint32_t next = i + 1 < n ? load16(w + 2 * i + 2) : 0;
         if (!is_high_surrogate(u) || !is_low_surrogate(next)) return {i, o, Stop::Unusual};
+        if (cap - o < 4) return {i, o, Stop::Full};
         u = 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00);
-        len = 4, taken = 2;
+        p[0] = static_cast<uint8_t>(0xF0 | (u >> 18));
+        p[1] = static_cast<uint8_t>(0x80 | ((u >> 12) & 0x3F));
+        p[2] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
+        p[3] = static_cast<uint8_t>(0x80 | (u & 0x3F));
+        i += 2, o += 4;
       }
-      if (Write) {
-        if (cap - o < len) return {i, o, Stop::Full};
-        uint8_t *p = out + o;
-        if (len == 2) {
-          p[0] = static_cast<uint8_t>(0xC0 | (u >> 6));
-        } else if (len == 3) {
-          p[0] = static_cast<uint8_t>(0xE0 | (u >> 12));
-          p[1] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
-        } else {
-          p[0] = static_cast<uint8_t>(0xF0 | (u >> 18));
-          p[1] = static_cast<uint8_t>(0x80 | ((u >> 12) & 0x3F));
-          p[2] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
-        }
-        p[len - 1] = static_cast<uint8_t>(0x80 | (u & 0x3F));
-      }
-      i += taken, o += len;
-    } while (i < n && i < block_end && (u = load16(w + 2 * i)) >= 0x80);
+      if (i >= block_end) break;
+      u = load16(w + 2 * i);
+    }
   }
 }
 

@@ -149,10 +149,13 @@ Units units_ascii_lengths() {
   return r;
 }
 
+// Also after a Chinese character, so that the piece sits at every offset of
+// the blocks that start at the first non-ASCII unit.
 Units units_one_piece_everywhere(const std::vector<std::u16string> &pieces) {
   Units r;
   for (const std::u16string &piece : pieces)
-    for (size_t at = 0; at <= 40; ++at) r.push_back(ascii16(at) + piece + ascii16(40 - at));
+    for (size_t at = 0; at <= 40; ++at)
+      for (const char16_t *lead : {u"", u"\x4E2D"}) r.push_back(lead + ascii16(at) + piece + ascii16(40 - at));
   return r;
 }
 
