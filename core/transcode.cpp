@@ -34,18 +34,11 @@ inline Page page_of(UINT cp) {
   return Page::Other;
 }
 
-// Below this many bytes or units a single-byte page is converted faster by
-// the system's table than the own converters get going.
-constexpr int kSingleByteShortest = 64;
-
 // What the own converters take: anything in UTF-8 and the double-byte
-// pages; in the single-byte pages the conversion of longer texts, but not the
-// measure, which the system answers without reading the text (one unit a
-// byte, one byte a unit).
-bool ours(Page page, int length, int capacity) {
-  if (page == Page::SingleByte)
-    return capacity > 0 && (length == -1 || length >= kSingleByteShortest);
-  return page != Page::Other;
+// pages; in the single-byte pages the conversion, but not the measure, which
+// the system answers without reading the text.
+bool ours(Page page, int capacity) {
+  return page == Page::Utf8 || page == Page::DoubleByte || (page == Page::SingleByte && capacity > 0);
 }
 
 // The checks every fast case shares: plain flags, a text, a length of -1 (to
@@ -119,7 +112,7 @@ int split(const C *text, size_t n, O *out, int capacity, Kernel kernel, System s
 
 int multibyte_to_wide(UINT codepage, DWORD flags, LPCCH text, int length, LPWSTR out, int capacity) {
   const Page page = page_of(codepage);
-  if (ours(page, length, capacity) && plain_call(flags, text, length, out, capacity))
+  if (ours(page, capacity) && plain_call(flags, text, length, out, capacity))
     return own_to_wide(codepage, page != Page::Utf8, text, length, out, capacity);
   return MultiByteToWideChar(codepage, flags, text, length, out, capacity);
 }
@@ -127,7 +120,7 @@ int multibyte_to_wide(UINT codepage, DWORD flags, LPCCH text, int length, LPWSTR
 int wide_to_multibyte(UINT codepage, DWORD flags, LPCWCH text, int length, LPSTR out, int capacity,
                       LPCCH default_char, LPBOOL used_default) {
   const Page page = page_of(codepage);
-  if (ours(page, length, capacity) && !default_char && !used_default && plain_call(flags, text, length, out, capacity))
+  if (ours(page, capacity) && !default_char && !used_default && plain_call(flags, text, length, out, capacity))
     return own_to_multibyte(codepage, page != Page::Utf8, text, length, out, capacity);
   return WideCharToMultiByte(codepage, flags, text, length, out, capacity, default_char, used_default);
 }

@@ -329,23 +329,30 @@ void count_blocks(const uint8_t *w, size_t n, size_t &i, size_t &o) {
 template <bool Write, bool AsciiOnly>
 Scan utf16_to_utf8_t(const uint8_t *w, size_t n, uint8_t *out, size_t cap) {
   size_t i = 0, o = 0;
+  // A short text goes one by one from the start: the blocks would not pay
+  // for themselves.
+  const bool blocks = AsciiOnly || n >= 16;
   for (;;) {
-    const size_t room = Write ? cap - o : kNoLimit;
-    const size_t run = narrow_ascii<Write>(w + 2 * i, std::min(n - i, room), Write ? out + o : nullptr);
-    i += run, o += run;
-    if (i == n) return {i, o, Stop::Done};
-    uint32_t u = load16(w + 2 * i);
-    if (u < 0x80) return {i, o, Stop::Full};
-    if (AsciiOnly) return {i, o, Stop::Unusual};
+    if (!blocks && i == n) return {i, o, Stop::Done};
+    uint32_t u = blocks ? 0 : load16(w + 2 * i);
+    if (blocks) {
+      const size_t room = Write ? cap - o : kNoLimit;
+      const size_t run = narrow_ascii<Write>(w + 2 * i, std::min(n - i, room), Write ? out + o : nullptr);
+      i += run, o += run;
+      if (i == n) return {i, o, Stop::Done};
+      u = load16(w + 2 * i);
+      if (u < 0x80) return {i, o, Stop::Full};
+      if (AsciiOnly) return {i, o, Stop::Unusual};
 #if defined(__SSE2__)
-    if (Write)
-      bmp_blocks<Write>(w, n, i, out, o, cap);
-    else
-      count_blocks(w, n, i, o);
-    if (i == n) return {i, o, Stop::Done};
-    u = load16(w + 2 * i);
-    if (u < 0x80) continue;
+      if (Write)
+        bmp_blocks<Write>(w, n, i, out, o, cap);
+      else
+        count_blocks(w, n, i, o);
+      if (i == n) return {i, o, Stop::Done};
+      u = load16(w + 2 * i);
+      if (u < 0x80) continue;
 #endif
+    }
     // One by one up to the next block, ASCII too (text that mixes scripts
     // often; a pair may reach one unit past the block).
     const size_t block_end = std::min(n, i + 32);
