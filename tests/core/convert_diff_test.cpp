@@ -1,8 +1,10 @@
 // The library's conversions against the system's own, byte for byte: every
 // result, length, buffer-too-small error and replacement character must be
 // what MultiByteToWideChar / WideCharToMultiByte give for the same call.
+#include "temp_dir.hpp"
 #include "transcode.hpp"
 #include "xcore.h"
+#include "xfile.h"
 #include "xstring.h"
 
 #include <gtest/gtest.h>
@@ -392,6 +394,49 @@ TEST(SystemCall, FlagsDefaultsAndBadArgumentsAsTheSystemHasThem) {
   };
   for (const Case &c : cases) EXPECT_EQ(c.ours, c.theirs) << c.what;
   EXPECT_EQ(used_ours, used_theirs);
+}
+
+// A large UTF-16 file read as UTF-8 is converted piece by piece (pieces of
+// 1 MiB): the result must be the one conversion of the whole text, whatever
+// falls on a piece's edge.
+TEST(WholeFile, ReadInPiecesAsOneConversion) {
+  xCoreInit();
+  tarvo::test::TempDir dir;
+  const size_t piece_units = (1u << 20) / 2;
+  struct Case {
+    const char *what;
+    size_t at;  // where the odd piece goes, in units from the text's start
+    std::u16string odd;
+    bool odd_byte;  // one byte more at the file's end
+  };
+  const Case cases[] = {
+      {"plain", 0, u"", false},
+      {"a pair across the first edge", piece_units - 1, u"\xD83D\xDE00", false},
+      {"a pair across the second edge", 2 * piece_units - 1, u"\xD83D\xDE00", false},
+      {"a lone high surrogate before the edge", piece_units - 1, u"\xD83D" "a", false},
+      {"a lone low surrogate after the edge", piece_units, u"\xDE00", false},
+      {"a lone high surrogate at the end", SIZE_MAX, u"\xD83D", false},
+      {"an odd byte at the end", SIZE_MAX, u"\x4E2D", true},
+  };
+  for (const Case &c : cases) {
+    std::u16string text;
+    for (size_t i = 0; text.size() < 2 * piece_units + 1000; ++i) text += i % 9 ? u"text " : u"\x6587\x5B57 ";
+    text.insert(c.at == SIZE_MAX ? text.size() : c.at, c.odd);
+    std::string bytes = "\xFF\xFE" + std::string(reinterpret_cast<const char *>(text.data()), text.size() * 2);
+    if (c.odd_byte) bytes += 'x';
+    const std::wstring path = dir.file(L"big.txt");
+    tarvo::test::raw_write(path, bytes);
+    const auto *w = reinterpret_cast<const wchar_t *>(text.data());
+    const int k = WideCharToMultiByte(CP_UTF8, 0, w, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string expected(static_cast<size_t>(k), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w, static_cast<int>(text.size()), expected.data(), k, nullptr, nullptr);
+    for (int32_t charset : {1200, -2}) {
+      char *r = xFile_ReadAllU(tarvo::test::utf8(path).c_str(), charset);
+      EXPECT_EQ(xCore.iRetSize, expected.size()) << c.what << " charset " << charset;
+      EXPECT_TRUE(std::string(r, xCore.iRetSize) == expected && r[xCore.iRetSize] == 0) << c.what << " charset " << charset;
+      xCore_free(r);
+    }
+  }
 }
 
 }  // namespace
