@@ -3,7 +3,7 @@
 // ASCII runs (in the ANSI code pages that hold ASCII as it is) are converted
 // here, and whatever comes from the first unusual character on (invalid
 // sequences, lone surrogates, other code pages, any flag or default
-// character) is left to the system call. Every conversion of the library goes
+// character) is left to the system call. The library's conversions go
 // through these two.
 #pragma once
 
