@@ -110,6 +110,15 @@ int split(const C *text, size_t n, O *out, int capacity, Kernel kernel, System s
 
 }  // namespace
 
+int most_bytes_per_unit(UINT codepage) {
+  switch (page_of(codepage)) {
+    case Page::Utf8: return 3;
+    case Page::SingleByte: return 1;
+    case Page::DoubleByte: return 2;
+    default: return 0;
+  }
+}
+
 int multibyte_to_wide(UINT codepage, DWORD flags, LPCCH text, int length, LPWSTR out, int capacity) {
   const Page page = page_of(codepage);
   if (ours(page, capacity) && plain_call(flags, text, length, out, capacity))

@@ -15,4 +15,9 @@ int multibyte_to_wide(UINT codepage, DWORD flags, LPCCH text, int length, LPWSTR
 int wide_to_multibyte(UINT codepage, DWORD flags, LPCWCH text, int length, LPSTR out, int capacity,
                       LPCCH default_char, LPBOOL used_default);
 
+// The most bytes one UTF-16 unit becomes in the code page (UTF-8 3, a
+// single-byte page 1, a double-byte page 2), where it is known; else 0. In
+// all of these a byte becomes one unit at the most.
+int most_bytes_per_unit(UINT codepage);
+
 }  // namespace tarvo
