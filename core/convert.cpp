@@ -1,6 +1,7 @@
 // Conversions between multibyte code pages and UTF-16.
 #include "forms.hpp"
 #include "sized.hpp"
+#include "transcode.hpp"
 
 #include <windows.h>
 
@@ -26,6 +27,29 @@ Sized<T> allocated_empty() {
   return {r, 0};
 }
 
+// UTF-8 and the ANSI code pages have a known bound (a unit a byte one way, up
+// to three bytes a unit the other): one conversion into a buffer of that
+// size, a large unused tail given back, instead of a measuring call and a
+// converting one. Null when it cannot
+// be done so (then the two calls, which also report any failure).
+template <class O, class Convert>
+O *in_one_call(size_t cap, Convert convert, size_t &k) {
+  O *r = tarvo::alloc_result<O>(cap + 1);
+  if (!r) return nullptr;
+  const int got = convert(r, static_cast<int>(cap));
+  if (got <= 0) {
+    tarvo::release(r);
+    return nullptr;
+  }
+  k = static_cast<size_t>(got);
+  r[k] = 0;
+  // A short tail is not worth a move.
+  if (cap - k > cap / 4 && (cap - k) * sizeof(O) >= 256) {
+    if (void *smaller = xCore.realloc(r, (k + 1) * sizeof(O))) r = static_cast<O *>(smaller);
+  }
+  return r;
+}
+
 }  // namespace
 
 namespace tarvo {
@@ -35,11 +59,16 @@ Sized<wchar_t> m2w(const char *s, uint32_t cp, uint32_t len) {
   size_t n = len ? len : std::strlen(s);
   if (n == 0) return none<wchar_t>();
   if (n > INT_MAX) return allocated_empty<wchar_t>();
-  int k = MultiByteToWideChar(cp, 0, s, static_cast<int>(n), nullptr, 0);
+  if (most_bytes_per_unit(cp)) {
+    size_t units = 0;
+    auto convert = [&](wchar_t *r, int cap) { return multibyte_to_wide(cp, 0, s, static_cast<int>(n), r, cap); };
+    if (wchar_t *r = in_one_call<wchar_t>(n, convert, units)) return {r, units * 2};
+  }
+  int k = tarvo::multibyte_to_wide(cp, 0, s, static_cast<int>(n), nullptr, 0);
   if (k <= 0) return allocated_empty<wchar_t>();
   wchar_t *r = alloc_result<wchar_t>(static_cast<size_t>(k) + 1);
   if (!r) return none<wchar_t>();
-  k = MultiByteToWideChar(cp, 0, s, static_cast<int>(n), r, k);
+  k = tarvo::multibyte_to_wide(cp, 0, s, static_cast<int>(n), r, k);
   if (k < 0) k = 0;
   r[k] = 0;
   return {r, static_cast<size_t>(k) * 2};
@@ -50,11 +79,19 @@ Sized<char> w2m(const wchar_t *w, uint32_t cp, uint32_t len) {
   size_t units = len ? len / 2 : std::wcslen(w);
   if (units == 0) return none<char>();
   if (units > INT_MAX) return allocated_empty<char>();
-  int k = WideCharToMultiByte(cp, 0, w, static_cast<int>(units), nullptr, 0, nullptr, nullptr);
+  const size_t most = static_cast<size_t>(most_bytes_per_unit(cp));
+  if (most && units <= INT_MAX / most) {
+    size_t bytes = 0;
+    auto convert = [&](char *r, int cap) {
+      return wide_to_multibyte(cp, 0, w, static_cast<int>(units), r, cap, nullptr, nullptr);
+    };
+    if (char *r = in_one_call<char>(units * most, convert, bytes)) return {r, bytes};
+  }
+  int k = tarvo::wide_to_multibyte(cp, 0, w, static_cast<int>(units), nullptr, 0, nullptr, nullptr);
   if (k <= 0) return allocated_empty<char>();
   char *r = alloc_result<char>(static_cast<size_t>(k) + 1);
   if (!r) return none<char>();
-  k = WideCharToMultiByte(cp, 0, w, static_cast<int>(units), r, k, nullptr, nullptr);
+  k = tarvo::wide_to_multibyte(cp, 0, w, static_cast<int>(units), r, k, nullptr, nullptr);
   if (k < 0) k = 0;
   r[k] = 0;
   return {r, static_cast<size_t>(k)};

@@ -3,6 +3,7 @@
 
 #include "com_ref.hpp"
 #include "operation.hpp"
+#include "transcode.hpp"
 
 #include <cwchar>
 
@@ -26,11 +27,11 @@ HRESULT detail::ansi_to_slot(const char *text, VARIANT &slot, bool &owned) {
   slot.vt = VT_BSTR;
   slot.bstrVal = nullptr;
   if (!text) return S_OK;
-  const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  const int n = tarvo::multibyte_to_wide(CP_ACP, 0, text, -1, nullptr, 0);
   if (n <= 0) return HRESULT_FROM_WIN32(GetLastError());
   com::Bstr s(SysAllocStringLen(nullptr, static_cast<UINT>(n - 1)));
   if (!s.get()) return E_OUTOFMEMORY;
-  MultiByteToWideChar(CP_ACP, 0, text, -1, s.get(), n);
+  tarvo::multibyte_to_wide(CP_ACP, 0, text, -1, s.get(), n);
   slot.bstrVal = s.detach();
   owned = true;
   return S_OK;

@@ -3,6 +3,7 @@
 #include "arguments.hpp"
 #include "com_ref.hpp"
 #include "operation.hpp"
+#include "transcode.hpp"
 
 #include <cstdint>
 #include <cwchar>
@@ -42,11 +43,11 @@ HRESULT to_ansi_bstr(BSTR wide, BSTR *out) {
     *out = SysAllocStringByteLen("", 0);
     return *out ? S_OK : E_OUTOFMEMORY;
   }
-  const int n = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(len), nullptr, 0, nullptr, nullptr);
+  const int n = tarvo::wide_to_multibyte(CP_ACP, 0, wide, static_cast<int>(len), nullptr, 0, nullptr, nullptr);
   if (n <= 0) return HRESULT_FROM_WIN32(GetLastError());
   com::Bstr bytes(SysAllocStringByteLen(nullptr, static_cast<UINT>(n)));
   if (!bytes.get()) return E_OUTOFMEMORY;
-  WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(len), reinterpret_cast<char *>(bytes.get()), n,
+  tarvo::wide_to_multibyte(CP_ACP, 0, wide, static_cast<int>(len), reinterpret_cast<char *>(bytes.get()), n,
                       nullptr, nullptr);
   *out = bytes.detach();
   return S_OK;

@@ -16,6 +16,7 @@
 #include "forms.hpp"
 #include "registry.hpp"
 #include "runtime.hpp"
+#include "transcode.hpp"
 #include "wrap.hpp"
 #include "xstring.h"
 
@@ -81,11 +82,11 @@ class LuaArguments final : public disp::ArgumentSource {
     const char *s = api.lua_tolstring(L_, pos, &n);
     slot.vt = VT_BSTR;
     slot.bstrVal = nullptr;
-    const int wide = n ? MultiByteToWideChar(CP_UTF8, 0, s, static_cast<int>(n), nullptr, 0) : 0;
+    const int wide = n ? tarvo::multibyte_to_wide(CP_UTF8, 0, s, static_cast<int>(n), nullptr, 0) : 0;
     if (n && wide <= 0) return E_INVALIDARG;
     com::Bstr b(SysAllocStringLen(nullptr, static_cast<UINT>(wide)));
     if (!b.get()) return E_OUTOFMEMORY;
-    if (n) MultiByteToWideChar(CP_UTF8, 0, s, static_cast<int>(n), b.get(), wide);
+    if (n) tarvo::multibyte_to_wide(CP_UTF8, 0, s, static_cast<int>(n), b.get(), wide);
     slot.bstrVal = b.detach();
     owned = true;
     return S_OK;

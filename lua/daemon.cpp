@@ -14,6 +14,7 @@
 #include "cleanup.hpp"
 #include "forms.hpp"
 #include "registry.hpp"
+#include "transcode.hpp"
 #include "window_filter.hpp"
 #include "wrap.hpp"
 
@@ -170,12 +171,12 @@ const char *ansi_field(lua_State *L, int table, const char *name) {
   size_t n = 0;
   const char *s = api.lua_type(L, -1) == LUA_TSTRING ? api.lua_tolstring(L, -1, &n) : nullptr;
   if (!s) return nullptr;
-  int wide = n ? MultiByteToWideChar(CP_UTF8, 0, s, static_cast<int>(n), nullptr, 0) : 0;
+  int wide = n ? tarvo::multibyte_to_wide(CP_UTF8, 0, s, static_cast<int>(n), nullptr, 0) : 0;
   auto *w = static_cast<wchar_t *>(api.lua_newuserdata(L, (static_cast<size_t>(wide) + 1) * sizeof(wchar_t)));
-  MultiByteToWideChar(CP_UTF8, 0, s, static_cast<int>(n), w, wide);
-  int m = wide ? WideCharToMultiByte(CP_ACP, 0, w, wide, nullptr, 0, nullptr, nullptr) : 0;
+  tarvo::multibyte_to_wide(CP_UTF8, 0, s, static_cast<int>(n), w, wide);
+  int m = wide ? tarvo::wide_to_multibyte(CP_ACP, 0, w, wide, nullptr, 0, nullptr, nullptr) : 0;
   auto *a = static_cast<char *>(api.lua_newuserdata(L, static_cast<size_t>(m) + 1));
-  WideCharToMultiByte(CP_ACP, 0, w, wide, a, m, nullptr, nullptr);
+  tarvo::wide_to_multibyte(CP_ACP, 0, w, wide, a, m, nullptr, nullptr);
   a[m > 0 ? m : 0] = 0;
   return a;
 }

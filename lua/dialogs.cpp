@@ -2,6 +2,7 @@
 // that a script leaves out reach the dialogs as null, so their own defaults
 // apply; none of the dialogs has an owner window.
 #include "registry.hpp"
+#include "transcode.hpp"
 #include "wrap.hpp"
 #include "xdialog.h"
 
@@ -54,7 +55,7 @@ int font_dialog(lua_State *L) {
     return 1;
   }
   char face[LF_FACESIZE * 3 + 1] = {};
-  WideCharToMultiByte(CP_UTF8, 0, f->lfFaceName, -1, face, sizeof face - 1, nullptr, nullptr);
+  tarvo::wide_to_multibyte(CP_UTF8, 0, f->lfFaceName, -1, face, sizeof face - 1, nullptr, nullptr);
   push_new_table_or_raise(L, TableKind::Record);
   TableWriter t(L);
   t.set("Height", f->lfHeight);

@@ -2,6 +2,7 @@
 #include "registry.hpp"
 #include "scan.hpp"
 #include "text_codec.hpp"
+#include "transcode.hpp"
 #include "wrap.hpp"
 #include "xfile.h"
 #include "xstring.h"
@@ -17,9 +18,9 @@ namespace {
 constexpr int32_t kScriptCharset = 65001;
 
 std::string to_utf8(const std::wstring &w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  int n = tarvo::wide_to_multibyte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
   std::string s(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  if (n > 0) tarvo::wide_to_multibyte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
   return s;
 }
 

@@ -3,6 +3,7 @@
 
 #include "libxl.hpp"
 #include "runtime.hpp"
+#include "transcode.hpp"
 #include "xexcel.h"
 
 #include <windows.h>
@@ -19,14 +20,14 @@ bool to_utf8(const wchar_t *text, std::string &out) {
   out.clear();
   if (!text || !*text) return false;
   const int length = static_cast<int>(wcslen(text));
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  const int bytes = tarvo::wide_to_multibyte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return false;
   try {
     out.resize(static_cast<size_t>(bytes));
   } catch (...) {
     return false;
   }
-  WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), bytes, nullptr, nullptr);
+  tarvo::wide_to_multibyte(CP_UTF8, 0, text, length, out.data(), bytes, nullptr, nullptr);
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "text_codec.hpp"
 
 #include "allocated_empty.hpp"
+#include "transcode.hpp"
 
 #include <climits>
 #include <cstring>
@@ -49,14 +50,17 @@ Sized<char> narrow(const wchar_t *w, size_t units, UINT codepage) {
   size_t cap = units * kUtf8BytesPerUnit;
   char *r = tarvo::alloc_result<char>(cap + 1);
   if (!r) return {tarvo::empty_a(), 0};
-  int k = WideCharToMultiByte(CP_UTF8, 0, w, static_cast<int>(units), r, static_cast<int>(cap), nullptr, nullptr);
-  if (k < 0) k = 0;
-  r[k] = 0;
+  int k = tarvo::wide_to_multibyte(CP_UTF8, 0, w, static_cast<int>(units), r, static_cast<int>(cap), nullptr, nullptr);
+  return fitted(r, cap, k < 0 ? 0 : static_cast<size_t>(k));
+}
+
+Sized<char> fitted(char *r, size_t cap, size_t used) {
+  r[used] = 0;
   // Give back a large unused tail; a small one is not worth a move.
-  if (cap - static_cast<size_t>(k) > cap / 4) {
-    if (void *smaller = xCore.realloc(r, static_cast<size_t>(k) + 1)) r = static_cast<char *>(smaller);
+  if (cap - used > cap / 4) {
+    if (void *smaller = xCore.realloc(r, used + 1)) r = static_cast<char *>(smaller);
   }
-  return {r, static_cast<size_t>(k)};
+  return {r, used};
 }
 
 bool encode(Form form, const void *text, size_t len, int32_t charset, Encoded &out) {

@@ -45,6 +45,10 @@ Sized<void> decode(Form form, void *bytes, size_t n, int32_t charset);
 // can be bounded beforehand (UTF-8); a record allocation.
 Sized<char> narrow(const wchar_t *w, size_t units, UINT codepage);
 
+// A text of `used` bytes in a record allocation of cap + 1: terminated, and
+// a large unused tail given back.
+Sized<char> fitted(char *r, size_t cap, size_t used);
+
 // xFile_ReadAllU with its size handed back rather than published.
 Sized<char> read_all_utf8(const char *path, int32_t charset);
 
