@@ -1177,9 +1177,7 @@ class Application final : public View {
     set(L"SheetsInNewWorkbook", Value::of_number(3));
     app_->object = static_cast<IDispatch *>(this);
   }
-  ~Application() override {
-    app_->object = nullptr;
-  }
+  ~Application() override { app_->object = nullptr; }
   HRESULT usable() const override { return alive(); }
   const Members &members() const override {
     static const Members m(
