@@ -1,5 +1,9 @@
 #include "server.hpp"
 
+#include "journal.hpp"
+
+#include <atomic>
+#include <cwchar>
 #include <utility>
 
 namespace standin {
@@ -9,6 +13,8 @@ std::atomic<long> g_locks{0};
 constexpr unsigned long kIdleMilliseconds = 60000;
 DWORD g_server_thread = 0;
 DWORD g_regcls = REGCLS_SINGLEUSE;
+const CLSID *g_active_class = nullptr;
+std::atomic<int> g_applications{0};
 
 // A multiple-use server stays for the next client when its last object goes
 // (a creation arriving while it shut down would fail); only idleness ends it.
@@ -89,6 +95,33 @@ int run_local_server(const CLSID &clsid, ClassFactory &factory) {
 
 void ActiveRegistration::add(IUnknown *object, const CLSID &clsid) {
   if (!cookie_) RegisterActiveObject(object, clsid, ACTIVEOBJECT_WEAK, &cookie_);
+}
+
+void ActiveRegistration::add(IUnknown *object) {
+  if (g_active_class) add(object, *g_active_class);
+}
+
+void set_active_class(const CLSID &clsid) { g_active_class = &clsid; }
+
+ApplicationPresence::ApplicationPresence(IUnknown *application, void (*first)()) {
+  if (g_applications++ == 0) {
+    reset_observations();
+    if (first) first();
+  }
+  active_.add(application);
+}
+
+ApplicationPresence::~ApplicationPresence() { --g_applications; }
+
+bool command_line_holds(const wchar_t *command_line, const wchar_t *word) {
+  return command_line && wcsstr(command_line, word);
+}
+
+int run_application_server(Creator create, const CLSID &active, const CLSID &served) {
+  ClassFactory factory(create);
+  set_active_class(active);
+  set_local_server_registration(REGCLS_MULTIPLEUSE);
+  return run_local_server(served, factory);
 }
 
 void ActiveRegistration::revoke() {

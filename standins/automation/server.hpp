@@ -58,15 +58,47 @@ int run_local_server(const CLSID &clsid, ClassFactory &factory);
 // a minute without calls, not when its last object goes).
 void set_local_server_registration(DWORD regcls);
 
+// A stand-in application's local server, its whole wWinMain: one process
+// serves every creation of `served` (REGCLS_MULTIPLEUSE), and its
+// application objects register in the running-object table under `active`.
+int run_application_server(Creator create, const CLSID &active, const CLSID &served);
+
+// Whether a server's command line holds `word` (which class it was started
+// for: "local", "wps").
+bool command_line_holds(const wchar_t *command_line, const wchar_t *word);
+
+// The class under which this process's application objects register in the
+// running-object table: a local server's; in-process servers have none.
+void set_active_class(const CLSID &clsid);
+
 // The running-object table entry of a server's application object.
 class ActiveRegistration {
  public:
   void add(IUnknown *object, const CLSID &clsid);
+  // Under the process's active class, when it has one.
+  void add(IUnknown *object);
   void revoke();
   ~ActiveRegistration() { revoke(); }
 
  private:
   DWORD cookie_ = 0;
+};
+
+// What a stand-in application object is while it lives: the first one alive
+// in the process starts the journal, faults and counters afresh (and runs
+// `first`, for a model of its own to start afresh too), and each is in the
+// running-object table under the process's active class until it quits
+// (`revoke`) or goes.
+class ApplicationPresence {
+ public:
+  explicit ApplicationPresence(IUnknown *application, void (*first)() = nullptr);
+  ~ApplicationPresence();
+  ApplicationPresence(const ApplicationPresence &) = delete;
+  ApplicationPresence &operator=(const ApplicationPresence &) = delete;
+  void revoke() { active_.revoke(); }
+
+ private:
+  ActiveRegistration active_;
 };
 
 }  // namespace standin

@@ -6,6 +6,6 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   using namespace standin::test_model;
   standin::ClassFactory factory(create_application);
-  register_active_as(kLocalClsid);
+  standin::set_active_class(kLocalClsid);
   return standin::run_local_server(kLocalClsid, factory);
 }

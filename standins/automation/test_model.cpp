@@ -10,8 +10,6 @@
 namespace standin::test_model {
 namespace {
 
-const CLSID *g_active_clsid = nullptr;
-
 std::wstring describe(const VARIANT &v) {
   wchar_t buf[64];
   switch (v.vt) {
@@ -152,7 +150,7 @@ class Application final : public Object, public IPersistFile {
  public:
   Application() : books_(make<Books>()) {
     register_deferred_texts(kDeferredCode, L"TarvoTest", L"Deferred failure");
-    if (g_active_clsid) active_.add(static_cast<IDispatch *>(this), *g_active_clsid);
+    active_.add(static_cast<IDispatch *>(this));
   }
   const Members &members() const override {
     static const Members m{
@@ -263,7 +261,5 @@ HRESULT create_application(REFIID iid, void **out) {
   auto app = make<Application>();
   return static_cast<IDispatch *>(app.get())->QueryInterface(iid, out);
 }
-
-void register_active_as(const CLSID &clsid) { g_active_clsid = &clsid; }
 
 }  // namespace standin::test_model

@@ -17,10 +17,6 @@ inline constexpr CLSID kLocalClsid = {
 // Creates an application object.
 HRESULT create_application(REFIID iid, void **out);
 
-// The server program's application registers itself in the running-object
-// table under this class (until Quit).
-void register_active_as(const CLSID &clsid);
-
 // Codes the failure members use.
 inline constexpr HRESULT kDeferredCode = static_cast<HRESULT>(0x800A03EC);
 

@@ -1,5 +1,5 @@
-// Small conversions the stand-in applications share: a client's value as an
-// integer, and file names as the applications keep them.
+// Small conversions the stand-in applications share: a client's value as a
+// number, and file names as the applications keep them.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +20,17 @@ inline std::optional<int32_t> int_of(const VARIANT &v) {
   if (FAILED(VariantChangeType(out.get(), const_cast<VARIANT *>(&v), 0, VT_I4))) return std::nullopt;
   return out->lVal;
 }
+
+// The value as a double the way automation coerces it; none when it cannot
+// be one.
+inline std::optional<double> real_of(const VARIANT &v) {
+  tarvo::com::Variant out;
+  if (FAILED(VariantChangeType(out.get(), const_cast<VARIANT *>(&v), 0, VT_R8))) return std::nullopt;
+  return out->dblVal;
+}
+
+inline bool is_text(const VARIANT &v) { return v.vt == VT_BSTR; }
+inline bool is_object(const VARIANT &v) { return v.vt == VT_DISPATCH || v.vt == VT_UNKNOWN; }
 
 // A path made absolute (the name as given when the system cannot).
 inline std::wstring full_path(const std::wstring &path) {

@@ -1,5 +1,7 @@
 #include "book_file.hpp"
 
+#include "file_text.hpp"
+
 #include <windows.h>
 
 #include <cwchar>
@@ -10,56 +12,23 @@ namespace {
 
 constexpr const wchar_t *kMagic = L"tarvo-book";
 
-std::wstring escape(const std::wstring &s) {
-  std::wstring out;
-  for (wchar_t c : s) {
-    switch (c) {
-      case L'\\': out += L"\\\\"; break;
-      case L'\t': out += L"\\t"; break;
-      case L'\n': out += L"\\n"; break;
-      case L'\r': out += L"\\r"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
-std::wstring unescape(const std::wstring &s) {
-  std::wstring out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != L'\\' || i + 1 == s.size()) {
-      out += s[i];
-      continue;
-    }
-    const wchar_t c = s[++i];
-    out += c == L't' ? L'\t' : c == L'n' ? L'\n' : c == L'r' ? L'\r' : c;
-  }
-  return out;
-}
-
-std::wstring number(double d) {
-  wchar_t buf[40];
-  swprintf(buf, 40, L"%.17g", d);
-  return buf;
-}
-
 std::wstring cell_name(int r, int c) { return column_letters(c) + std::to_wstring(r); }
 
 // A value as "<n|s|b|e>\t<payload>".
 std::wstring typed(const Value &v) {
   switch (v.kind) {
-    case Kind::number: return L"n\t" + number(v.number);
+    case Kind::number: return L"n\t" + number_text(v.number);
     case Kind::boolean: return std::wstring(L"b\t") + (v.number ? L"1" : L"0");
-    case Kind::error: return L"e\t" + escape(v.text);
-    default: return L"s\t" + escape(v.text);
+    case Kind::error: return L"e\t" + escaped(v.text);
+    default: return L"s\t" + escaped(v.text);
   }
 }
 
 Value untyped(const std::wstring &kind, const std::wstring &payload) {
   if (kind == L"n") return Value::of_number(wcstod(payload.c_str(), nullptr));
   if (kind == L"b") return Value::of_bool(payload == L"1");
-  if (kind == L"e") return Value::of_error(unescape(payload).c_str());
-  return Value::of_text(unescape(payload));
+  if (kind == L"e") return Value::of_error(unescaped(payload).c_str());
+  return Value::of_text(unescaped(payload));
 }
 
 void style_lines(std::wostringstream &out, const std::wstring &at, const Style &s) {
@@ -67,8 +36,8 @@ void style_lines(std::wostringstream &out, const std::wstring &at, const Style &
   auto line = [&](const wchar_t *key, const std::wstring &value) {
     out << L"style\t" << at << L'\t' << key << L'\t' << value << L'\n';
   };
-  if (s.font_name != d.font_name) line(L"font", escape(s.font_name));
-  if (s.font_size != d.font_size) line(L"size", number(s.font_size));
+  if (s.font_name != d.font_name) line(L"font", escaped(s.font_name));
+  if (s.font_size != d.font_size) line(L"size", number_text(s.font_size));
   if (s.bold) line(L"bold", L"1");
   if (s.italic) line(L"italic", L"1");
   if (s.strikethrough) line(L"strike", L"1");
@@ -81,7 +50,7 @@ void style_lines(std::wostringstream &out, const std::wstring &at, const Style &
 
 void apply_style(Style &s, const std::wstring &key, const std::wstring &value) {
   const long n = wcstol(value.c_str(), nullptr, 10);
-  if (key == L"font") s.font_name = unescape(value);
+  if (key == L"font") s.font_name = unescaped(value);
   else if (key == L"size") s.font_size = wcstod(value.c_str(), nullptr);
   else if (key == L"bold") s.bold = n != 0;
   else if (key == L"italic") s.italic = n != 0;
@@ -91,17 +60,6 @@ void apply_style(Style &s, const std::wstring &key, const std::wstring &value) {
   else if (key == L"interior") s.interior_color = n;
   else if (key == L"border") s.border_color = n;
   else if (key == L"wrap") s.wrap = n != 0;
-}
-
-std::vector<std::wstring> split_tabs(const std::wstring &line) {
-  std::vector<std::wstring> f;
-  size_t start = 0;
-  for (;;) {
-    const size_t tab = line.find(L'\t', start);
-    f.push_back(line.substr(start, tab == std::wstring::npos ? std::wstring::npos : tab - start));
-    if (tab == std::wstring::npos) return f;
-    start = tab + 1;
-  }
 }
 
 std::optional<std::pair<int, int>> cell_at(const std::wstring &name) {
@@ -116,37 +74,24 @@ bool save_book(const Book &book, const std::wstring &path, std::wstring &error) 
   std::wostringstream out;
   out << kMagic << L"\t1\n";
   out << L"format\t" << book.file_format << L'\n';
-  if (!book.password.empty()) out << L"password\t" << escape(book.password) << L'\n';
+  if (!book.password.empty()) out << L"password\t" << escaped(book.password) << L'\n';
   out << L"active\t" << book.index_of(book.active) << L'\n';
   for (const auto &sheet : book.sheets) {
-    out << L"sheet\t" << escape(sheet->name) << L'\n';
+    out << L"sheet\t" << escaped(sheet->name) << L'\n';
     for (const auto &[at, cell] : sheet->cells) {
       const std::wstring name = cell_name(at.first, at.second);
-      if (!cell.formula.empty()) out << L"cell\t" << name << L"\tf\t" << escape(cell.formula) << L'\n';
+      if (!cell.formula.empty()) out << L"cell\t" << name << L"\tf\t" << escaped(cell.formula) << L'\n';
       else if (cell.value.kind != Kind::empty) out << L"cell\t" << name << L'\t' << typed(cell.value) << L'\n';
-      if (cell.format != L"General") out << L"numfmt\t" << name << L'\t' << escape(cell.format) << L'\n';
+      if (cell.format != L"General") out << L"numfmt\t" << name << L'\t' << escaped(cell.format) << L'\n';
       style_lines(out, name, cell.style);
-      if (cell.comment) out << L"comment\t" << name << L'\t' << escape(*cell.comment) << L'\n';
+      if (cell.comment) out << L"comment\t" << name << L'\t' << escaped(*cell.comment) << L'\n';
     }
-    for (const auto &[row, height] : sheet->row_heights) out << L"rowheight\t" << row << L'\t' << number(height) << L'\n';
-    for (const auto &[col, width] : sheet->col_widths) out << L"colwidth\t" << col << L'\t' << number(width) << L'\n';
+    for (const auto &[row, height] : sheet->row_heights) out << L"rowheight\t" << row << L'\t' << number_text(height) << L'\n';
+    for (const auto &[col, width] : sheet->col_widths) out << L"colwidth\t" << col << L'\t' << number_text(width) << L'\n';
     for (const auto &[key, value] : sheet->page)
       if (!(page_setup_defaults().at(key) == value)) out << L"page\t" << key << L'\t' << typed(value) << L'\n';
   }
-  const std::wstring text = out.str();
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
-
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    error = L"Cannot write the file " + path;
-    return false;
-  }
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-  CloseHandle(file);
-  if (!ok || written != utf8.size()) {
+  if (!write_file(path, utf8(out.str()))) {
     error = L"Cannot write the file " + path;
     return false;
   }
@@ -155,39 +100,29 @@ bool save_book(const Book &book, const std::wstring &path, std::wstring &error) 
 
 bool load_book(Book &book, const std::wstring &path, std::wstring &error) {
   error = L"Cannot find the file " + path;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size{};
-  std::string utf8;
-  bool read = GetFileSizeEx(file, &size) && size.QuadPart < (1LL << 30);
-  if (read) {
-    utf8.resize(static_cast<size_t>(size.QuadPart));
-    DWORD got = 0;
-    read = utf8.empty() || (ReadFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &got, nullptr) && got == utf8.size());
-  }
-  CloseHandle(file);
+  std::string bytes;
+  const FileRead read = read_file(path, bytes, 1ull << 30);
+  if (read == FileRead::not_opened) return false;
   error = L"The file format or extension of " + path + L" is not valid";
-  if (!read) return false;
-  const int chars = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring text(static_cast<size_t>(chars), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), chars);
+  if (read != FileRead::done) return false;
+  const std::wstring text = wide(bytes);
 
   std::wistringstream in(text);
   std::wstring line;
   if (!std::getline(in, line)) return false;
   if (!line.empty() && line.back() == L'\r') line.pop_back();
-  if (split_tabs(line).front() != kMagic) return false;
+  if (tab_fields(line).front() != kMagic) return false;
 
   std::vector<std::shared_ptr<Sheet>> sheets;
   int active = 1;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == L'\r') line.pop_back();
-    const auto f = split_tabs(line);
+    const auto f = tab_fields(line);
     const std::wstring &kind = f[0];
     if (kind == L"format" && f.size() > 1) book.file_format = _wtoi(f[1].c_str());
-    else if (kind == L"password" && f.size() > 1) book.password = unescape(f[1]);
+    else if (kind == L"password" && f.size() > 1) book.password = unescaped(f[1]);
     else if (kind == L"active" && f.size() > 1) active = _wtoi(f[1].c_str());
-    else if (kind == L"sheet" && f.size() > 1) sheets.push_back(std::make_shared<Sheet>(unescape(f[1])));
+    else if (kind == L"sheet" && f.size() > 1) sheets.push_back(std::make_shared<Sheet>(unescaped(f[1])));
     if (sheets.empty() || f.size() < 3) continue;
     Sheet &sheet = *sheets.back();
     if (kind == L"rowheight") sheet.row_heights[_wtoi(f[1].c_str())] = wcstod(f[2].c_str(), nullptr);
@@ -197,14 +132,14 @@ bool load_book(Book &book, const std::wstring &path, std::wstring &error) {
     if (!at) continue;
     Cell &cell = sheet.at(at->first, at->second);
     if (kind == L"cell" && f.size() > 3) {
-      if (f[2] == L"f") cell.formula = unescape(f[3]);
+      if (f[2] == L"f") cell.formula = unescaped(f[3]);
       else cell.value = untyped(f[2], f[3]);
     } else if (kind == L"numfmt") {
-      cell.format = unescape(f[2]);
+      cell.format = unescaped(f[2]);
     } else if (kind == L"style" && f.size() > 3) {
       apply_style(cell.style, f[2], f[3]);
     } else if (kind == L"comment") {
-      cell.comment = unescape(f[2]);
+      cell.comment = unescaped(f[2]);
     }
     sheet.tidy(at->first, at->second);
   }

@@ -2,11 +2,11 @@
 
 #include "book_file.hpp"
 #include "excel_standin.hpp"
+#include "arguments.hpp"
 #include "journal.hpp"
 #include "model.hpp"
 #include "server.hpp"
 
-#include <atomic>
 #include <cmath>
 #include <optional>
 
@@ -17,52 +17,13 @@ using AppPtr = std::shared_ptr<App>;
 using BookPtr = std::shared_ptr<Book>;
 using SheetPtr = std::shared_ptr<Sheet>;
 
-const CLSID *g_active_clsid = nullptr;
-std::atomic<int> g_applications{0};
-
 // Most cells one call fills or returns; whole columns of a sheet are more
 // than a stand-in needs to materialise.
 constexpr long long kMostCells = 1 << 22;
 constexpr long long kMostFilled = 1 << 16;
 
-const Param kOpt{VT_VARIANT, true};
-std::vector<Param> optional_params(size_t n) { return std::vector<Param>(n, kOpt); }
-
 HRESULT refuse(Invocation &call, const std::wstring &what) {
   return call.raise(kRefused, L"Spreadsheet stand-in", what.c_str());
-}
-
-bool is_text(const VARIANT &v) { return v.vt == VT_BSTR; }
-bool is_object(const VARIANT &v) { return v.vt == VT_DISPATCH || v.vt == VT_UNKNOWN; }
-
-std::optional<int32_t> int_of(const VARIANT &v) {
-  Variant out;
-  if (FAILED(VariantChangeType(out.get(), const_cast<VARIANT *>(&v), 0, VT_I4))) return std::nullopt;
-  return out->lVal;
-}
-
-std::optional<double> real_of(const VARIANT &v) {
-  Variant out;
-  if (FAILED(VariantChangeType(out.get(), const_cast<VARIANT *>(&v), 0, VT_R8))) return std::nullopt;
-  return out->dblVal;
-}
-
-bool flag_of(const Invocation &call, size_t i, bool fallback) {
-  if (!call.given(i)) return fallback;
-  Variant out;
-  if (FAILED(VariantChangeType(out.get(), const_cast<VARIANT *>(&call.arg(i)), 0, VT_BOOL))) return fallback;
-  return out->boolVal != VARIANT_FALSE;
-}
-
-std::wstring full_path(const std::wstring &path) {
-  wchar_t buf[MAX_PATH * 4];
-  const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH * 4, buf, nullptr);
-  return n && n < MAX_PATH * 4 ? std::wstring(buf, n) : path;
-}
-
-std::wstring file_part(const std::wstring &path) {
-  const size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 // ---- Values between the model and VARIANTs ----
@@ -996,12 +957,7 @@ class Sheets final : public View {
   HRESULT count(Invocation &call) { call.set_i4(static_cast<int32_t>(book_->sheets.size())); return S_OK; }
   // Item(index or name): 1-based, names case-insensitive.
   HRESULT item(Invocation &call) {
-    SheetPtr sheet;
-    if (is_text(call.arg(0))) {
-      sheet = book_->find(call.text(0));
-    } else if (auto i = int_of(call.arg(0)); i && *i >= 1 && static_cast<size_t>(*i) <= book_->sheets.size()) {
-      sheet = book_->sheets[*i - 1];
-    }
+    const SheetPtr sheet = find_item(call.arg(0), book_->sheets, named_as<Sheet>);
     if (!sheet) return DISP_E_BADINDEX;
     return answer<Worksheet>(call, app_, sheet);
   }
@@ -1125,7 +1081,7 @@ class Workbook final : public View {
   // Close(SaveChanges, Filename): saves first when asked (to Filename when
   // given); unsaved changes are otherwise dropped.
   HRESULT close(Invocation &call) {
-    if (flag_of(call, 0, false)) {
+    if (bool_arg(call, 0, false)) {
       HRESULT hr = call.given(1) ? save_as_from(call) : save(call);
       if (FAILED(hr)) return hr;
     }
@@ -1175,13 +1131,7 @@ class Workbooks final : public View {
   HRESULT count(Invocation &call) { call.set_i4(static_cast<int32_t>(app_->books.size())); return S_OK; }
   // Item(index or name): 1-based, names case-insensitive.
   HRESULT item(Invocation &call) {
-    BookPtr book;
-    if (is_text(call.arg(0))) {
-      for (const auto &b : app_->books)
-        if (_wcsicmp(b->name.c_str(), call.text(0)) == 0) book = b;
-    } else if (auto i = int_of(call.arg(0)); i && *i >= 1 && static_cast<size_t>(*i) <= app_->books.size()) {
-      book = app_->books[*i - 1];
-    }
+    const BookPtr book = find_item(call.arg(0), app_->books, named_as<Book>, Pick::last);
     if (!book) return DISP_E_BADINDEX;
     return answer<Workbook>(call, app_, book);
   }
@@ -1204,7 +1154,7 @@ class Workbooks final : public View {
     book->app = app_.get();
     book->full_name = path;
     book->name = file_part(path);
-    book->read_only = flag_of(call, 2, false);
+    book->read_only = bool_arg(call, 2, false);
     app_->books.push_back(book);
     app_->active = book.get();
     return answer<Workbook>(call, app_, book);
@@ -1220,19 +1170,14 @@ class Workbooks final : public View {
 class Application final : public View {
  public:
   explicit Application(bool wps) : View(std::make_shared<App>(wps)) {
-    if (g_applications++ == 0) reset_observations();
     set(L"Visible", Value::of_bool(false));
     set(L"DisplayAlerts", Value::of_bool(true));
     set(L"ScreenUpdating", Value::of_bool(true));
     set(L"Caption", Value::of_text(wps ? L"WPS Spreadsheets (stand-in)" : L"Microsoft Excel (stand-in)"));
     set(L"SheetsInNewWorkbook", Value::of_number(3));
-    if (g_active_clsid) active_.add(static_cast<IDispatch *>(this), *g_active_clsid);
     app_->object = static_cast<IDispatch *>(this);
   }
-  ~Application() override {
-    app_->object = nullptr;
-    --g_applications;
-  }
+  ~Application() override { app_->object = nullptr; }
   HRESULT usable() const override { return alive(); }
   const Members &members() const override {
     static const Members m(
@@ -1284,11 +1229,11 @@ class Application final : public View {
     while (!app_->books.empty()) app_->close(app_->books.back().get());
     app_->clipboard = Clipboard{};
     app_->quit = true;
-    active_.revoke();
+    presence_.revoke();
     return S_OK;
   }
 
-  ActiveRegistration active_;
+  ApplicationPresence presence_{static_cast<IDispatch *>(this)};
   friend class Workbooks;
 };
 
@@ -1310,7 +1255,5 @@ HRESULT Workbooks::add(Invocation &call) {
 
 HRESULT create_excel(REFIID iid, void **out) { return make_as<Application>(iid, out, false); }
 HRESULT create_wps(REFIID iid, void **out) { return make_as<Application>(iid, out, true); }
-
-void register_active_as(const CLSID &clsid) { g_active_clsid = &clsid; }
 
 }  // namespace standin::excel

@@ -7,16 +7,11 @@
 #include "objects.hpp"
 #include "server.hpp"
 
-#include <cwchar>
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR command_line, int) {
-  const bool wps = command_line && wcsstr(command_line, L"wps");
-  const bool local_only = command_line && wcsstr(command_line, L"local");
   using namespace standin::excel;
+  const bool wps = standin::command_line_holds(command_line, L"wps");
+  const bool local_only = standin::command_line_holds(command_line, L"local");
   const CLSID &active = wps ? kWpsClsid : kExcelClsid;
-  const CLSID &clsid = local_only ? (wps ? kWpsLocalClsid : kExcelLocalClsid) : active;
-  standin::ClassFactory factory(wps ? create_wps : create_excel);
-  register_active_as(active);
-  standin::set_local_server_registration(REGCLS_MULTIPLEUSE);
-  return standin::run_local_server(clsid, factory);
+  const CLSID &served = local_only ? (wps ? kWpsLocalClsid : kExcelLocalClsid) : active;
+  return standin::run_application_server(wps ? create_wps : create_excel, active, served);
 }

@@ -1,5 +1,7 @@
 #include "objects.hpp"
 
+#include "arguments.hpp"
+#include "file_text.hpp"
 #include "journal.hpp"
 #include "model.hpp"
 #include "outlook_standin.hpp"
@@ -12,12 +14,8 @@
 namespace standin::outlook {
 namespace {
 
-const CLSID *g_active_clsid = nullptr;
-std::atomic<int> g_applications{0};
 std::atomic<int> g_started{0};
 std::atomic<bool> g_refuse_start{false};
-
-const Param kOpt{VT_VARIANT, true};
 
 HRESULT refuse(Invocation &call, const std::wstring &what) {
   return call.raise(kRefused, L"Mail client stand-in", what.c_str());
@@ -28,45 +26,6 @@ void set_date(Invocation &call, double date) {
   VariantClear(&r);
   r.vt = VT_DATE;
   r.date = date;
-}
-
-std::wstring file_part(const std::wstring &path) {
-  const size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-bool write_file(const std::wstring &path, const std::string &bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                  written == bytes.size();
-  CloseHandle(h);
-  return ok;
-}
-
-bool read_file(const std::wstring &path, std::string &bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (64 << 20);
-  if (ok) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD got = 0;
-    ok = bytes.empty() || (ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                           got == bytes.size());
-  }
-  CloseHandle(h);
-  return ok;
-}
-
-std::string utf8(const std::wstring &w) {
-  std::string s(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr),
-                '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), s.data(), static_cast<int>(s.size()),
-                      nullptr, nullptr);
-  return s;
 }
 
 // The 0-based place of the 1-based index `i` in a list of `n`, if there is one.
@@ -259,7 +218,7 @@ class AttachmentsView final : public ListView {
   HRESULT add(Invocation &call) {
     const std::wstring path = call.text(0);
     std::string bytes;
-    if (path.empty() || !read_file(path, bytes)) return refuse(call, L"Cannot find this file. Verify the path and file name are correct.");
+    if (path.empty() || read_file(path, bytes, 64 << 20) != FileRead::done) return refuse(call, L"Cannot find this file. Verify the path and file name are correct.");
     const std::wstring file = file_part(path);
     std::wstring shown = file;
     if (call.given(3) && call.arg(3).vt == VT_BSTR && call.arg(3).bstrVal) shown = call.arg(3).bstrVal;
@@ -759,15 +718,7 @@ const Members &FolderView::members() const {
 
 class Application final : public Object {
  public:
-  Application() {
-    if (g_applications++ == 0) {
-      reset_observations();
-      reset_mailbox();
-    }
-    ++g_started;
-    if (g_active_clsid) active_.add(static_cast<IDispatch *>(this), *g_active_clsid);
-  }
-  ~Application() override { --g_applications; }
+  Application() { ++g_started; }
   HRESULT usable() const override { return quit_ ? RPC_E_DISCONNECTED : S_OK; }
   const Members &members() const override {
     static const Members m(
@@ -806,7 +757,7 @@ class Application final : public Object {
   }
   HRESULT quit(Invocation &) {
     quit_ = true;
-    active_.revoke();
+    presence_.revoke();
     return S_OK;
   }
   // _Deliver(Folder, SenderName, SenderAddress [, Class]): a received item
@@ -835,7 +786,8 @@ class Application final : public Object {
   }
 
   bool quit_ = false;
-  ActiveRegistration active_;
+  // The first application of the process starts a fresh mailbox too.
+  ApplicationPresence presence_{static_cast<IDispatch *>(this), reset_mailbox};
 };
 
 }  // namespace
@@ -847,7 +799,5 @@ HRESULT create_outlook(REFIID iid, void **out) {
   }
   return make_as<Application>(iid, out);
 }
-
-void register_active_as(const CLSID &clsid) { g_active_clsid = &clsid; }
 
 }  // namespace standin::outlook

@@ -11,8 +11,4 @@ namespace standin::outlook {
 // A new application object carrying one reference, asked for `iid`.
 HRESULT create_outlook(REFIID iid, void **out);
 
-// Application objects of this process register in the running-object table
-// under this class (the local server's), until Quit.
-void register_active_as(const CLSID &clsid);
-
 }  // namespace standin::outlook

@@ -7,13 +7,9 @@
 #include "outlook_standin.hpp"
 #include "server.hpp"
 
-#include <cwchar>
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR command_line, int) {
   using namespace standin::outlook;
-  const bool local_only = command_line && wcsstr(command_line, L"local");
-  standin::ClassFactory factory(create_outlook);
-  register_active_as(kOutlookClsid);
-  standin::set_local_server_registration(REGCLS_MULTIPLEUSE);
-  return standin::run_local_server(local_only ? kOutlookLocalClsid : kOutlookClsid, factory);
+  const bool local_only = standin::command_line_holds(command_line, L"local");
+  return standin::run_application_server(create_outlook, kOutlookClsid,
+                                         local_only ? kOutlookLocalClsid : kOutlookClsid);
 }

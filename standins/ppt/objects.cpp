@@ -1,12 +1,12 @@
 #include "objects.hpp"
 
+#include "app_view.hpp"
+#include "arguments.hpp"
 #include "journal.hpp"
 #include "ppt_standin.hpp"
 #include "server.hpp"
 #include "show_model.hpp"
-#include "values.hpp"
 
-#include <atomic>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -19,10 +19,6 @@ using ShowPtr = std::shared_ptr<Presentation>;
 using SlidePtr = std::shared_ptr<SlideModel>;
 using ShapePtr = std::shared_ptr<ShapeModel>;
 
-const CLSID *g_active_clsid = nullptr;
-std::atomic<int> g_applications{0};
-
-const Param kOpt{VT_VARIANT, true};
 const Param kI4{VT_I4};
 const Param kR8{VT_R8};
 const Param kOptI4{VT_I4, true};
@@ -39,15 +35,9 @@ HRESULT refuse(Invocation &call, const std::wstring &what) {
 template <class T>
 std::shared_ptr<T> item_by_key(Invocation &call, const std::vector<std::shared_ptr<T>> &items,
                                const wchar_t *collection, HRESULT &hr) {
-  if (call.arg(0).vt == VT_BSTR) {
-    for (const auto &item : items)
-      if (_wcsicmp(item->name.c_str(), call.text(0)) == 0) return item;
-    hr = refuse(call, std::wstring(collection) + L".Item : Item " + call.text(0) + L" not found.");
-    return nullptr;
-  }
-  const auto i = int_of(call.arg(0));
-  if (i && *i >= 1 && static_cast<size_t>(*i) <= items.size()) return items[*i - 1];
-  hr = refuse(call, std::wstring(collection) + L".Item : Integer out of range.");
+  if (auto found = find_item(call.arg(0), items, named_as<T>)) return found;
+  hr = refuse(call, std::wstring(collection) + (is_text(call.arg(0)) ? L".Item : Item " + std::wstring(call.text(0)) + L" not found."
+                                                                    : std::wstring(L".Item : Integer out of range.")));
   return nullptr;
 }
 
@@ -55,14 +45,7 @@ int32_t tri_state(bool b) { return b ? -1 : 0; }  // msoTrue, msoFalse
 
 // ---- Base of the views ----
 
-class View : public Object {
- public:
-  explicit View(AppPtr app) : app_(std::move(app)) {}
-  HRESULT usable() const override { return app_->quit ? RPC_E_DISCONNECTED : S_OK; }
-
- protected:
-  AppPtr app_;
-};
+using View = AppView<App>;
 
 // A view of something on a slide: answers while the slide is part of an
 // open presentation of a running application.
@@ -821,15 +804,10 @@ class Presentations final : public View {
     const ShowPtr found = item_by_key(call, app_->presentations, L"Presentations", hr);
     return found ? one(call, found) : hr;
   }
-  static bool tri_flag(const Invocation &call, size_t i, bool fallback) {
-    if (!call.given(i)) return fallback;
-    auto v = int_of(call.arg(i));
-    return v ? *v != 0 : fallback;
-  }
   // Add(WithWindow = msoTrue)
   HRESULT add(Invocation &call) {
     ShowPtr p = app_->new_presentation();
-    p->has_window = tri_flag(call, 0, true);
+    p->has_window = flag_arg(call, 0, true);
     return one(call, p);
   }
   // Open(FileName, ReadOnly, Untitled, WithWindow): a file of ours; one
@@ -837,7 +815,7 @@ class Presentations final : public View {
   // copy without a file.
   HRESULT open(Invocation &call) {
     const std::wstring path = full_path(call.text(0));
-    const bool untitled = tri_flag(call, 2, false);
+    const bool untitled = flag_arg(call, 2, false);
     if (!untitled)
       for (const auto &p : app_->presentations)
         if (_wcsicmp(p->full_name.c_str(), path.c_str()) == 0) return one(call, p);
@@ -853,8 +831,8 @@ class Presentations final : public View {
       p->name = file_part(path);
       --app_->next_untitled;
     }
-    p->read_only = tri_flag(call, 1, false);
-    p->has_window = tri_flag(call, 3, true);
+    p->read_only = flag_arg(call, 1, false);
+    p->has_window = flag_arg(call, 3, true);
     return one(call, p);
   }
 };
@@ -864,13 +842,10 @@ class Presentations final : public View {
 class Application final : public View {
  public:
   Application() : View(std::make_shared<App>()) {
-    if (g_applications++ == 0) reset_observations();
     Variant &caption = fields_[L"Caption"];
     caption->vt = VT_BSTR;
     caption->bstrVal = SysAllocString(L"PowerPoint (stand-in)");
-    if (g_active_clsid) active_.add(static_cast<IDispatch *>(this), *g_active_clsid);
   }
-  ~Application() override { --g_applications; }
   const Members &members() const override {
     static const Members m(
         {
@@ -931,19 +906,17 @@ class Application final : public View {
     while (!app_->presentations.empty()) app_->close(app_->presentations.back().get());
     app_->clipboard.clear();
     app_->quit = true;
-    active_.revoke();
+    presence_.revoke();
     return S_OK;
   }
 
   bool visible_ = false;
   int32_t alerts_ = 2;
-  ActiveRegistration active_;
+  ApplicationPresence presence_{static_cast<IDispatch *>(this)};
 };
 
 }  // namespace
 
 HRESULT create_application(REFIID iid, void **out) { return make_as<Application>(iid, out); }
-
-void register_active_as(const CLSID &clsid) { g_active_clsid = &clsid; }
 
 }  // namespace standin::ppt

@@ -12,8 +12,4 @@ namespace standin::ppt {
 // A new application object carrying one reference, asked for `iid`.
 HRESULT create_application(REFIID iid, void **out);
 
-// Application objects of this process register in the running-object table
-// under this class (the local server's), until Quit.
-void register_active_as(const CLSID &clsid);
-
 }  // namespace standin::ppt

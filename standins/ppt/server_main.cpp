@@ -7,8 +7,5 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   using namespace standin::ppt;
-  standin::ClassFactory factory(create_application);
-  register_active_as(kPptClsid);
-  standin::set_local_server_registration(REGCLS_MULTIPLEUSE);
-  return standin::run_local_server(kPptClsid, factory);
+  return standin::run_application_server(create_application, kPptClsid, kPptClsid);
 }

@@ -1,10 +1,11 @@
 #include "show_model.hpp"
 
+#include "file_text.hpp"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <cwchar>
-#include <fstream>
 #include <sstream>
 
 namespace standin::ppt {
@@ -83,52 +84,8 @@ namespace {
 
 constexpr const wchar_t *kMagic = L"tarvo-show\t1";
 
-// Text fields keep tabs, line ends and backslashes as two-character escapes.
-constexpr std::pair<wchar_t, wchar_t> kEscapes[] = {{L'\\', L'\\'}, {L'\t', L't'}, {L'\n', L'n'}, {L'\r', L'r'}};
-
-std::wstring escaped(const std::wstring &s) {
-  std::wstring out;
-  for (wchar_t c : s) {
-    auto e = std::find_if(std::begin(kEscapes), std::end(kEscapes), [c](auto p) { return p.first == c; });
-    if (e == std::end(kEscapes)) out += c;
-    else out += {L'\\', e->second};
-  }
-  return out;
-}
-
-std::wstring unescaped(const std::wstring &s) {
-  std::wstring out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    wchar_t c = s[i];
-    if (c == L'\\' && i + 1 < s.size()) {
-      const wchar_t code = s[++i];
-      auto e = std::find_if(std::begin(kEscapes), std::end(kEscapes), [code](auto p) { return p.second == code; });
-      c = e == std::end(kEscapes) ? code : e->first;
-    }
-    out += c;
-  }
-  return out;
-}
-
-std::wstring num(double d) {
-  wchar_t buf[40];
-  swprintf(buf, 40, L"%.17g", d);
-  return buf;
-}
-
-std::vector<std::wstring> fields_of(const std::wstring &line) {
-  std::vector<std::wstring> out;
-  size_t start = 0;
-  for (;;) {
-    const size_t tab = line.find(L'\t', start);
-    out.push_back(line.substr(start, tab - start));
-    if (tab == std::wstring::npos) return out;
-    start = tab + 1;
-  }
-}
-
 std::wstring text_fields(const TextModel &t) {
-  return escaped(t.text) + L"\t" + escaped(t.font_name) + L"\t" + escaped(t.far_east_name) + L"\t" + num(t.size) +
+  return escaped(t.text) + L"\t" + escaped(t.font_name) + L"\t" + escaped(t.far_east_name) + L"\t" + number_text(t.size) +
          L"\t" + std::to_wstring(t.color) + L"\t" + std::to_wstring(t.alignment);
 }
 
@@ -144,28 +101,14 @@ bool read_text(const std::vector<std::wstring> &f, size_t at, TextModel &t) {
   return true;
 }
 
-std::string utf8(const std::wstring &w) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-std::wstring wide(const std::string &s) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-  return out;
-}
-
 void write_shape(std::wostringstream &out, const ShapeModel &s) {
-  out << L"shape\t" << s.type << L'\t' << escaped(s.name) << L'\t' << num(s.left) << L'\t' << num(s.top) << L'\t'
-      << num(s.width) << L'\t' << num(s.height) << L'\t' << num(s.rotation) << L'\t' << s.orientation << L'\t'
+  out << L"shape\t" << s.type << L'\t' << escaped(s.name) << L'\t' << number_text(s.left) << L'\t' << number_text(s.top) << L'\t'
+      << number_text(s.width) << L'\t' << number_text(s.height) << L'\t' << number_text(s.rotation) << L'\t' << s.orientation << L'\t'
       << (s.has_text_frame ? 1 : 0) << L'\n';
   if (s.has_text_frame) out << L"text\t" << text_fields(s.text) << L'\n';
   const LineModel &l = s.line;
-  out << L"line\t" << num(l.weight) << L'\t' << l.fore << L'\t' << l.back << L'\t' << l.dash << L'\t' << l.style
-      << L'\t' << l.pattern << L'\t' << num(l.transparency);
+  out << L"line\t" << number_text(l.weight) << L'\t' << l.fore << L'\t' << l.back << L'\t' << l.dash << L'\t' << l.style
+      << L'\t' << l.pattern << L'\t' << number_text(l.transparency);
   for (int32_t v : l.begin) out << L'\t' << v;
   for (int32_t v : l.end) out << L'\t' << v;
   out << L'\n';
@@ -209,9 +152,7 @@ bool save_show(const Presentation &show, const std::wstring &path, std::wstring 
     out << L"slide\t" << slide->layout << L'\t' << escaped(slide->name) << L'\n';
     for (const auto &shape : slide->shapes) write_shape(out, *shape);
   }
-  std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
-  const std::string bytes = utf8(out.str());
-  if (!file || !file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !file.flush()) {
+  if (!write_file(path, utf8(out.str()))) {
     error = L"PowerPoint could not save the file: " + path;
     return false;
   }
@@ -219,14 +160,12 @@ bool save_show(const Presentation &show, const std::wstring &path, std::wstring 
 }
 
 bool load_show(Presentation &show, const std::wstring &path, std::wstring &error) {
-  std::ifstream file(path.c_str(), std::ios::binary);
-  if (!file) {
+  std::string bytes;
+  if (read_file(path, bytes, 1ull << 30) == FileRead::not_opened) {
     error = L"PowerPoint could not open the file: " + path;
     return false;
   }
-  std::stringstream bytes;
-  bytes << file.rdbuf();
-  std::wistringstream in(wide(bytes.str()));
+  std::wistringstream in(wide(bytes));
   std::wstring line;
   auto next = [&] {
     if (!std::getline(in, line)) return false;
@@ -240,7 +179,7 @@ bool load_show(Presentation &show, const std::wstring &path, std::wstring &error
   std::vector<std::shared_ptr<SlideModel>> slides;
   std::shared_ptr<ShapeModel> shape;
   while (next()) {
-    const auto f = fields_of(line);
+    const auto f = tab_fields(line);
     if (f[0] == L"slide" && f.size() >= 3) {
       auto slide = std::make_shared<SlideModel>();
       slide->layout = static_cast<int32_t>(wcstol(f[1].c_str(), nullptr, 10));

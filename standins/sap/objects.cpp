@@ -1,5 +1,6 @@
 #include "objects.hpp"
 
+#include "arguments.hpp"
 #include "journal.hpp"
 #include "sap_standin.hpp"
 #include "screen.hpp"
@@ -12,8 +13,6 @@ namespace standin::sap {
 namespace {
 
 using NodePtr = std::shared_ptr<Node>;
-
-const Param kOpt{VT_VARIANT, true};
 
 HRESULT refuse(Invocation &call, const std::wstring &what) {
   return call.raise(kRefused, L"Stand-in GUI", what.c_str());

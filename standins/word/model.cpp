@@ -1,5 +1,7 @@
 #include "model.hpp"
 
+#include "file_text.hpp"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -321,66 +323,6 @@ void Document::insert_table(const std::shared_ptr<Table> &table) {
 
 // ---- The document file ----
 
-namespace {
-
-std::string utf8(const std::wstring &w) {
-  if (w.empty()) return {};
-  std::string out(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-  return out;
-}
-
-std::wstring wide(const std::string &s) {
-  if (s.empty()) return {};
-  std::wstring out(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0)), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), static_cast<int>(out.size()));
-  return out;
-}
-
-std::wstring escaped(const std::wstring &s) {
-  std::wstring out;
-  for (wchar_t c : s) {
-    switch (c) {
-      case L'\\': out += L"\\\\"; break;
-      case L'\t': out += L"\\t"; break;
-      case L'\n': out += L"\\n"; break;
-      case L'\r': out += L"\\r"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
-std::wstring unescaped(const std::wstring &s) {
-  std::wstring out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == L'\\' && i + 1 < s.size()) {
-      const wchar_t c = s[++i];
-      out += c == L't' ? L'\t' : c == L'n' ? L'\n' : c == L'r' ? L'\r' : c;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
-}
-
-std::vector<std::wstring> fields(const std::wstring &line) {
-  std::vector<std::wstring> out;
-  size_t start = 0;
-  for (size_t tab; (tab = line.find(L'\t', start)) != std::wstring::npos; start = tab + 1)
-    out.push_back(line.substr(start, tab - start));
-  out.push_back(line.substr(start));
-  return out;
-}
-
-std::wstring number(double d) {
-  wchar_t buf[40];
-  swprintf(buf, 40, L"%.17g", d);
-  return buf;
-}
-
-}  // namespace
-
 bool save_document(const Document &doc, const std::wstring &path, std::wstring &error) {
   std::wstring out = L"tarvo-doc\t1\n";
   size_t start = 0;
@@ -393,29 +335,22 @@ bool save_document(const Document &doc, const std::wstring &path, std::wstring &
   for (const auto *list : {&doc.inline_shapes, &doc.shapes})
     for (const auto &s : *list)
       out += L"shape\t" + std::wstring(s->is_inline ? L"inline" : L"float") + L"\t" + std::to_wstring(s->type) + L"\t" +
-             number(s->left) + L"\t" + number(s->top) + L"\t" + number(s->width) + L"\t" + number(s->height) + L"\t" +
+             number_text(s->left) + L"\t" + number_text(s->top) + L"\t" + number_text(s->width) + L"\t" + number_text(s->height) + L"\t" +
              std::to_wstring(s->anchor) + L"\t" + escaped(s->title) + L"\t" + escaped(s->class_type) + L"\t" +
              escaped(s->prog_id) + L"\t" + escaped(s->label) + L"\n";
-  FILE *f = _wfopen(path.c_str(), L"wb");
-  if (!f) {
+  if (!write_file(path, utf8(out))) {
     error = L"The file could not be written.";
     return false;
   }
-  const std::string bytes = utf8(out);
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok ? true : (error = L"The file could not be written.", false);
+  return true;
 }
 
 bool load_document(Document &doc, const std::wstring &path, std::wstring &error) {
-  FILE *f = _wfopen(path.c_str(), L"rb");
-  if (!f) {
+  std::string bytes;
+  if (read_file(path, bytes, 1ull << 30) == FileRead::not_opened) {
     error = L"This file could not be found.";
     return false;
   }
-  std::string bytes;
-  char buf[65536];
-  for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
-  std::fclose(f);
   const std::wstring all = wide(bytes);
   if (all.rfind(L"tarvo-doc\t1\n", 0) != 0 && all.rfind(L"tarvo-doc\t1\r\n", 0) != 0) {
     error = L"The file is not a document of this application.";
@@ -430,7 +365,7 @@ bool load_document(Document &doc, const std::wstring &path, std::wstring &error)
     if (nl == std::wstring::npos) nl = all.size();
     std::wstring line = all.substr(start, nl - start);
     if (!line.empty() && line.back() == L'\r') line.pop_back();
-    const auto v = fields(line);
+    const auto v = tab_fields(line);
     if (v[0] == L"para" && v.size() >= 3) {
       const std::wstring text = unescaped(v[2]) + kParagraphMark;
       Attr attr;

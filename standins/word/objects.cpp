@@ -1,20 +1,18 @@
 #include "objects.hpp"
 
+#include "app_view.hpp"
+#include "arguments.hpp"
 #include "journal.hpp"
 #include "model.hpp"
 #include "server.hpp"
 #include "word_standin.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <optional>
 
 namespace standin::word {
 namespace {
-
-const CLSID *g_active_clsid = nullptr;
-std::atomic<int> g_applications{0};
 
 // The word processor's own error numbers, raised as scodes 0x800Axxxx.
 constexpr HRESULT kNoDocument = static_cast<HRESULT>(0x800A1098);   // 4248
@@ -25,47 +23,10 @@ constexpr HRESULT kNoMember = static_cast<HRESULT>(0x800A1735);     // 5941
 constexpr HRESULT kTypeMismatch = static_cast<HRESULT>(0x800A000D); // 13
 constexpr int32_t kUndefined = 9999999;  // wdUndefined: characters differ
 
-const Param kOpt{VT_VARIANT, true};
-std::vector<Param> optional_params(size_t n) { return std::vector<Param>(n, kOpt); }
-
 HRESULT refuse(Invocation &call, HRESULT code, const std::wstring &what) {
   return call.raise(code, L"Word stand-in", what.c_str());
 }
 
-bool is_text(const VARIANT &v) { return v.vt == VT_BSTR; }
-
-std::optional<int32_t> int_of(const VARIANT &v) {
-  Variant out;
-  if (FAILED(VariantChangeType(out.get(), const_cast<VARIANT *>(&v), 0, VT_I4))) return std::nullopt;
-  return out->lVal;
-}
-std::optional<double> real_of(const VARIANT &v) {
-  Variant out;
-  if (FAILED(VariantChangeType(out.get(), const_cast<VARIANT *>(&v), 0, VT_R8))) return std::nullopt;
-  return out->dblVal;
-}
-int32_t int_arg(const Invocation &call, size_t i, int32_t fallback) {
-  if (!call.given(i)) return fallback;
-  return int_of(call.arg(i)).value_or(fallback);
-}
-double real_arg(const Invocation &call, size_t i, double fallback) {
-  if (!call.given(i)) return fallback;
-  return real_of(call.arg(i)).value_or(fallback);
-}
-bool flag_arg(const Invocation &call, size_t i, bool fallback) { return int_arg(call, i, fallback ? -1 : 0) != 0; }
-std::wstring text_arg(const Invocation &call, size_t i) {
-  return call.given(i) && is_text(call.arg(i)) ? call.text(i) : L"";
-}
-
-std::wstring full_path(const std::wstring &path) {
-  wchar_t buf[MAX_PATH * 4];
-  const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH * 4, buf, nullptr);
-  return n && n < MAX_PATH * 4 ? std::wstring(buf, n) : path;
-}
-std::wstring file_part(const std::wstring &path) {
-  const size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 std::wstring folder_part(const std::wstring &path) {
   const size_t slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? L"" : path.substr(0, slash);
@@ -101,14 +62,7 @@ using AppPtr = std::shared_ptr<App>;
 
 // ---- Base of the views ----
 
-class View : public Object {
- public:
-  explicit View(AppPtr app) : app_(std::move(app)) {}
-  HRESULT usable() const override { return app_->quit ? RPC_E_DISCONNECTED : S_OK; }
-
- protected:
-  AppPtr app_;
-};
+using View = AppView<App>;
 
 // A view on one open document.
 class DocView : public View {
@@ -1166,13 +1120,10 @@ class Documents final : public View {
   HRESULT count(Invocation &call) { call.set_i4(static_cast<int32_t>(app_->docs.size())); return S_OK; }
   // Item(index or name): 1-based; a name matches Name or FullName, case-insensitively.
   HRESULT item(Invocation &call) {
-    DocumentPtr doc;
-    if (is_text(call.arg(0))) {
-      for (const auto &d : app_->docs)
-        if (_wcsicmp(d->name.c_str(), call.text(0)) == 0 || _wcsicmp(d->full_name.c_str(), call.text(0)) == 0) doc = d;
-    } else if (auto i = int_of(call.arg(0)); i && *i >= 1 && static_cast<size_t>(*i) <= app_->docs.size()) {
-      doc = app_->docs[static_cast<size_t>(*i - 1)];
-    }
+    const auto named = [](const Document &d, const wchar_t *name) {
+      return named_as(d, name) || _wcsicmp(d.full_name.c_str(), name) == 0;
+    };
+    const DocumentPtr doc = find_item(call.arg(0), app_->docs, named, Pick::last);
     if (!doc) return refuse(call, kNoMember, L"The requested member of the collection does not exist.");
     return answer<DocumentObject>(call, app_, doc);
   }
@@ -1217,7 +1168,6 @@ class Documents final : public View {
 class Application final : public View {
  public:
   Application() : View(std::make_shared<App>()) {
-    if (g_applications++ == 0) reset_observations();
     fields_[L"Visible"]->vt = VT_BOOL;
     fields_[L"Visible"]->boolVal = VARIANT_FALSE;
     fields_[L"DisplayAlerts"]->vt = VT_I4;
@@ -1226,9 +1176,7 @@ class Application final : public View {
     fields_[L"ScreenUpdating"]->boolVal = VARIANT_TRUE;
     fields_[L"Caption"]->vt = VT_BSTR;
     fields_[L"Caption"]->bstrVal = SysAllocString(L"Word");
-    if (g_active_clsid) active_.add(static_cast<IDispatch *>(this), *g_active_clsid);
   }
-  ~Application() override { --g_applications; }
   const Members &members() const override {
     static const Members m(
         {
@@ -1263,17 +1211,15 @@ class Application final : public View {
   HRESULT quit(Invocation &) {
     while (!app_->docs.empty()) app_->close(app_->docs.back());
     app_->quit = true;
-    active_.revoke();
+    presence_.revoke();
     return S_OK;
   }
 
-  ActiveRegistration active_;
+  ApplicationPresence presence_{static_cast<IDispatch *>(this)};
 };
 
 }  // namespace
 
 HRESULT create_word(REFIID iid, void **out) { return make_as<Application>(iid, out); }
-
-void register_active_as(const CLSID &clsid) { g_active_clsid = &clsid; }
 
 }  // namespace standin::word

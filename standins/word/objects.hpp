@@ -12,8 +12,4 @@ namespace standin::word {
 // asked for `iid`.
 HRESULT create_word(REFIID iid, void **out);
 
-// Application objects of this process register in the running-object table
-// under this class (the local server's), until Quit.
-void register_active_as(const CLSID &clsid);
-
 }  // namespace standin::word

@@ -6,13 +6,8 @@
 #include "server.hpp"
 #include "word_standin.hpp"
 
-#include <cwchar>
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR command_line, int) {
   using namespace standin::word;
-  const bool local_only = command_line && wcsstr(command_line, L"local");
-  standin::ClassFactory factory(create_word);
-  register_active_as(kWordClsid);
-  standin::set_local_server_registration(REGCLS_MULTIPLEUSE);
-  return standin::run_local_server(local_only ? kWordLocalClsid : kWordClsid, factory);
+  const bool local_only = standin::command_line_holds(command_line, L"local");
+  return standin::run_application_server(create_word, kWordClsid, local_only ? kWordLocalClsid : kWordClsid);
 }
