@@ -47,7 +47,8 @@ class Child {
  public:
   explicit Child(const std::wstring &program, const std::wstring &arguments = L"") {
     std::wstring line = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
       CloseHandle(pi_.hThread);
   }
