@@ -25,7 +25,7 @@ using Units = std::vector<std::u16string>;
 
 // ---- inputs --------------------------------------------------------------
 
-// Any value, surrogates and overlong-free, in the 1 to 4 bytes of its size.
+// Any value, surrogates too, in its shortest form of 1 to 4 bytes.
 std::string utf8_of(uint32_t cp) {
   if (cp < 0x80) return std::string(1, static_cast<char>(cp));
   const int n = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
@@ -54,8 +54,8 @@ std::vector<S> lengths() {
 }
 
 // The lengths above; then each piece inside 40 ASCII units at every position,
-// and at the very end, after each lead (a Chinese lead puts it at every offset of the blocks that
-// start at the first non-ASCII unit).
+// and at the very end, after each lead (a Chinese lead puts it at every offset
+// of the blocks that start at the first non-ASCII unit).
 template <class S>
 std::vector<S> everywhere(const std::vector<S> &pieces, const std::vector<S> &leads = {S()}) {
   std::vector<S> r = lengths<S>();
