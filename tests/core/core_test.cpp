@@ -92,13 +92,7 @@ TEST(CoreOps, ImeDisableTwiceThenEnableRestores) {
 }
 
 TEST_F(Core, ConversionsReportBytesPassZerosGiveTheEmptyStringForNothingAndShareNoSize) {
-  for (std::string text : {"\xe4\xb8\xad", "\xf0\x9f\x98\x80", "\xf3\xb0\x80\x80"}) {
-    std::wstring w = take(xCore_U2W(text.c_str(), 0), 2);
-    EXPECT_EQ(w.size(), text.size() == 3 ? 1u : 2u);
-    EXPECT_EQ(take(xCore_W2U(w.c_str(), static_cast<uint32_t>(w.size() * 2)), 1), text);
-  }
-  EXPECT_EQ(take(xCore_M2W("\xd6\xd0", 936, 0), 2), L"\x4E2D") << "the Chinese code page";
-  EXPECT_EQ(take(xCore_W2M(L"\x4E2D", 936, 0), 1), "\xd6\xd0");
+  // What each code page makes of a text is the differential test's: here the length 0 (to the zero) and A2U.
   EXPECT_EQ(take(xCore_A2U("a\0b", 3), 1), std::string("a\0b", 3)) << "the zero is converted too";
   EXPECT_EQ(take(xCore_U2W("a\xff" "b\xc3", 0), 2).find(L'\xFFFD'), 1u) << "invalid UTF-8";
   size_t before = counter().allocated();

@@ -85,14 +85,22 @@ test("BoolToString styles and StringToBool words", function()
   for i, word in ipairs(said) do eq(T.StringToBool(word), i <= 9, word) end  -- the first nine mean true
 end)
 
-test("MD5 of text in its modes and of files under UTF-8 names", function()
-  eq(T.MD5("abc", "ansi") .. T.MD5("a\0b"), "900150983CD24FB0D6963F7D28E17F72" .. "70350F6027BCE3713F6B76473084309B")
+-- Sizes around the 56-byte length slot and the 64-byte block; files of more than one 1024-byte chunk, with bytes
+-- that text mode would change, under UTF-8 names; missing files, folders and other types give "".
+test("MD5 of text in its modes and of files", function()
+  eq(T.MD5("abc", "ansi") .. T.MD5("a\0b") .. T.MD5(nil), "900150983CD24FB0D6963F7D28E17F72" ..
+     "70350F6027BCE3713F6B76473084309B" .. "D41D8CD98F00B204E9800998ECF8427E")
   eq(T.MD5("中文", "Unicode") .. T.MD5("中文", "other"),
      "73C6C8CD2F94355EF015E5265D5E65B1" .. "A7BAC2239FCDCB3A067903D8077C4A07")
+  for size, digest in pairs({[55] = "04364420E25C512FD958A70738AA8F72", [56] = "668A72D5BA17F08E62DABCAFAD6DB14B",
+                             [63] = "7DC2CA208106A2F703567BDFF99D8981", [64] = "C1BB4F81D892B2D57947682AEB252456",
+                             [65] = "1BC932052302D074BDEC39795FE00CF6", [120] = "FB98667F98096DE92620B64F46E1C5B5"}) do
+    eq(T.MD5(string.rep("x", size)), digest, size)
+  end
   with_temp_dir(function(dir)
-    T.File_WriteAll(dir .. "\\数据 é.bin", string.rep("x", 5000))
-    eq(T.MD5_File(dir .. "\\数据 é.bin") .. T.MD5_File(dir .. "\\missing.bin") .. T.MD5_File({}),
-       "A6BB7BDE3251CA2D810D32DADD9E8AE7")
+    T.File_WriteAll(dir .. "\\数据 é.bin", string.rep("a\n\26", 2000))
+    eq(T.MD5_File(dir .. "\\数据 é.bin") .. T.MD5_File(dir .. "\\missing.bin") .. T.MD5_File(dir) .. T.MD5_File({}),
+       "FD680094AE27061AD4B847AEE147DBE6")
   end)
 end)
 

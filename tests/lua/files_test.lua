@@ -42,24 +42,18 @@ test("existence, copies and folder trees; a search's failing store", function()
   end)
 end)
 
+-- The C tests hold the functions that call the C forms; these convert the text themselves or walk on their own.
 test("a path beyond the platform's limit gets each function's failure value, the file untouched", function()
   with_temp_dir(function(dir)
     T.File_WriteAll(dir .. "\\f.txt", "data")
     local folder = dir .. "\\" .. string.rep("x\\..\\", 8000)  -- folds back to dir
-    local p, other = folder .. "f.txt", dir .. "\\g.txt"
+    local p = folder .. "f.txt"
     for _, c in ipairs({
       {"File_ReadAll", T.File_ReadAll(p), ""}, {"File_WriteAll", T.File_WriteAll(p, "x"), 0},
-      {"File_Append", T.File_Append(p, "x"), 0}, {"File_Exists", T.File_Exists(p), false},
-      {"Folder_Exists", T.Folder_Exists(folder), false}, {"Path_Exists", T.Path_Exists(p), false},
-      {"File_Find", T.File_Find(folder, "*.txt"), ""}, {"File_FindAll", #T.File_FindAll(folder, "*.txt"), 0},
-      {"Folder_Copy", T.Folder_Copy(folder, dir .. "\\c"), 0}, {"Folder_Move", T.Folder_Move(folder, dir .. "\\m"), 0},
-      {"Folder_Delete", T.Folder_Delete(folder), 0}, {"Path_FileNameExt", T.Path_FileNameExt(p), ""},
-      {"Path_FilePath", T.Path_FilePath(p), ""}, {"Path_GetRel", T.Path_GetRel(p, dir), ""},
-      {"Path_Join", T.Path_Join(folder, "f.txt"), ""}, {"Path_SafeCheck", T.Path_SafeCheck(p, true), p},
+      {"File_Append", T.File_Append(p, "x"), 0}, {"File_Find", T.File_Find(folder, "*.txt"), ""},
+      {"File_FindAll", #T.File_FindAll(folder, "*.txt"), 0}, {"Path_SafeCheck", T.Path_SafeCheck(p, true), p},
       {"Ini_Read", T.Ini_Read(p, "s", "k"), ""}, {"Ini_Write", T.Ini_Write(p, "s", "k", "v"), 0},
     }) do eq(c[2], c[3], c[1]) end
-    T.File_Copy(p, other); T.File_Move(p, other); T.File_Delete(p); T.Folder_Create(folder .. "made")
-    eq(T.File_ReadAll(dir .. "\\f.txt") .. tostring(T.File_Exists(other)) .. tostring(T.Folder_Exists(dir .. "\\made")),
-       "datafalsefalse")
+    eq(T.File_ReadAll(dir .. "\\f.txt"), "data")
   end)
 end)

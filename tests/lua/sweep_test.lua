@@ -41,24 +41,22 @@ local function call(name, fn, n, args, label, documented)
   end
 end
 
--- Each value once at every position (the rest the filler) and once at all
--- positions together, at every documented count and one more (0 to 4 for a
--- name the contract lacks).
+-- Each value once at all positions together and once at every position (the
+-- rest the filler), at every documented count and one more (0 to 4 for a name
+-- the contract lacks).
 local function sweep(name, fn)
   local handle = name == "COM_GetW" and 2 or matches(name, handle_first) and 1
   local pins, c = pinned[name] or {}, contract[name] or {low = 0, high = 3}
   for n = c.low, (c.high or c.low) + 1 do
     local documented = contract[name] and n <= (c.high or math.maxinteger)
     for _, h in ipairs(hostile) do
-      local label, value, all = h[1], h[2], {}
-      local usable = not (math.tointeger(value) and value ~= 0)
-      for i = 1, n do all[i] = (pins[i] or (i == handle and not usable)) and filler or value end
-      call(name, fn, n, all, label .. " everywhere", documented)
-      for i = 1, n do
-        if not pins[i] and (i ~= handle or usable) then
-          local one = {}
-          for j = 1, n do one[j] = j == i and value or filler end
-          call(name, fn, n, one, label .. " at " .. i, documented)
+      local value, usable = h[2], not (math.tointeger(h[2]) and h[2] ~= 0)
+      local function held(i) return pins[i] or (i == handle and not usable) end
+      for at = 0, n do  -- 0: everywhere
+        if at == 0 or not held(at) then
+          local args = {}
+          for i = 1, n do args[i] = ((at ~= 0 and i ~= at) or held(i)) and filler or value end
+          call(name, fn, n, args, h[1] .. (at == 0 and " everywhere" or " at " .. at), documented)
         end
       end
     end

@@ -9,7 +9,6 @@
 #include <winioctl.h>
 
 #include <algorithm>
-#include <functional>
 #include <set>
 #include <vector>
 
@@ -378,51 +377,32 @@ TEST_F(Paths, OverLongPathsAreRefusedWithEachFunctionsFailureValue) {
   const auto no_buffer = [](void *b) { return b == nullptr || (xCore_free(b), false); };
   std::wstring writable = path;
   wchar_t empty_path[] = L"";
-  const struct {
-    const char *name;
-    std::function<bool()> refused;
-  } cases[] = {
-      {"xFile_OpenW", [&] { return no_handle(xFile_OpenW(p, 1, -1)); }},
-      {"xFile_OpenA", [&] { return no_handle(xFile_OpenA(a, 1, -1)); }},
-      {"xFile_ReadAllW", [&] { return none(xFile_ReadAllW(p, -2)); }},
-      {"xFile_ReadAllU", [&] { return none_a(xFile_ReadAllU(a, -2)); }},
-      {"xFile_WriteAllW", [&] { return xFile_WriteAllW(p, L"x", 1, 65001) == 0; }},
-      {"xFile_AppendA", [&] { return xFile_AppendA(a, "x", 1, 65001) == 0; }},
-      {"xFile_PutAllW", [&] { return xFile_PutAllW(p, "x", 1) == 0; }},
-      {"xFile_GetAllW", [&] { return no_buffer(xFile_GetAllW(p)); }},
-      {"xFile_GetSizeW", [&] { return xFile_GetSizeW(p) == 0; }},
-      {"xFile_SetSizeU", [&] { return xFile_SetSizeU(a, 1) == 0; }},
-      {"xFile_ExistsW", [&] { return xFile_ExistsW(p) == 0; }},
-      {"xFile_ExistsA", [&] { return xFile_ExistsA(a) == 0; }},
-      {"xFile_PathExistsW", [&] { return xFile_PathExistsW(p) == 0; }},
-      {"xFile_FolderExistsW", [&] { return xFile_FolderExistsW(f) == 0; }},
-      {"xFile_IsNetworkPathW", [&] { return xFile_IsNetworkPathW(unc.c_str()) == 0; }},
-      {"xFile_GetPathAttrW", [&] { return xFile_GetPathAttrW(p) == INVALID_FILE_ATTRIBUTES; }},
-      {"xFile_SetPathAttrW", [&] { return xFile_SetPathAttrW(p, FILE_ATTRIBUTE_NORMAL) == 0; }},
-      {"xFile_CopyW", [&] { return xFile_CopyW(p, other, 1) == 0; }},
-      {"xFile_MoveW", [&] { return xFile_MoveW(p, other, 1) == 0; }},
-      {"xFile_DeleteW", [&] { return xFile_DeleteW(p) == 0; }},
-      {"xFile_CreateDirW", [&] { return xFile_CreateDirW((folder + L"made").c_str()), !xFile_FolderExistsW(file(L"made").c_str()); }},
-      {"xFile_CopyDirW", [&] { return xFile_CopyDirW(f, file(L"copy").c_str(), L"*", 1) == 0; }},
-      {"xFile_MoveDirW", [&] { return xFile_MoveDirW(f, file(L"moved").c_str(), L"*", 1) == 0; }},
-      {"xFile_DeleteDirW", [&] { return xFile_DeleteDirW(f, L"*") == 0; }},
-      {"xFile_ScanW", [&] { return xFile_ScanW(f, L"*", 0, 0, 1, nullptr, 0) == 0; }},
-      {"xFile_ScanA", [&] { return xFile_ScanA(utf8(folder).c_str(), "*", 0, 0, 1, nullptr, 0) == 0; }},
-      {"Path_FileNameExtW", [&] { return none(Path_FileNameExtW(p)); }},
-      {"Path_FileNameW", [&] { return none(Path_FileNameW(p)); }},
-      {"Path_FileExtW", [&] { return none(Path_FileExtW(p)); }},
-      {"Path_FilePathW", [&] { return none(Path_FilePathW(p)); }},
-      {"Path_GetAbsW", [&] { return none(Path_GetAbsW(p, nullptr)); }},
-      {"Path_GetRelW", [&] { return none(Path_GetRelW(dir().c_str(), p)); }},
-      {"Path_GetRelA", [&] { return none_a(Path_GetRelA(a, utf8(dir()).c_str())); }},
-      {"Path_RandomW", [&] { return none(Path_RandomW(p, L".tmp", 4)); }},
-      {"Path_SafeCheckW", [&] { return Path_SafeCheckW(writable.data(), 1) == 1 && writable == path &&
-                                        Path_SafeCheckW(empty_path, 0) == 0; }},
-      {"Path_JoinW", [&] { return none(Path_JoinW(f, L"f.txt")) && xCore.iRet == 0; }},
-      {"Ini_ReadIntW", [&] { return Ini_ReadIntW(p, L"s", L"k") == 0; }},
-      {"Ini_WriteW", [&] { return Ini_WriteW(p, L"s", L"k", L"v") == 0; }},
+#define REFUSED(call) {#call, call}
+  const std::pair<const char *, bool> cases[] = {
+      REFUSED(no_handle(xFile_OpenW(p, 1, -1))), REFUSED(no_handle(xFile_OpenA(a, 1, -1))),
+      REFUSED(none(xFile_ReadAllW(p, -2))), REFUSED(none_a(xFile_ReadAllU(a, -2))),
+      REFUSED(xFile_WriteAllW(p, L"x", 1, 65001) == 0), REFUSED(xFile_AppendA(a, "x", 1, 65001) == 0),
+      REFUSED(xFile_PutAllW(p, "x", 1) == 0), REFUSED(no_buffer(xFile_GetAllW(p))), REFUSED(xFile_GetSizeW(p) == 0),
+      REFUSED(xFile_SetSizeU(a, 1) == 0), REFUSED(xFile_ExistsW(p) == 0), REFUSED(xFile_ExistsA(a) == 0),
+      REFUSED(xFile_PathExistsW(p) == 0), REFUSED(xFile_FolderExistsW(f) == 0),
+      REFUSED(xFile_IsNetworkPathW(unc.c_str()) == 0), REFUSED(xFile_GetPathAttrW(p) == INVALID_FILE_ATTRIBUTES),
+      REFUSED(xFile_SetPathAttrW(p, FILE_ATTRIBUTE_NORMAL) == 0), REFUSED(xFile_CopyW(p, other, 1) == 0),
+      REFUSED(xFile_MoveW(p, other, 1) == 0), REFUSED(xFile_DeleteW(p) == 0),
+      REFUSED((xFile_CreateDirW((folder + L"made").c_str()), !xFile_FolderExistsW(file(L"made").c_str()))),
+      REFUSED(xFile_CopyDirW(f, file(L"copy").c_str(), L"*", 1) == 0),
+      REFUSED(xFile_MoveDirW(f, file(L"moved").c_str(), L"*", 1) == 0), REFUSED(xFile_DeleteDirW(f, L"*") == 0),
+      REFUSED(xFile_ScanW(f, L"*", 0, 0, 1, nullptr, 0) == 0),
+      REFUSED(xFile_ScanA(utf8(folder).c_str(), "*", 0, 0, 1, nullptr, 0) == 0),
+      REFUSED(none(Path_FileNameExtW(p))), REFUSED(none(Path_FileNameW(p))), REFUSED(none(Path_FileExtW(p))),
+      REFUSED(none(Path_FilePathW(p))), REFUSED(none(Path_GetAbsW(p, nullptr))),
+      REFUSED(none(Path_GetRelW(dir().c_str(), p))), REFUSED(none_a(Path_GetRelA(a, utf8(dir()).c_str()))),
+      REFUSED(none(Path_RandomW(p, L".tmp", 4))),
+      REFUSED(Path_SafeCheckW(writable.data(), 1) == 1 && writable == path && Path_SafeCheckW(empty_path, 0) == 0),
+      REFUSED(none(Path_JoinW(f, L"f.txt")) && xCore.iRet == 0), REFUSED(Ini_ReadIntW(p, L"s", L"k") == 0),
+      REFUSED(Ini_WriteW(p, L"s", L"k", L"v") == 0),
   };
-  for (const auto &c : cases) EXPECT_TRUE(c.refused()) << c.name;
+#undef REFUSED
+  for (const auto &[call, refused] : cases) EXPECT_TRUE(refused) << call;
   EXPECT_EQ(xFile_ExistsW(file(L"f.txt").c_str()), 1) << "the file itself was never touched";
   EXPECT_EQ(xFile_GetSizeW(file(L"f.txt").c_str()), 4);
 }

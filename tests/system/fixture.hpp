@@ -19,7 +19,6 @@ class Owned {
   explicit Owned(T *p) : p_(p), size_(xCore.iRetSize) {}
   ~Owned() { xCore_free(p_); }
   Owned(const Owned &) = delete;
-  Owned &operator=(const Owned &) = delete;
   uint32_t size() const { return size_; }  // iRetSize right after the call
   std::basic_string<T> str() const { return p_ ? std::basic_string<T>(p_, size_ / sizeof(T)) : std::basic_string<T>(); }
   bool is_empty_string() const { return static_cast<const void *>(p_) == xCore.EmptyString; }
@@ -59,7 +58,6 @@ class Child {
     CloseHandle(pi_.hProcess);
   }
   Child(const Child &) = delete;
-  Child &operator=(const Child &) = delete;
   HANDLE handle() const { return pi_.hProcess; }
   DWORD pid() const { return pi_.dwProcessId; }
   bool ended() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0; }

@@ -114,12 +114,7 @@ LRESULT CALLBACK counting_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 WindowFilter filter(uint32_t flags, const char *text, uint32_t bits = 0, uint32_t owner = 0) {
-  WindowFilter f;
-  f.flags = flags;
-  f.title = f.cls = text;
-  f.style = f.exStyle = bits;
-  f.owner = owner;
-  return f;
+  return {flags, text, text, bits, bits, owner};
 }
 
 class Windows : public LeakCheckedTest {
@@ -134,10 +129,7 @@ class Windows : public LeakCheckedTest {
                               100, 100, nullptr, nullptr, nullptr, nullptr);
     g_title_asks = 0;
   }
-  void TearDown() override {
-    DestroyWindow(titled_);
-    LeakCheckedTest::TearDown();
-  }
+  void TearDown() override { DestroyWindow(titled_), LeakCheckedTest::TearDown(); }
   HWND titled_ = nullptr;
 };
 
