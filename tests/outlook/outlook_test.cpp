@@ -224,8 +224,6 @@ TEST_F(OutlookTest, EveryRowInEveryFormAndItsFailureValues) {
   for (const wchar_t *f : {L"\u00e91", L"\u00e92"}) DeleteFileW(f);
 }
 
-// ---- sending in one call ----
-
 // Each step failing in turn, in every form: the steps before it sent, 0, and the item released.
 TEST_F(OutlookTest, SendMailStopsAtTheFirstFailureAndReleasesTheItem) {
   const std::wstring kSteps[] = {L"get CreateItem(I4:0)\n", L"put To()=BSTR:Li Wei\n",
@@ -256,8 +254,6 @@ TEST_F(OutlookTest, SendMailStopsAtTheFirstFailureAndReleasesTheItem) {
   EXPECT_TRUE(script_.run("return T.Outlook_SendMail(app, 'a', 'b')").ends_with("param count error !"));
   EXPECT_EQ(control().live(), start);
 }
-
-// ---- saving every attachment ----
 
 // Names chosen by the sender: every file lands inside the folder under a plain, distinct name, with or
 // without the folder's final separator, in every form; only the files really saved are listed and counted.
@@ -323,8 +319,6 @@ TEST_F(OutlookTest, SaveAllKeepsEveryFileInsideTheFolderUnderADistinctName) {
   EXPECT_TRUE(DeleteFileA(in_own[0].c_str()));
   for (xComObject h : {one, mail, inbox}) release(h);
 }
-
-// ---- the searches ----
 
 constexpr const char *kUnchanged = "(unchanged)";
 

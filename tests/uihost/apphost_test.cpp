@@ -7,9 +7,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
 namespace {
 
 using tarvo::test::utf8;
