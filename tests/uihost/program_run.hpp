@@ -1,6 +1,5 @@
-// Runs one of our programs in a scratch folder and answers the message boxes
-// it shows (found by the text control every message box has, so file dialogs
-// are left to their own answerer), recording each box's title and text.
+// Runs one of our programs in a scratch folder and answers the message boxes it shows (found by the
+// text control every message box has, so file dialogs are left to their own answerer).
 #pragma once
 
 #include "temp_dir.hpp"
@@ -13,14 +12,10 @@
 
 namespace tarvo::test {
 
-struct BoxSeen {
-  std::wstring title, text;
-};
-
 struct ProgramRun {
-  bool started = false, ended = false;
+  bool ended = false;
   DWORD exit_code = 0xFFFFFFFF;
-  std::vector<BoxSeen> boxes;
+  std::wstring boxes;  // "title|text;" for each message box, in order
 };
 
 // The folder of the running test program (the build's bin folder).
@@ -46,39 +41,34 @@ inline BOOL CALLBACK answer_box(HWND hwnd, LPARAM lp) {
   auto *s = reinterpret_cast<BoxSearch *>(lp);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t cls[64] = {};
+  wchar_t cls[64] = {}, title[1024] = {}, text[1024] = {};
   GetClassNameW(hwnd, cls, 64);
   if (pid != s->pid || lstrcmpW(cls, L"#32770") || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, 0xFFFF)) return TRUE;
-  wchar_t title[1024] = {}, text[1024] = {};
   GetWindowTextW(hwnd, title, 1024);
   GetDlgItemTextW(hwnd, 0xFFFF, text, 1024);
-  s->run->boxes.push_back({title, text});
-  // Hidden at once, so the next poll does not count it again while it closes.
-  ShowWindow(hwnd, SW_HIDE);
+  s->run->boxes += std::wstring(title) + L"|" + text + L";";
+  ShowWindow(hwnd, SW_HIDE);  // so the next poll does not count it again while it closes
   PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
   return TRUE;
 }
 
 }  // namespace detail
 
-// Starts the program with the given working folder and waits for its end
-// (at most a minute, then it is ended and `ended` stays false).
+// Starts the program with the given working folder and waits for its end (at most a minute, then it is
+// ended and `ended` stays false).
 inline ProgramRun run_program(const std::wstring &exe, const std::wstring &folder) {
   ProgramRun run;
   std::wstring line = L"\"" + exe + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  run.started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi);
-  if (!run.started) return run;
+  if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+    return run;
   CloseHandle(pi.hThread);
   detail::BoxSearch search{pi.dwProcessId, &run};
-  for (const ULONGLONG until = GetTickCount64() + 60000; GetTickCount64() < until;) {
-    if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) {
-      run.ended = true;
-      break;
-    }
-    EnumWindows(detail::answer_box, reinterpret_cast<LPARAM>(&search));
+  for (const ULONGLONG until = GetTickCount64() + 60000; !run.ended && GetTickCount64() < until;) {
+    run.ended = WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0;
+    if (!run.ended) EnumWindows(detail::answer_box, reinterpret_cast<LPARAM>(&search));
   }
   if (!run.ended) TerminateProcess(pi.hProcess, 99);
   GetExitCodeProcess(pi.hProcess, &run.exit_code);
@@ -90,18 +80,9 @@ inline ProgramRun run_program(const std::wstring &exe, const std::wstring &folde
 inline std::vector<std::string> lines_of(const std::wstring &path) {
   std::vector<std::string> lines;
   std::ifstream in(path.c_str(), std::ios::binary);
-  for (std::string line; std::getline(in, line);) {
+  for (std::string line; std::getline(in, line); lines.push_back(line))
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
   return lines;
-}
-
-inline std::wstring wide(const std::string &s) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
 }
 
 }  // namespace tarvo::test
