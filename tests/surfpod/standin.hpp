@@ -34,18 +34,13 @@ inline std::wstring beside_test(const std::wstring &name) {
 }
 
 // Waits (generously, or not at all) for the process; whether it has ended.
-inline bool process_ends(DWORD pid, DWORD wait = 10000) {
-  HANDLE p = OpenProcess(SYNCHRONIZE, FALSE, pid);
+// With `end`, ends it first.
+inline bool process_ends(DWORD pid, DWORD wait = 10000, bool end = false) {
+  HANDLE p = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+  if (p && end) TerminateProcess(p, 1);
   bool ended = !p || WaitForSingleObject(p, wait) == WAIT_OBJECT_0;
   if (p) CloseHandle(p);
   return ended;
-}
-inline void terminate(DWORD pid) {
-  if (HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
-    TerminateProcess(p, 1);
-    WaitForSingleObject(p, 10000);
-    CloseHandle(p);
-  }
 }
 
 class StandinFolder {
@@ -58,33 +53,27 @@ class StandinFolder {
     dir_ = in_code_page(CP_ACP, folder);
     std::ofstream(dir_ + "standin.txt", std::ios::binary) << startup;
   }
-  ~StandinFolder() {
-    for (DWORD pid : started()) terminate(pid);
+  ~StandinFolder() { end_all(); }
+  void end_all() {
+    for (DWORD pid : started()) process_ends(pid, 10000, true);
   }
-  StandinFolder(const StandinFolder &) = delete;
-  StandinFolder &operator=(const StandinFolder &) = delete;
 
   const std::string &dir() const { return dir_; }  // ANSI, ends in a backslash
   const std::wstring &parent() const { return temp_.path(); }
-  // The journal's lines since the last call; the journal is emptied.
-  Lines take_journal() {
+  // The journal's lines since the last call (the journal is emptied); with
+  // `commands`, only commands and reads (no start lines, no start-up queries).
+  Lines take_journal(bool commands = false) {
     std::string path = dir_ + "journal.txt";
     std::ifstream in(path, std::ios::binary);
     Lines lines;
     for (std::string line; std::getline(in, line);) {
-      if (line.rfind("start ", 0) == 0) pids_.insert(std::stoul(line.substr(6)));
-      lines.push_back(line);
+      bool start = line.rfind("start ", 0) == 0;
+      if (start) pids_.insert(std::stoul(line.substr(6)));
+      if (!commands || (!start && line.rfind("0x1400 ", 0) != 0)) lines.push_back(line);
     }
     in.close();
     DeleteFileA(path.c_str());
     return lines;
-  }
-  // The lines that are commands or reads (no start lines, no start-up queries).
-  Lines take_commands() {
-    Lines commands;
-    for (std::string &line : take_journal())
-      if (line.rfind("start ", 0) != 0 && line.rfind("0x1400 ", 0) != 0) commands.push_back(line);
-    return commands;
   }
   // Stand-in processes started from this folder so far.
   const std::set<DWORD> &started() {
