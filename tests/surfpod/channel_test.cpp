@@ -37,15 +37,16 @@ std::string esc(const std::string &text) {
 
 #define CALL(expr) [=](SurfpodInstance *h) { return show(expr); }
 // A call with text outputs o[0] and o[1]: its status and both outputs.
-#define OUTS(expr) [=](SurfpodInstance *h) { char *o[2] = {}; int64_t r = expr; return show(r) + "|" + take(o[0]) + "|" + take(o[1]); }
+#define OUTS(expr) \
+  [=](SurfpodInstance *h) { char *o[2] = {}; int64_t r = expr; return show(r) + "|" + take(o[0]) + "|" + take(o[1]); }
 
 struct Fail {
   const char *refused;  // a null handle, a released slot, an address that is no slot
   const char *gone;     // a browser whose window has gone
 };
 constexpr Fail kNumber{"0", "0"}, kStatus{"-65536", "-65536"}, kText{"(null)", "(empty)"},
-    kElementText{"(empty)", "(empty)"}, kPair{"0 -1 -1", "0 -1 -1"}, kOuts{"-65536|(null)|(null)", "-65536|(null)|(null)"},
-    kRect{"-65536 -1 -1 -1 -1", "-65536 -1 -1 -1 -1"};
+    kElementText{"(empty)", "(empty)"}, kPair{"0 -1 -1", "0 -1 -1"}, kRect{"-65536 -1 -1 -1 -1", "-65536 -1 -1 -1 -1"},
+    kOuts{"-65536|(null)|(null)", "-65536|(null)|(null)"};
 
 struct Row {
   const char *name;
@@ -283,13 +284,12 @@ int count(const Lines &lines, const std::string &prefix) {
   return int(std::count_if(lines.begin(), lines.end(), [&](const std::string &l) { return l.rfind(prefix, 0) == 0; }));
 }
 
-class SurfpodLoops : public SurfpodTest {};
-
-TEST_F(SurfpodLoops, ShowAndScreenShotConvergeOrEnd) {
+TEST_F(SurfpodChannel, ShowAndScreenShotConvergeOrEnd) {
   SurfpodInstance *h = start();
   ASSERT_NE(h, nullptr);
   for (const Case &c : kCases) {
-    for (const char *line : {"page\tscroll\t0,0", "page\twebsize\t800,600", "page\tweblimit\t4000,4000"}) control(h, line);
+    for (const char *line : {"page\tscroll\t0,0", "page\twebsize\t800,600", "page\tweblimit\t4000,4000"})
+      control(h, line);
     for (const std::string &line : c.setup) control(h, line);
     folder_.take_journal();
     EXPECT_EQ(c.screenshot ? Surfpod_Element_ScreenShot(h, "//e", "s.png") : Surfpod_Element_Show(h, "//e"), c.result)
@@ -302,7 +302,8 @@ TEST_F(SurfpodLoops, ShowAndScreenShotConvergeOrEnd) {
     control(h, "clear");
   }
   // Rectangles that keep moving: the loop ends after its bound.
-  for (int i = 1; i <= SURFPOD_LOOP_PASSES + 10; ++i) control(h, "element\t//e\trect\t" + std::to_string(-i) + ",-1,5,5");
+  for (int i = 1; i <= SURFPOD_LOOP_PASSES + 10; ++i)
+    control(h, "element\t//e\trect\t" + std::to_string(-i) + ",-1,5,5");
   folder_.take_journal();
   EXPECT_EQ(Surfpod_Element_Show(h, "//e"), 0);
   Lines lines = folder_.take_journal(true);

@@ -46,12 +46,7 @@ TEST_F(SurfpodSetup, WaitsForABrowserThatAnswersLateFromAFolderWithBlanks) {
   Lines journal = folder.take_journal();
   EXPECT_GT(std::count(journal.begin(), journal.end(), "0x1400 1 0"), 1) << "asked more than once";
   EXPECT_EQ(Surfpod_IsRunning(h), 1);
-  EXPECT_NE(h->hWndData4, nullptr);
-  DWORD pid = h->dwProcessId;
-  EXPECT_EQ(pid, *folder.started().begin());
-  EXPECT_EQ(Surfpod_ForceClose(h), 1);
-  EXPECT_EQ(h->hWndMain, nullptr);
-  EXPECT_TRUE(process_ends(pid));
+  EXPECT_EQ(h->dwProcessId, *folder.started().begin());
 }
 
 TEST_F(SurfpodSetup, ABrowserThatNeverAnswersIsLeftRunningAndOneThatEndsIsNotAwaited) {
