@@ -1,6 +1,6 @@
-// The surfpod tests' pieces: a folder holding a copy of the stand-in browser
-// (its name has a blank), the stand-in's journal, control lines sent to a
-// browser, and a leak-checked fixture set up on that folder.
+// The surfpod tests' pieces: a folder (its name has a blank) holding a copy of
+// the stand-in browser and its journal, control lines sent to a browser, and
+// a leak-checked fixture set up on that folder.
 #pragma once
 
 #include "alloc_counter.hpp"
@@ -10,30 +10,76 @@
 
 #include <windows.h>
 
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace tarvo::test {
 
+using Lines = std::vector<std::string>;
+
+inline std::string in_code_page(UINT page, const std::wstring &w) {
+  std::string r(WideCharToMultiByte(page, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr), '\0');
+  WideCharToMultiByte(page, 0, w.data(), int(w.size()), r.data(), int(r.size()), nullptr, nullptr);
+  return r;
+}
+// A text in the GBK code page (the companion's texts).
+inline std::string gbk(const std::wstring &w) { return in_code_page(936, w); }
+
+inline std::wstring beside_test(const std::wstring &name) {
+  wchar_t path[MAX_PATH];
+  std::wstring p(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+  return p.substr(0, p.find_last_of(L'\\') + 1) + name;
+}
+
+// Waits (generously, or not at all) for the process; whether it has ended.
+// With `end`, ends it first.
+inline bool process_ends(DWORD pid, DWORD wait = 10000, bool end = false) {
+  HANDLE p = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+  if (p && end) TerminateProcess(p, 1);
+  bool ended = !p || WaitForSingleObject(p, wait) == WAIT_OBJECT_0;
+  if (p) CloseHandle(p);
+  return ended;
+}
+
 class StandinFolder {
  public:
-  // `startup`: the stand-in's standin.txt (start-up faults); the file also keeps its journal.
-  explicit StandinFolder(const std::string &startup = "");
-  ~StandinFolder();  // ends every stand-in started from here
-  StandinFolder(const StandinFolder &) = delete;
-  StandinFolder &operator=(const StandinFolder &) = delete;
+  // `startup`: the stand-in's standin.txt (start-up faults); its presence keeps the journal.
+  explicit StandinFolder(const std::string &startup = "") {
+    std::wstring folder = temp_.path() + L"Surf pod\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CopyFileW(beside_test(L"surfpod\\Surfpod.exe").c_str(), (folder + L"Surfpod.exe").c_str(), FALSE);
+    dir_ = in_code_page(CP_ACP, folder);
+    std::ofstream(dir_ + "standin.txt", std::ios::binary) << startup;
+  }
+  ~StandinFolder() { end_all(); }
+  void end_all() {
+    for (DWORD pid : started()) process_ends(pid, 10000, true);
+  }
 
   const std::string &dir() const { return dir_; }  // ANSI, ends in a backslash
-  const std::wstring &parent() const { return temp_.path(); }  // the folder holding dir()
-  std::string file(const std::string &name) const { return dir_ + name; }
-  // The journal's lines since the last call; the journal is emptied.
-  std::vector<std::string> take_journal();
-  // Journal lines that are commands or reads (no start lines, no queries of
-  // the start-up).
-  std::vector<std::string> take_commands();
+  const std::wstring &parent() const { return temp_.path(); }
+  // The journal's lines since the last call (the journal is emptied); with
+  // `commands`, only commands and reads (no start lines, no start-up queries).
+  Lines take_journal(bool commands = false) {
+    std::string path = dir_ + "journal.txt";
+    std::ifstream in(path, std::ios::binary);
+    Lines lines;
+    for (std::string line; std::getline(in, line);) {
+      bool start = line.rfind("start ", 0) == 0;
+      if (start) pids_.insert(std::stoul(line.substr(6)));
+      if (!commands || (!start && line.rfind("0x1400 ", 0) != 0)) lines.push_back(line);
+    }
+    in.close();
+    DeleteFileA(path.c_str());
+    return lines;
+  }
   // Stand-in processes started from this folder so far.
-  std::set<DWORD> started();
+  const std::set<DWORD> &started() {
+    take_journal();
+    return pids_;
+  }
 
  private:
   TempDir temp_;
@@ -42,26 +88,49 @@ class StandinFolder {
 };
 
 // A control line for the stand-in (fields separated by tabs, see its README).
-void control(SurfpodInstance *h, const std::string &line);
-void control(HWND main, const std::string &line);
-// The library's result as text: null as "(null)", released.
-std::string take(char *text);
-// A program beside the test program.
-std::wstring beside_test(const std::wstring &name);
-// A text in the GBK code page (the companion's texts).
-std::string gbk(const std::wstring &text);
+inline void control(HWND main, const std::string &line) {
+  COPYDATASTRUCT data{0x5350, static_cast<DWORD>(line.size()), const_cast<char *>(line.data())};
+  SendMessageA(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+}
+inline void control(SurfpodInstance *h, const std::string &line) { control(static_cast<HWND>(h->hWndMain), line); }
+
+// The library's text, released: "(null)" and "(empty)" for null and EmptyString.
+inline std::string take(char *text) {
+  if (!text) return "(null)";
+  if (text == xCore.EmptyString) return "(empty)";
+  std::string r(text);
+  xCore_free(text);
+  return r;
+}
+
 // The browser windows of a process, in z-order.
-std::vector<HWND> browser_windows(DWORD pid);
-// Waits for the process to end (generously); whether it ended.
-bool process_ends(DWORD pid);
-bool process_runs(DWORD pid);
+inline std::vector<HWND> browser_windows(DWORD pid) {
+  std::vector<HWND> found;
+  for (HWND w = FindWindowExA(nullptr, nullptr, "ThunderRT6FormDC", nullptr); w;
+       w = FindWindowExA(nullptr, w, "ThunderRT6FormDC", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid) found.push_back(w);
+  }
+  return found;
+}
 
 class SurfpodTest : public LeakCheckedTest {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    LeakCheckedTest::SetUp();
+    ASSERT_EQ(Surfpod_Setup(folder_.dir().c_str()), 1);
+  }
+  void TearDown() override {
+    Surfpod_CloseAll();
+    LeakCheckedTest::TearDown();
+  }
   // A browser started through the library, its journal emptied.
-  SurfpodInstance *start();
+  SurfpodInstance *start() {
+    SurfpodInstance *h = Surfpod_Create();
+    folder_.take_journal();
+    return h;
+  }
   StandinFolder folder_;
 };
 
