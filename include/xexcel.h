@@ -51,8 +51,14 @@
   M(One, Excel_Book_ActiveSheet,     object, L".ActiveSheet",                           Lint,  Obj) \
   M(One, Excel_Book_Sheets,          object, L".Sheets",                                Lint,  Obj) \
   M(One, Excel_Book_AddSheet,        object, positioned(kSheetAt, L".Sheets.Add()", L".Sheets.Add(%o)"), Lint, Obj, Pos) \
+                                             /* Adds a sheet before the sheet at `position` (before the active sheet for -1) \
+                                                and returns it. */ \
   M(WA,  Excel_Book_CopySheet,       object, copied_sheet(L".Sheets(%S).Copy", L".Sheets(%S).Copy(%o)"), Lint, Obj, Text, Pos) \
+                                             /* Copies the sheet named `text` before the sheet at `position` (or into a new \
+                                                workbook for -1) and returns the copy. */ \
   M(One, Excel_Book_CopySheet_Index, object, copied_sheet(L".Sheets(%d).Copy", L".Sheets(%d).Copy(%o)"), Lint, Obj, Int, Pos) \
+                                             /* Copies sheet `n` before the sheet at `position` (or into a new workbook for \
+                                                -1) and returns the copy. */ \
   M(WA,  Excel_Book_GetSheet,        object, L".Sheets.Item(%S)",                       Lint,  Obj, Text) \
   M(One, Excel_Book_GetSheet_Index,  object, L".Sheets(%d)",                            Lint,  Obj, Int) \
   M(One, Excel_Book_GetSheetCount,   int,    L".Sheets.Count",                          Lint,  Obj) \
@@ -60,7 +66,10 @@
   M(WA,  Excel_Book_SetSheetName,    put,    L".Sheets(%S).Name = %S",                  Lbool, Obj, Text, Text) \
   M(WA,  Excel_Book_SetSheetName_Index, put, L".Sheets(%d).Name = %S",                  Lbool, Obj, Int, Text) \
   M(WA,  Excel_Book_MoveSheet,       call,   positioned(kSheetAt, nullptr, L".Sheets(%S).Move(%o)"), Lbool, Obj, Text, Pos) \
+                                             /* Moves the sheet named `text` before the sheet at `position` (a sheet that \
+                                                must exist). */ \
   M(One, Excel_Book_MoveSheet_Index, call,   positioned(kSheetAt, nullptr, L".Sheets(%d).Move(%o)"), Lbool, Obj, Int, Pos) \
+                                             /* Moves sheet `n` before the sheet at `position` (a sheet that must exist). */ \
   M(WA,  Excel_Book_DeleteSheet,     call,   L".Sheets(%S).Delete()",                   Lbool, Obj, Text) \
   M(One, Excel_Book_DeleteSheet_Index, call, L".Sheets(%d).Delete()",                   Lbool, Obj, Int) \
   \
@@ -72,6 +81,7 @@
   M(One, Excel_Sheet_DeleteCol,      call,   L".Columns(%d).Delete",                    Lbool, Obj, Int) \
   M(One, Excel_Sheet_UsedRange,      object, L".UsedRange",                             Lint,  Obj) \
   M(One, Excel_Sheet_GetRange,       object, cells(L".Range(%o, %o)"),                  Lint,  Obj, Cells) \
+                                             /* Gets the range from cell (`row1`, `col1`) to cell (`row2`, `col2`). */ \
   M(WA,  Excel_Sheet_GetRangeS,      object, L".Range(%S)",                             Lint,  Obj, Text) \
   M(One, Excel_Sheet_GetRow,         object, L".Rows(%d)",                              Lint,  Obj, Int) \
   M(One, Excel_Sheet_GetCol,         object, L".Columns(%d)",                           Lint,  Obj, Int) \
@@ -92,19 +102,35 @@
   M(WA,  Excel_Sheet_SetCellFormat,  put,    L".Cells(%d, %d).NumberFormatlocal = %S",  Lbool, Obj, Int, Int, Text) \
   M(WA,  Excel_Sheet_SetRangeFormat, put,    L".Range(%S).NumberFormatlocal = %S",      Lbool, Obj, Text, Text) \
   M(One, Excel_Sheet_CopyRange,      call,   cells(L".Range(%o, %o).Copy()"),           Lbool, Obj, Cells) \
+                                             /* Copies the range from cell (`row1`, `col1`) to cell (`row2`, `col2`) to the \
+                                                clipboard. */ \
   M(WA,  Excel_Sheet_CopyRangeS,     call,   L".Range(%S).Copy()",                      Lbool, Obj, Text) \
   M(One, Excel_Sheet_CellPaste,      call,   L".Cells(%d, %d).PasteSpecial(%d)",        Lbool, Obj, Int, Int, IntOr(-4104)) \
   M(WA,  Excel_Sheet_CellPasteS,     call,   L".Range(%S).PasteSpecial(%d)",            Lbool, Obj, Text, IntOr(-4104)) \
   M(WA,  Excel_Sheet_Paste,          call,   L".PasteSpecial(%S)",                      Lbool, Obj, Text) \
   M(One, Excel_Sheet_PasteAppend,    call,   below_used_range(L".Cells(%d, %d).PasteSpecial(%d)"), Lbool, Obj, IntOr(-4104)) \
+                                             /* Pastes the clipboard (paste type `n`, all by default) at column 1 of the \
+                                                first row below the used range. */ \
   M(One, Excel_Sheet_ClearRange,     call,   cells(L".Range(%o, %o).Clear()"),          Lbool, Obj, Cells) \
+                                             /* Clears contents and formats from cell (`row1`, `col1`) to cell (`row2`, \
+                                                `col2`). */ \
   M(WA,  Excel_Sheet_ClearRangeS,    call,   L".Range(%S).Clear()",                     Lbool, Obj, Text) \
   M(One, Excel_Sheet_ClearRangeText, call,   cells(L".Range(%o, %o).ClearContents()"),  Lbool, Obj, Cells) \
+                                             /* Clears the contents from cell (`row1`, `col1`) to cell (`row2`, `col2`), \
+                                                keeping the formats. */ \
   M(WA,  Excel_Sheet_ClearRangeTextS, call,  L".Range(%S).ClearContents()",             Lbool, Obj, Text) \
   M(One, Excel_Sheet_ClearRangeFormat, call, cells(L".Range(%o, %o).ClearFormats()"),   Lbool, Obj, Cells) \
+                                             /* Clears the formats from cell (`row1`, `col1`) to cell (`row2`, `col2`), \
+                                                keeping the contents. */ \
   M(WA,  Excel_Sheet_ClearRangeFormatS, call, L".Range(%S).ClearFormats()",             Lbool, Obj, Text) \
   M(One, Excel_Sheet_DeleteRange,    call,   cells(SHIFTED(L".Range(%o, %o)")),        Lbool, Obj, Cells, IntOr(-4162)) \
+                                             /* Deletes the range from cell (`row1`, `col1`) to cell (`row2`, `col2`): its \
+                                                whole rows for `n` = 0x1000000, its whole columns for 0x2000000, else the \
+                                                cells, the rest shifted by `n` (-4162 up, the default; -4159 left). */ \
   M(WA,  Excel_Sheet_DeleteRangeS,   call,   SHIFTED(L".Range(%S)"),                     Lbool, Obj, Text, IntOr(-4162)) \
+                                             /* Deletes the range `text`: its whole rows for `n` = 0x1000000, its whole \
+                                                columns for 0x2000000, else the cells, the rest shifted by `n` (-4162 up, the \
+                                                default; -4159 left). */ \
   M(WA,  Excel_Sheet_SetPageHeader,  put,    L".PageSetup.CenterHeader = %S",           Lbool, Obj, Text) \
   M(WA,  Excel_Sheet_SetPageFooter,  put,    L".PageSetup.CenterFooter = %S",           Lbool, Obj, Text) \
   M(One, Excel_Sheet_SetPageSetup,   put,    in_a_row(L".PageSetup.TopMargin = %e", L".PageSetup.BottomMargin = %e", \
@@ -113,6 +139,8 @@
                                                       L".PageSetup.CenterHorizontally = %b", \
                                                       L".PageSetup.CenterVertically = %b"), \
                                                       Lbool, Obj, Num, Num, Num, Num, Num, Num, Flag, Flag) \
+                                             /* Sets the top, bottom, left, right, header and footer margins, then centring \
+                                                across and down, in that order; stops at the first failure. */ \
   M(One, Excel_Sheet_PrintPreview,   call,   L".PrintPreview",                          Lbool, Obj) \
   M(One, Excel_Sheet_Print,          call,   L".PrintOut",                              Lbool, Obj) \
   \
@@ -131,12 +159,17 @@
   M(One, Excel_Range_RowCount,       int,    L".Rows.Count",                            NoLua, Obj) \
   M(One, Excel_Range_ColCount,       int,    L".Columns.Count",                         NoLua, Obj) \
   M(One, Excel_Range_CellCount,      int,    saturated(L".CountLarge"),                 NoLua, Obj) \
+                                             /* Counts the range's cells; a count past 2147483647 gives 2147483647. */ \
   M(WA,  Excel_Range_SetFont,        put,    on(L".Font", in_a_row(L".Name = %S", L".Size = %d", L".Bold = %b", \
                                                                    L".Italic = %b", L".Underline = %b", \
                                                                    L".Strikethrough = %b")), \
                                                       NoLua, Obj, Text, Int, Flag, Flag, Flag, Flag) \
+                                             /* Sets the font's name, size, bold, italic, underline and strikethrough in that \
+                                                order; stops at the first failure. */ \
   M(One, Excel_Range_SetColor,       put,    in_a_row(L".Font.Color = %d", L".Interior.Color = %d", \
                                                       L".Borders.Color = %d"),          NoLua, Obj, Int, Int, Int) \
+                                             /* Sets the font colour `n1`, the fill colour `n2` and the border colour `n3`; \
+                                                stops at the first failure. */ \
   M(WA,  Excel_Range_SetFormat,      put,    L".NumberFormatlocal = %S",                NoLua, Obj, Text) \
   M(WA,  Excel_Range_SetFormula,     put,    L".Formula = %S",                          NoLua, Obj, Text) \
   M(One, Excel_Range_HasFormula,     flag,   L".HasFormula",                            NoLua, Obj) \

@@ -53,8 +53,12 @@
   M(WA,  Outlook_MailItem_GetSenderName,         text,   L".SenderName",                             Ltext, Obj) \
   M(WA,  Outlook_MailItem_SetCC,                 put,    L".CC = %S",                                Lbool, Obj, Text) \
   M(WA,  Outlook_MailItem_GetCC,                 text,   mail_only(L".CC"),                          Ltext, Obj) \
+                                                         /* Reads the CC line of a mail item; fails for items of other \
+                                                            classes. */ \
   M(WA,  Outlook_MailItem_SetBCC,                put,    L".BCC = %S",                               Lbool, Obj, Text) \
   M(WA,  Outlook_MailItem_GetBCC,                text,   mail_only(L".BCC"),                         Ltext, Obj) \
+                                                         /* Reads the BCC line of a mail item; fails for items of other \
+                                                            classes. */ \
   M(WA,  Outlook_MailItem_GetReceivedTime,       text,   L".ReceivedTime",                           Ltext, Obj) \
   M(WA,  Outlook_MailItem_GetCreationTime,       text,   L".CreationTime",                           Ltext, Obj) \
   M(WA,  Outlook_MailItem_Recipients_Add,        call,   L".Recipients.Add(%S)",                     Lint,  Obj, Text) \
@@ -83,7 +87,9 @@
   M(One, Outlook_MailItem_ReplyAll,              object, L".ReplyAll()",                             Lint,  Obj) \
   M(WA,  Outlook_MailItem_ReplyRecipientNames,   text,   L".ReplyRecipientNames",                    Ltext, Obj) \
   M(WA,  Outlook_MailItem_ReplyRecipients,       text,   joined(L".ReplyRecipients.Count", L".ReplyRecipients.Item(%d).Address"), \
-                                                                                                     Ltext, Obj) /* the addresses, "; " between */ \
+                                                                                                     Ltext, Obj) \
+                                                         /* Reads the reply recipients' addresses as one text, "; " between \
+                                                            them. */ \
   M(WA,  Outlook_MailItem_ReplyRecipients_GetName, text, L".ReplyRecipients.Item(%d).Name",          Ltext, Obj, Int) \
   M(WA,  Outlook_MailItem_ReplyRecipients_GetMail, text, L".ReplyRecipients.Item(%d).Address",       Ltext, Obj, Int) \
   M(One, Outlook_MailItem_ReplyRecipients_Count, int,    L".ReplyRecipients.Count",                  Lint,  Obj) \
@@ -92,6 +98,7 @@
   M(One, Outlook_MailItem_Save,                  call,   L".Save()",                                 Lbool, Obj) \
   M(WA,  Outlook_MailItem_SaveAs,                call,   L".SaveAs(%S)",                             Lbool, Obj, Text) \
   M(One, Outlook_GetNamespace,                   object, with_text(L"MAPI", L".GetNamespace(%S)"),   Lint,  Obj) \
+                                                         /* Gets the messaging (MAPI) namespace. */ \
   M(WA,  Outlook_MAPI_Logon,                     call,   L".Logon(%S, %S, %b, %b)",                  Lbool, Obj, Text, Text, Flag, Flag) \
   M(One, Outlook_MAPI_GetAccounts,               object, L".Accounts",                               Lint,  Obj) \
   M(WA,  Outlook_MAPI_GetCurrentUser,            text,   L".CurrentUser",                            NoLua, Obj) \

@@ -26,6 +26,7 @@
 #define XSAP_MEMBERS(M) \
   M(One, SAP_Create,                  create,  L"Sapgui.ScriptingCtrl.1",                     Lint,  Void) \
   M(One, SAP_GetObject,               moniker, named(L"SAPGUI", L".GetScriptingEngine"),      Lint,  Void) \
+                                               /* Gets the scripting engine of the running SAP GUI. */ \
   M(WA,  SAP_OpenConnect,             object,  L".OpenConnection(%S)",                        Lint,  Obj, Text) \
   M(One, SAP_Conn_Close,              call,    L".CloseConnection()",                         NoLua, Obj) \
   M(WA,  SAP_SendCMD,                 call,    L".sendCommand(%S)",                           Lbool, Obj, Text) \

@@ -77,6 +77,8 @@
   M(WA,  Word_Sel_SetFont,           put,    in_a_row(L".Font.Name = %S", L".Font.Size = %d", L".Font.Color = %d", \
                                                       L".Font.Bold = %b", L".Font.Italic = %b"), \
                                                       Lbool, Obj, Text, Int, Int, Flag, Flag) \
+                                             /* Sets the selection's font name, size, colour, bold and italic in that order; \
+                                                stops at the first failure. */ \
   M(WA,  Word_Sel_InsText,           call,   L".TypeText(%S)",                           Lbool, Obj, Text) \
   M(WA,  Word_Sel_SetStyle,          put,    L".Style = %S",                             Lbool, Obj, Text) \
   M(One, Word_Sel_InsLF,             call,   L".TypeParagraph",                          Lbool, Obj) \
@@ -86,9 +88,14 @@
   M(One, Word_GetParagraphCount,     int,    L".ComputeStatistics(%d, %b)",              Lint,  Obj, Fixed(4), FlagOr(0)) \
   M(One, Word_GetPageCount,          int,    L".Range.Information(%d)",                  Lint,  Obj, Fixed(4)) \
   M(WA,  Word_Doc_Replace,           call,   find_replace(L".ActiveWindow.Selection.Find", 1), Lbool, Obj, Text, Text) \
+                                             /* Replaces every `text1` by `text2` through the whole document, from the active \
+                                                window's selection on. */ \
   M(WA,  Word_Sel_Replace,           call,   find_replace(L".Find", 0),                  Lbool, Obj, Text, Text) \
+                                             /* Replaces every `text1` by `text2` within the selection. */ \
   \
   M(One, Word_Doc_InsTable,          object, at_selection(L".Tables.Add(%o, %d, %d)"),  Lint,  Obj, Obj, Int, Int) \
+                                             /* Inserts a table of `n1` rows and `n2` columns at the range `object2` (the \
+                                                selection for 0) and returns it. */ \
   M(One, Word_Doc_GetTable,          object, L".Tables(%d)",                             Lint,  Obj, Int) \
   M(One, Word_Doc_TableCount,        int,    L".Tables.Count()",                         Lint,  Obj) \
   M(WA,  Word_Table_SetText,         put,    L".Cell(%d, %d).Range.Text = %S",           Lbool, Obj, Int, Int, Text) \
@@ -98,28 +105,47 @@
   M(One, Word_Doc_InlineShapeCount,  int,    L".InlineShapes.Count()",                   Lint,  Obj) \
   M(One, Word_Doc_ShapeCount,        int,    L".Shapes.Count()",                         Lint,  Obj) \
   M(One, Word_Doc_ShapeItemCount,    int,    summed(L".InlineShapes.Count()", L".Shapes.Count()"), Lint, Obj) \
+                                             /* Counts the inline and the floating shapes together. */ \
   M(One, Word_Doc_GetInlineShape,    object, L".InlineShapes.Item(%d)",                  Lint,  Obj, Int) \
   M(One, Word_Doc_GetShape,          object, L".Shapes.Item(%d)",                        Lint,  Obj, Int) \
   M(One, Word_Doc_GetShapeItem,      object, shape_item(),                               Lint,  Obj, Int) \
+                                             /* Gets shape `n`, counting the inline shapes first, then the floating ones. */ \
   M(One, Word_Doc_ChartCount,        int,    scan(kChart),                               Lint,  Obj) \
+                                             /* Counts the shapes holding a chart, inline and floating. */ \
   M(One, Word_Doc_GetChart,          object, scan(kChart),                               Lint,  Obj, Int) \
+                                             /* Gets the `n`-th shape holding a chart (the first for `n` <= 1), inline shapes \
+                                                first. */ \
   M(One, Word_Doc_OLECount,          int,    scan(kOle),                                 Lint,  Obj) \
+                                             /* Counts the OLE objects (embedded, linked or controls) among the inline and \
+                                                floating shapes. */ \
   M(One, Word_Doc_GetOLE,            object, scan(kOle),                                 Lint,  Obj, Int) \
+                                             /* Gets the `n`-th OLE object (the first for `n` <= 1), inline shapes first. */ \
   M(One, Word_Doc_NewInlineShape,    object, at_selection(L".InlineShapes.New()", L".InlineShapes.New(%o)"), Lint, Obj, Obj) \
+                                             /* Inserts an empty inline shape at the range `object2` (the selection for 0) \
+                                                and returns it. */ \
   M(One, Word_Doc_AddShape,          object, L".Shapes.AddShape(%d, %e, %e, %e, %e)",   Lint,  Obj, Int, Num, Num, Num, Num) \
   M(WA,  Word_Doc_AddInlineImage,    object, at_selection(L".InlineShapes.AddPicture(%S, %m, %m)", \
                                                           L".InlineShapes.AddPicture(%S, %m, %m, %o)"), Lint, Obj, Text, Obj) \
+                                             /* Inserts the picture file `text` inline at the range `object2` (the selection \
+                                                for 0) and returns it. */ \
   M(WA,  Word_Doc_AddImage,          object, L".Shapes.AddPicture(%S, %m, %m, %e, %e, %e, %e)", Lint, Obj, Text, Num, Num, Num, Num) \
   M(One, Word_Doc_AddInlineChart,    object, at_selection(L".InlineShapes.AddChart2(%d, %d)", \
                                                           L".InlineShapes.AddChart2(%d, %d, %o)"), Lint, Obj, Int, Int, Obj) \
+                                             /* Inserts a chart of style `n1` and type `n2` inline at the range `object2` \
+                                                (the selection for 0) and returns it. */ \
   M(One, Word_Doc_AddChart,          object, L".Shapes.AddChart2(%d, %d, %e, %e, %e, %e)", Lint, Obj, Int, Int, Num, Num, Num, Num) \
   M(WA,  Word_Doc_AddInlineImageHR,  object, at_selection(L".InlineShapes.AddHorizontalLine(%S)", \
                                                           L".InlineShapes.AddHorizontalLine(%S, %o)"), Lint, Obj, Text, Obj) \
+                                             /* Inserts a horizontal line drawn from the picture file `text` at the range \
+                                                `object2` (the selection for 0) and returns it. */ \
   M(One, Word_Doc_AddInlineHR,       object, at_selection(L".InlineShapes.AddHorizontalLineStandard()", \
                                                           L".InlineShapes.AddHorizontalLineStandard(%o)"), Lint, Obj, Obj) \
+                                             /* Inserts a standard horizontal line at the range `object2` (the selection for \
+                                                0) and returns it. */ \
   \
   M(One, Word_Shape_Type,            int,    L".Type",                                   Lint,  Obj) \
   M(One, Word_Shape_Range,           object, range_or(L".Range", L".Anchor"),            Lint,  Obj) \
+                                             /* Gets the shape's range, or a floating shape's anchor. */ \
   M(One, Word_Shape_GetWidth,        int,    L".Width",                                  Lint,  Obj) \
   M(One, Word_Shape_GetHeight,       int,    L".Height",                                 Lint,  Obj) \
   M(One, Word_Shape_GetScaleWidth,   int,    L".ScaleWidth",                             Lint,  Obj) \
@@ -133,8 +159,10 @@
   M(One, Word_Shape_ConvertToInlineShape, call, L".ConvertToInlineShape()",              Lbool, Obj) \
   M(One, Word_Shape_ConvertToShape,  call,   L".ConvertToShape()",                       Lbool, Obj) \
   M(One, Word_Chart_WorkBook,        object, activated(L".Chart.ChartData.Activate()", L".Chart.ChartData.Workbook"), Lint, Obj) \
+                                             /* Activates the chart's data and returns its workbook. */ \
   M(WA,  Word_OLE_GetClassType,      text,   L".OLEFormat.ClassType",                    Ltext, Obj) \
   M(One, Word_OLE_Object,            object, activated(L".OLEFormat.Activate()", L".OLEFormat.Object"), Lint, Obj) \
+                                             /* Activates the OLE object and returns its own automation object. */ \
   M(WA,  Word_OLE_GetLabel,          text,   L".OLEFormat.Label",                        Ltext, Obj) \
   M(WA,  Word_OLE_ProgID,            text,   L".OLEFormat.ProgID",                       Ltext, Obj) \
   M(One, Word_OLE_Edit,              call,   L".OLEFormat.Edit()",                       Lbool, Obj) \

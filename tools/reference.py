@@ -6,7 +6,9 @@
 What it reads, and nothing else (reference_c.py reads the headers and export lists, reference_lua.py the
 Lua tables, reference_text.py holds the readers of source text they share):
   - include/*.h: each member-row macro (`#define X_MEMBERS(M)`: name, kind, expression, Lua result and
-    arguments give the signature and the line of meaning); rows of other row macros expanded into
+    arguments give the signature and the line of meaning; a row's own `/* ... */` after its arguments is
+    added to that line, or is the whole line where the expression is a named helper such as
+    `cells(...)`, which would tell a reader nothing); rows of other row macros expanded into
     declarations by a declaring macro of the header; and every declaration written by hand
     (`TARVO_API ...;`, or a declaring macro of the header used on a line of its own), whose meaning is
     the comment directly above it: one line (`/* Returns the book's name; EmptyString on failure. */`)

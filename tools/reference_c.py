@@ -224,8 +224,11 @@ class HeaderReader:
         args = row[5:]
         note = row_note(body, name)
         ret, failure, result = KIND_RESULT.get(kind, ("?", "?", "?"))
-        e = show_expression(expression)
-        meaning = KIND_MEANING.get(kind, "{e}").format(e=e) + sentence(note)
+        if note and not is_plain(expression):
+            # A named helper says nothing to a reader: the row's comment is the meaning.
+            meaning = sentence(note).strip()
+        else:
+            meaning = KIND_MEANING.get(kind, "{e}").format(e=show_expression(expression)) + sentence(note)
         forms = {"One": [("", True)], "W": [("W", True)], "WA": [("W", True), ("A", False)]}.get(form, [])
         for suffix, wide in forms:
             r = ret if wide or ret != "wchar_t *" else "char *"
@@ -276,6 +279,11 @@ def form_of(name):
     return name[-1] if base_name(name) != name else ""
 
 
+def is_plain(expression):
+    """True for a member expression that is one string literal (not a named helper)."""
+    return re.fullmatch(r'L"(.*)"', expression.strip()) is not None
+
+
 def show_expression(expression):
     e = expression.strip()
     m = re.fullmatch(r'L"(.*)"', e)
@@ -283,5 +291,16 @@ def show_expression(expression):
 
 
 def row_note(body, name):
-    m = re.search(r"\b%s\b[^\n]*?/\*\s*(.*?)\s*\*/\s*\\?\s*$" % re.escape(name), body, re.M)
-    return m.group(1) if m else ""
+    """The comment of a row: written after its arguments, before the line's backslash, on any of the row's
+    lines, and it may run on over the next lines (macro text, continuation lines joined)."""
+    m = re.search(r"\b[A-Z]\((?:\s*\w+,)?\s*%s\b" % re.escape(name), body)
+    if not m:
+        return ""
+    lines = body[m.start():].split("\n")
+    row = [lines[0]]
+    for line in lines[1:]:
+        if re.match(r"\s*[A-Z]\(", line) or not line.strip():
+            break  # the next row, or the blank continuation between groups of rows
+        row.append(line)
+    notes = re.findall(r"/\*(.*?)\*/", "\n".join(row), re.S)
+    return " ".join(" ".join(n.split()) for n in notes)

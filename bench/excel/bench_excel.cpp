@@ -71,7 +71,9 @@ size_t set_by_row(IDispatch *sheet, int row, int column, const wchar_t *value) {
   return static_cast<size_t>(Excel_Sheet_SetCellTextW(reinterpret_cast<xComObject>(sheet), row, column, value));
 }
 
-bool bench_sheet(const char *where, IDispatch *app, int cells) {
+// Both rows over `cells` cells of a new book's first sheet; `goal` is the
+// largest ratio aimed at (0: none, as across the process boundary).
+bool bench_sheet(const char *where, IDispatch *app, int cells, double goal) {
   tarvo::bench::stop_journal(app);
   const xComObject book = Excel_NewBook(reinterpret_cast<xComObject>(app));
   const xComObject sheet_handle = Excel_Book_GetSheet_Index(book, 1);
@@ -82,10 +84,10 @@ bool bench_sheet(const char *where, IDispatch *app, int cells) {
   int i = 0, j = 0;
   tarvo::bench::compare((std::string(where) + " SetCellTextW").c_str(), rounds, cells,
                         [&] { set_by_row(sheet, row(i), col(i), L"written \u00e9"), i = (i + 1) % cells; },
-                        [&] { set_by_hand(sheet, row(j), col(j), L"written \u00e9"), j = (j + 1) % cells; });
+                        [&] { set_by_hand(sheet, row(j), col(j), L"written \u00e9"), j = (j + 1) % cells; }, goal);
   tarvo::bench::compare((std::string(where) + " GetCellTextW").c_str(), rounds, cells,
                         [&] { get_by_row(sheet, row(i), col(i)), i = (i + 1) % cells; },
-                        [&] { get_by_hand(sheet, row(j), col(j)), j = (j + 1) % cells; });
+                        [&] { get_by_hand(sheet, row(j), col(j)), j = (j + 1) % cells; }, goal);
   sheet->Release();
   Excel_Book_Close(book, 0);
   reinterpret_cast<IDispatch *>(book)->Release();
@@ -99,14 +101,15 @@ int main(int argc, char **argv) {
   int status = 0;
   {
     Ref<IDispatch> app = tarvo::bench::load_inproc_server(L"tarvo_excel_standin.dll", standin::excel::kExcelClsid);
-    if (!app || !bench_sheet("in-process", app.get(), 10000)) {
+    // In-process the goal is at most 1.15 times the hand-written calls.
+    if (!app || !bench_sheet("in-process", app.get(), 10000, 1.15)) {
       std::printf("in-process: the stand-in DLL could not be loaded\n");
       status = 1;
     }
   }
   if (!inproc_only) {
     Ref<IDispatch> app = tarvo::bench::create_local_server(standin::excel::kExcelClsid, L"tarvo_excel_standin.reg");
-    if (!app || !bench_sheet("cross-process", app.get(), 30)) {
+    if (!app || !bench_sheet("cross-process", app.get(), 30, 0)) {
       std::printf("cross-process: the local server is not registered or did not start\n");
       status = 1;
     }

@@ -1,6 +1,7 @@
 // Whole-file text reads and writes of 64 MiB against the obvious hand-written
 // code (ReadFile/WriteFile and one WideCharToMultiByte), measured in the same
 // run. Prints the best of several rounds and the ratio library / baseline.
+#include "files_by_hand.hpp"
 #include "timing.hpp"
 #include "xcore.h"
 #include "xfile.h"
@@ -28,47 +29,18 @@ std::wstring make_text() {
   return s;
 }
 
-HANDLE open_write(const wchar_t *p) {
-  return CreateFileW(p, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-void write_raw(const wchar_t *p, const void *mark, DWORD mark_len, const void *data, size_t n) {
-  HANDLE h = open_write(p);
-  DWORD done = 0;
-  if (mark_len) WriteFile(h, mark, mark_len, &done, nullptr);
-  WriteFile(h, data, static_cast<DWORD>(n), &done, nullptr);
-  SetEndOfFile(h);
-  CloseHandle(h);
-}
-
-// The hand-written read: the whole file, then one conversion into a buffer
-// sized for the worst case.
-void baseline_read(const wchar_t *p, bool to_utf8) {
-  HANDLE h = CreateFileW(p, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  LARGE_INTEGER size;
-  GetFileSizeEx(h, &size);
-  char *buf = static_cast<char *>(std::malloc(static_cast<size_t>(size.QuadPart) + 4));
-  DWORD got = 0;
-  ReadFile(h, buf, static_cast<DWORD>(size.QuadPart), &got, nullptr);
-  CloseHandle(h);
-  if (to_utf8) {
-    int units = static_cast<int>((got - 2) / 2);
-    char *out = static_cast<char *>(std::malloc(static_cast<size_t>(units) * 3 + 1));
-    WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<wchar_t *>(buf + 2), units, out, units * 3, nullptr, nullptr);
-    std::free(out);
-  }
-  std::free(buf);
-}
+using tarvo::bench::read_file_by_hand;
+using tarvo::bench::write_file_by_hand;
 
 void baseline_write(const wchar_t *p, const std::wstring &text, bool to_utf8) {
   if (!to_utf8) {
-    write_raw(p, "\xFF\xFE", 2, text.data(), text.size() * 2);
+    write_file_by_hand(p, "\xFF\xFE", 2, text.data(), text.size() * 2);
     return;
   }
   int units = static_cast<int>(text.size());
   char *out = static_cast<char *>(std::malloc(static_cast<size_t>(units) * 3 + 1));
   int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), units, out, units * 3, nullptr, nullptr);
-  write_raw(p, nullptr, 0, out, static_cast<size_t>(n));
+  write_file_by_hand(p, nullptr, 0, out, static_cast<size_t>(n));
   std::free(out);
 }
 
@@ -88,8 +60,8 @@ int main() {
   std::wstring text = make_text();
   char *utf8 = xCore_W2U(text.c_str(), static_cast<uint32_t>(text.size() * 2));
   size_t utf8_len = xCore.iRetSize;
-  write_raw(u16.c_str(), "\xFF\xFE", 2, text.data(), text.size() * 2);
-  write_raw(u8.c_str(), nullptr, 0, utf8, utf8_len);
+  write_file_by_hand(u16.c_str(), "\xFF\xFE", 2, text.data(), text.size() * 2);
+  write_file_by_hand(u8.c_str(), nullptr, 0, utf8, utf8_len);
   std::printf("64 MiB UTF-16LE text (%zu bytes as UTF-8), best of %d rounds\n", utf8_len, kRounds);
 
   // Check once that both sides produce the same bytes.
@@ -102,13 +74,13 @@ int main() {
     return [p, charset] { xCore_free(xFile_ReadAllU(p.c_str(), charset)); };
   };
   compare("ReadAllU  UTF-16LE file (1200) -> UTF-8", kRounds, 1, lib_read(u16a, 1200),
-          [&] { baseline_read(u16.c_str(), true); });
+          [&] { read_file_by_hand(u16.c_str(), true); });
   compare("ReadAllU  UTF-16LE file (auto) -> UTF-8", kRounds, 1, lib_read(u16a, -2),
-          [&] { baseline_read(u16.c_str(), true); });
+          [&] { read_file_by_hand(u16.c_str(), true); });
   compare("ReadAllU  UTF-8 file (65001)", kRounds, 1, lib_read(u8a, 65001),
-          [&] { baseline_read(u8.c_str(), false); });
+          [&] { read_file_by_hand(u8.c_str(), false); });
   compare("ReadAllU  UTF-8 file (auto)", kRounds, 1, lib_read(u8a, -2),
-          [&] { baseline_read(u8.c_str(), false); });
+          [&] { read_file_by_hand(u8.c_str(), false); });
   compare("WriteAllW UTF-16 text -> UTF-16LE file", kRounds, 1,
           [&] { xFile_WriteAllW(out.c_str(), text.c_str(), static_cast<uint32_t>(text.size() * 2), 1200); },
           [&] { baseline_write(out.c_str(), text, false); });

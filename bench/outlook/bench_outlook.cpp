@@ -195,6 +195,6 @@ int main() {
   std::printf("found %zu by the library, %zu by hand (of %d items)\n", a, b, kItems);
   if (a != 100 || b != 100) return 1;
   tarvo::bench::compare("in-process FindMailsW 10000 items", 3, 1, [] { find_by_library(L"Bench"); },
-                        [] { find_by_hand(L"Bench"); });
+                        [] { find_by_hand(L"Bench"); }, 1.25);  // the goal: at most 1.25 times
   return 0;
 }

@@ -91,11 +91,13 @@ int main() {
   IDispatch *s = reinterpret_cast<IDispatch *>(session);
   // Many short rounds: each way keeps its fastest, which a busy machine
   // disturbs least.
+  // The goal of both: at most 1.15 times the hand-written calls.
+  constexpr double kGoal = 1.15;
   int i = 0, j = 0;
   tarvo::bench::compare("in-process GridView_GetCellTextW", 41, kRows, [&] { cell_by_row(session, i), i = (i + 1) % kRows; },
-                        [&] { cell_by_hand(s, j), j = (j + 1) % kRows; });
+                        [&] { cell_by_hand(s, j), j = (j + 1) % kRows; }, kGoal);
   tarvo::bench::compare("in-process ClickW", 41, kRows, [&] { SAP_ClickW(session, kButton); },
-                        [&] { click_by_hand(s); });
+                        [&] { click_by_hand(s); }, kGoal);
   s->Release();
   SAP_Conn_Close(connection);
   reinterpret_cast<IDispatch *>(connection)->Release();

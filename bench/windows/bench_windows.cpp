@@ -135,11 +135,13 @@ int main() {
     std::puts("the finders disagree");
     return 1;
   }
+  // The goals: at most 1.2 times the hand-written search by class, 1.1 by
+  // title and for the process scan.
   compare("Window_Find by class, 500 windows", 7, 20,
-          [] { find_top(kClassEquals, nullptr, "BenchTarget", 0, 0, 0); }, [] { by_class_by_hand(); });
+          [] { find_top(kClassEquals, nullptr, "BenchTarget", 0, 0, 0); }, [] { by_class_by_hand(); }, 1.2);
   compare("Window_Find by title, 500 windows", 7, 3,
-          [] { find_top(kTitleEquals, "bench target", nullptr, 0, 0, 0); }, [] { by_title_by_hand(); });
-  compare("Process_ScanW", 7, 20, [] { Process_ScanW(nullptr, 0); }, [] { toolhelp_by_hand(); });
+          [] { find_top(kTitleEquals, "bench target", nullptr, 0, 0, 0); }, [] { by_title_by_hand(); }, 1.1);
+  compare("Process_ScanW", 7, 20, [] { Process_ScanW(nullptr, 0); }, [] { toolhelp_by_hand(); }, 1.1);
   daemon_idle("daemon idle, no rules", "");
   daemon_idle("daemon idle, one class rule",
               "closewindow = {{flag = TZ_FULLCLASS, class = 'NoSuchClassAnywhere'}}");
