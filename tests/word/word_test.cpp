@@ -269,11 +269,9 @@ TEST_F(WordTest, DocumentsTypedSavedClosedAndOpenedAgain) {
   EXPECT_EQ(describe(Word_Shape_GetTitleW(shape)), "t:" + utf8(L"\u6807\u9898\tx"));
   EXPECT_EQ(Word_Shape_GetWidth(shape), 30);
   EXPECT_EQ(Word_File_Save(doc), 0) << "opened read-only";
-  xComObject again = Word_OpenFileW(o.app, path.c_str(), 0);
-  EXPECT_EQ(Word_GetFileCount(o.app), 1) << "a document open from that file is the one returned";
   EXPECT_EQ(Word_CloseAllFile(o.app), 1);
   EXPECT_EQ(Word_GetFileCount(o.app), 0);
-  for (xComObject h : {again, shape, table, sel, doc}) release(h);
+  for (xComObject h : {shape, table, sel, doc}) release(h);
   o.release();
 }
 
@@ -398,12 +396,6 @@ TEST_F(WordTest, ShapesInlineShapesChartsAndOleObjectsAtTheScanBoundaries) {
   EXPECT_NE(anchor, 0);
   EXPECT_EQ(Word_Chart_WorkBook(image), 0) << "no chart";
   EXPECT_EQ(Word_OLE_Object(o.chart), 0) << "no OLE object";
-  // Conversions move the shape; the old handle answers no more.
-  EXPECT_EQ(Word_Shape_ConvertToShape(o.picture), 1);
-  EXPECT_EQ(Word_Shape_Type(o.picture), 0);
-  EXPECT_EQ(Word_Doc_InlineShapeCount(o.doc), 3);
-  EXPECT_EQ(Word_Shape_Delete(chart2), 1);
-  EXPECT_EQ(Word_Doc_ChartCount(o.doc), 1);
   xComObject inline_image = Word_Doc_AddInlineImageW(o.doc, picture.c_str(), anchor);
   EXPECT_EQ(Word_Shape_Type(inline_image), 3);
   for (xComObject h : {line, chart2, image, linked, anchor, inline_image}) release(h);
