@@ -1,5 +1,5 @@
--- Word functions beyond their rows (the C tests check those): argument types, defaults, the two hand-written
--- functions.
+-- Word functions beyond their rows (the C tests check those, texts and cells included): argument types,
+-- defaults, the two hand-written functions.
 
 local function with_document(fn)
   local app = T.Word_Create()
@@ -48,18 +48,6 @@ test("the active document by name or index; nothing is sent for other types", fu
     T.COM_Release(second)
     eq(T.Word_CloseAllFil(app), true)
     eq(T.Word_GetFileCount(app), 0)
-  end)
-end)
-
-test("texts come back as UTF-8 and cells with their end-of-cell mark", function()
-  with_document(function(app, doc, sel)
-    local table = T.Word_Doc_InsTable(doc, 0, 2, 2)
-    eq(T.Word_Table_SetText(table, 2, 2, "\xf0\x9f\x98\x80 caf\xc3\xa9"), true)
-    eq(T.Word_Table_GetText(table, 2, 2), "\xf0\x9f\x98\x80 caf\xc3\xa9\r\a")
-    eq(T.Word_Table_GetText(table, 9, 9), "")
-    T.COM_Release(table)
-    eq(T.Word_Doc_Replace(doc, "x", "y"), true)
-    eq(T.Word_Shape_HasChart(0), false)
   end)
 end)
 

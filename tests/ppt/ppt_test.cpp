@@ -5,8 +5,6 @@
 #include "temp_dir.hpp"
 #include "xppt.h"
 
-#include <climits>
-
 namespace ppttest {
 namespace {
 
@@ -21,8 +19,9 @@ class PptTest : public ProbedTest {
   }
 };
 
+IDispatch *dispatch(xComObject h) { return reinterpret_cast<IDispatch *>(h); }
 void release(xComObject h) {
-  if (h) reinterpret_cast<IDispatch *>(h)->Release();
+  if (h) dispatch(h)->Release();
 }
 
 // A fresh application with one presentation of one blank slide holding a text box "box" at (10, 20)
@@ -66,6 +65,7 @@ const Row kRows[] = {
     ONE(PPT_Create, "o:obj", L""),
     ONE(PPT_GetObject, "o:null", L""),
     ONE(PPT_Visible, "n:1", L"put Visible()=BOOL:-1\n", o.app, 1),
+    ONE(PPT_Visible, "n:0", L"put Visible()=BOOL:0\n", o.app, 0),  // the program cannot be hidden
     ONE(PPT_DisplayAlerts, "n:1", L"put DisplayAlerts()=I4:2\n", o.app, 7),
     ONE(PPT_DisplayAlerts, "n:1", L"put DisplayAlerts()=I4:1\n", o.app, 0),
     WA(PPT_SetCaption, "n:1", L"put Caption()=BSTR:\u00e91\n", o.app, kE1),
@@ -107,6 +107,9 @@ const Row kRows[] = {
        o.slide, kE1, kE2, 24, 255, 1, 10.5, 20.0, 100.0, 50.0, 2),
     ONE(PPT_Slide_AddTable, "o:obj", L"get Shapes()\nget AddTable(I4:2,I4:3,R8:-5,R8:10,R8:300,R8:80)\n", o.slide, 2, 3,
         -5, 10, 300, 80),
+    // The positions arrive exactly, the extremes included ("*": a table that size may be refused).
+    ONE(PPT_Slide_AddTable, "*", L"get Shapes()\nget AddTable(I4:1,I4:1,R8:-2147483648,R8:2147483647,R8:16777217,R8:-16777217)\n",
+        o.slide, 1, 1, -2147483647 - 1, 2147483647, 16777217, -16777217),
     ONE(PPT_Slide_AddLine, "o:obj", L"get Shapes()\nget AddLine(R8:1.5,R8:2,R8:30,R8:40)\n", o.slide, 1.5, 2.0, 30.0,
         40.0),
     ONE(PPT_Slide_ShapeCount, "n:3", L"get Shapes()\nget Count()\n", o.slide),
@@ -136,6 +139,8 @@ const Row kRows[] = {
     ONE(PPT_Line_SetPattern, "n:1", L"get Line()\nput Pattern()=I4:5\n", o.line, 5),
     ONE(PPT_Line_SetStyle, "n:1", L"get Line()\nput Style()=I4:3\n", o.line, 3),
     ONE(PPT_Line_SetTransparency, "n:1", L"get Line()\nput Transparency()=R8:0.5\n", o.line, 50),
+    ONE(PPT_Line_SetTransparency, "n:1", L"get Line()\nput Transparency()=R8:1\n", o.line, 100),
+    ONE(PPT_Line_SetTransparency, "n:0", L"get Line()\nput Transparency()=R8:1.01\n", o.line, 101),  // 0 to 1
     ONE(PPT_Line_SetWeight, "n:1", L"get Line()\nput Weight()=I4:3\n", o.line, 3),
 };
 
@@ -144,15 +149,11 @@ TEST_F(PptTest, EveryRowInEveryFormAndItsFailureValues) {
                      {L"raise", L"fail"});
 }
 
+
 // A property of a stand-in object read back through the test's own dispatch layer.
-double number_of(xComObject object, const wchar_t *expression) {
-  double v = -1;
-  EXPECT_EQ(disp::GetValue(L"%e", &v, reinterpret_cast<IDispatch *>(object), expression), S_OK) << utf8(expression);
-  return v;
-}
 int32_t int_of(xComObject object, const wchar_t *expression) {
   int32_t v = -1;
-  EXPECT_EQ(disp::GetValue(L"%d", &v, reinterpret_cast<IDispatch *>(object), expression), S_OK) << utf8(expression);
+  EXPECT_EQ(disp::GetValue(L"%d", &v, dispatch(object), expression), S_OK) << utf8(expression);
   return v;
 }
 
@@ -160,33 +161,28 @@ int32_t int_of(xComObject object, const wchar_t *expression) {
 // show the guard read and nothing of the text frame or table.
 TEST_F(PptTest, GuardsMakeNoSecondCall) {
   Objects o = Objects::make();
-  const struct {
-    const char *what;
-    std::function<std::string(const Objects &)> member;
-    const wchar_t *guard, *never;
-  } cases[] = {
-      {"text of a line", [](const Objects &o) { return describe(PPT_Shape_GetTextW(o.line)); }, L"HasTextFrame", L"TextFrame"},
-      {"text of a table", [](const Objects &o) { return describe(PPT_Shape_GetTextA(o.table)); }, L"HasTextFrame", L"TextFrame"},
-      {"text put on a line", [](const Objects &o) { return describe(PPT_Shape_SetTextW(o.line, L"x")); }, L"HasTextFrame", L"TextFrame"},
-      {"cell of a text box", [](const Objects &o) { return describe(PPT_Table_GetCellTextW(o.box, 1, 1)); }, L"HasTable", L"Table"},
-      {"cell put on a line", [](const Objects &o) { return describe(PPT_Table_SetCellTextA(o.line, 1, 1, "x")); }, L"HasTable", L"Table"},
-      {"rows of a text box", [](const Objects &o) { return describe(PPT_Table_RowCount(o.box)); }, L"HasTable", L"Table"},
-      {"columns of a line", [](const Objects &o) { return describe(PPT_Table_ColCount(o.line)); }, L"HasTable", L"Table"},
-  };
   const auto count = [&](const wchar_t *member) {
     int32_t n = -1;
-    IDispatch *app = reinterpret_cast<IDispatch *>(probe_);
-    EXPECT_EQ(member ? disp::GetValue(L"%d", &n, app, L"._Count(%S)", member) : disp::GetValue(L"%d", &n, app, L"._Count()"),
-              S_OK);
+    EXPECT_EQ(member ? disp::GetValue(L"%d", &n, dispatch(probe_), L"._Count(%S)", member)
+                     : disp::GetValue(L"%d", &n, dispatch(probe_), L"._Count()"), S_OK);
     return n;
   };
+  const struct {
+    std::function<std::string()> member;
+    const wchar_t *guard, *never;
+  } cases[] = {
+      {[&] { return describe(PPT_Shape_GetTextW(o.line)); }, L"HasTextFrame", L"TextFrame"},
+      {[&] { return describe(PPT_Shape_SetTextW(o.line, L"x")); }, L"HasTextFrame", L"TextFrame"},
+      {[&] { return describe(PPT_Table_GetCellTextW(o.box, 1, 1)); }, L"HasTable", L"Table"},
+      {[&] { return describe(PPT_Table_SetCellTextA(o.line, 1, 1, "x")); }, L"HasTable", L"Table"},
+      {[&] { return describe(PPT_Table_RowCount(o.box)); }, L"HasTable", L"Table"},
+  };
   for (const auto &c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(&c - cases);
     control().clear();
-    EXPECT_TRUE(is_failure_value(c.member(o)));
-    EXPECT_EQ(count(c.guard), 1);
-    EXPECT_EQ(count(c.never), 0);
-    EXPECT_EQ(count(nullptr), 1) << "the guard read is the only call";
+    EXPECT_TRUE(is_failure_value(c.member()));
+    EXPECT_EQ(std::vector<int32_t>({count(c.guard), count(c.never), count(nullptr)}), std::vector<int32_t>({1, 0, 1}))
+        << "the guard read is the only call";
   }
   // A guard that cannot be read: the same, on a shape that would answer.
   for (const wchar_t *mode : {L"raise", L"empty"}) {
@@ -198,7 +194,6 @@ TEST_F(PptTest, GuardsMakeNoSecondCall) {
     control().clear_faults();
   }
   EXPECT_EQ(describe(PPT_Shape_GetTextW(o.box)), "t:box") << "the text was not put";
-  EXPECT_EQ(script_.run("return T.PPT_Shape_GetText(" + std::to_string(o.line) + ")"), "t:");
   o.release();
 }
 
@@ -211,8 +206,7 @@ TEST_F(PptTest, ShapePositionWithOptionalOutPointers) {
   const double expected[] = {10.5, 20, 100, 50};
   for (int mask = 0; mask < 16; ++mask) {
     SCOPED_TRACE(mask);
-    double v[4] = {-1, -1, -1, -1};
-    double *p[4];
+    double v[4] = {-1, -1, -1, -1}, *p[4];
     std::wstring journal;
     for (int i = 0; i < 4; ++i) {
       p[i] = mask & (1 << i) ? &v[i] : nullptr;
@@ -252,11 +246,8 @@ TEST_F(PptTest, ScriptPositionTablesAndTruncation) {
       {10.5, "return T.PPT_Shape_GetPosArray(box)", "L{[1]=10.5,[2]=20.0,[3]=100.0,[4]=50.0}"},
       {10.5, "return T.PPT_Shape_Left(box)", "n:10"},
       {-10.5, "return T.PPT_Shape_Left(box)", "n:-10"},
-      {-10.5, "return math.type(T.PPT_Shape_Left(box))", "t:integer"},
-      {10.5, "return T.PPT_Shape_Left(0)", "n:0"},
       {10.5, "return T.PPT_Shape_GetPos(0)", "R{h=0.0,w=0.0,x=0.0,y=0.0}"},
       {10.5, "return T.PPT_Shape_GetPosArray()", "error: [string \"return T.PPT_Shape_GetPosArray()\"]:1: param count error !"},
-      {10.5, "return T.PPT_Shape_GetPos(box, 1)", "error: [string \"return T.PPT_Shape_GetPos(box, 1)\"]:1: param count error !"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.code);
@@ -269,236 +260,129 @@ TEST_F(PptTest, ScriptPositionTablesAndTruncation) {
   o.release();
 }
 
-// Values reach the program as it takes them: transparency as a fraction, the alert level, table
-// positions exactly (negative and large), and the text box's colour through its colour object.
-TEST_F(PptTest, ValuesArriveAsTheProgramTakesThem) {
-  Objects o = Objects::make();
-  const struct {
-    int32_t percent;
-    double fraction;
-  } transparencies[] = {{50, 0.5}, {100, 1.0}, {0, 0.0}, {25, 0.25}};
-  for (auto t : transparencies) {
-    EXPECT_EQ(PPT_Line_SetTransparency(o.line, t.percent), 1);
-    EXPECT_EQ(number_of(o.line, L".Line.Transparency"), t.fraction);
-  }
-  EXPECT_EQ(PPT_Line_SetTransparency(o.line, 101), 0) << "the program takes 0 to 1";
-  EXPECT_EQ(PPT_DisplayAlerts(o.app, -1), 1);
-  EXPECT_EQ(int_of(o.app, L".DisplayAlerts"), 2);
-  EXPECT_EQ(PPT_DisplayAlerts(o.app, 0), 1);
-  EXPECT_EQ(int_of(o.app, L".DisplayAlerts"), 1);
-  EXPECT_EQ(PPT_Visible(o.app, 0), 0) << "the program cannot be hidden";
-  const int32_t positions[][4] = {{-5, -7, 1, 2}, {INT_MIN, INT_MAX, 0, 0}, {16777217, -16777217, 3, 4}};
-  for (const auto &p : positions) {
-    control().clear();
-    release(PPT_Slide_AddTable(o.slide, 1, 1, p[0], p[1], p[2], p[3]));
-    wchar_t expected[200];
-    swprintf(expected, 200, L"get Shapes()\nget AddTable(I4:1,I4:1,R8:%d,R8:%d,R8:%d,R8:%d)\n", p[0], p[1], p[2], p[3]);
-    EXPECT_EQ(control().journal(), expected);
-  }
-  xComObject box = PPT_Slide_AddTextBoxA(o.slide, "caf\xe9", "Arial", 20, 0x123456, 1, 1, 2, 3, 4, 3);
-  ASSERT_NE(box, 0);
-  EXPECT_EQ(describe(PPT_Shape_GetTextW(box)), "t:caf\u00e9");
-  EXPECT_EQ(int_of(box, L".TextFrame.TextRange.Font.Color.RGB"), 0x123456);
-  EXPECT_EQ(number_of(box, L".TextFrame.TextRange.Font.Size"), 20);
-  EXPECT_EQ(int_of(box, L".TextFrame.TextRange.ParagraphFormat.Alignment"), 3);
-  tarvo::com::Bstr far_east;
-  EXPECT_EQ(disp::GetValue(L"%S", far_east.put(), reinterpret_cast<IDispatch *>(box), L".TextFrame.TextRange.Font.NameFarEast"), S_OK);
-  EXPECT_STREQ(far_east.c_str(), L"Arial");
-  release(box);
-  o.release();
-}
-
-// Reference discipline: the live objects come back to where they were after every group, whichever
-// call of a member fails (text box puts, guards, table cells, the first inserted slide).
+// Reference discipline and the first failure: the live objects come back to where they were after
+// every case, whichever call of a member fails (text box puts, guards, table cells, line puts), and a
+// put in a row sends nothing after a failing one.
 TEST_F(PptTest, EveryObjectReleasedOnSuccessAndInjectedFailure) {
-  struct Case {
+#define CALL(expr) [](const Objects &o) { return describe(expr); }
+#define TEXT_BOX CALL(PPT_Slide_AddTextBoxW(o.slide, L"t", L"Arial", 9, 0, 1, 0, 0, 9, 9, 1))
+  const struct {
     const wchar_t *fault;
     std::function<std::string(const Objects &)> member;
     const char *result;
+    const wchar_t *never = L"\n\n";
+  } cases[] = {
+      {nullptr, TEXT_BOX, "o:obj"},
+      {L"put Text", TEXT_BOX, "o:obj"},
+      {L"Font", TEXT_BOX, "o:obj"},
+      {L"RGB", TEXT_BOX, "o:obj"},
+      {L"ParagraphFormat", TEXT_BOX, "o:obj"},
+      {L"AddTextbox", TEXT_BOX, "o:null"},
+      {L"HasTextFrame", CALL(PPT_Shape_GetTextW(o.box)), "t:"},
+      {L"TextRange", CALL(PPT_Shape_SetTextA(o.box, "x")), "n:0"},
+      {nullptr, CALL(PPT_Table_GetCellTextA(o.table, 2, 3)), "t:c23"},
+      {L"Cell", CALL(PPT_Table_GetCellTextW(o.table, 2, 3)), "t:"},
+      {L"Shape", CALL(PPT_Table_SetCellTextW(o.table, 1, 1, L"x")), "n:0"},
+      {L"Rows", CALL(PPT_Table_RowCount(o.table)), "n:0"},
+      {L"HasTable", CALL(PPT_Table_ColCount(o.table)), "n:0"},
+      {L"AddTable", CALL(PPT_Slide_AddTable(o.slide, 1, 1, 0, 0, 9, 9)), "o:null"},
+      {L"put Left", CALL(PPT_Shape_Move(o.box, 1, 2)), "n:0", L"Top"},
+      {L"put BeginArrowheadLength", CALL(PPT_Line_SetBeginArrowStyle(o.line, 1, 1, 1)), "n:0", L"Width"},
+      {L"put BeginArrowheadWidth", CALL(PPT_Line_SetBeginArrowStyle(o.line, 1, 1, 1)), "n:0", L"BeginArrowheadStyle"},
+      // The program refuses a negative width and an arrowhead width of 9.
+      {nullptr, CALL(PPT_Shape_SetSize(o.box, -1, 2)), "n:0", L"Height"},
+      {nullptr, CALL(PPT_Line_SetEndArrowStyle(o.line, 1, 9, 1)), "n:0", L"EndArrowheadStyle"},
   };
-  const Case cases[] = {
-      {nullptr, [](const Objects &o) { return describe(PPT_Slide_AddTextBoxW(o.slide, L"t", L"Arial", 9, 0, 1, 0, 0, 9, 9, 1)); }, "o:obj"},
-      {L"put Text", [](const Objects &o) { return describe(PPT_Slide_AddTextBoxW(o.slide, L"t", L"Arial", 9, 0, 1, 0, 0, 9, 9, 1)); }, "o:obj"},
-      {L"Font", [](const Objects &o) { return describe(PPT_Slide_AddTextBoxW(o.slide, L"t", L"Arial", 9, 0, 1, 0, 0, 9, 9, 1)); }, "o:obj"},
-      {L"RGB", [](const Objects &o) { return describe(PPT_Slide_AddTextBoxW(o.slide, L"t", L"Arial", 9, 0, 1, 0, 0, 9, 9, 1)); }, "o:obj"},
-      {L"ParagraphFormat", [](const Objects &o) { return describe(PPT_Slide_AddTextBoxW(o.slide, L"t", L"Arial", 9, 0, 1, 0, 0, 9, 9, 1)); }, "o:obj"},
-      {L"AddTextbox", [](const Objects &o) { return describe(PPT_Slide_AddTextBoxW(o.slide, L"t", L"Arial", 9, 0, 1, 0, 0, 9, 9, 1)); }, "o:null"},
-      {L"HasTextFrame", [](const Objects &o) { return describe(PPT_Shape_GetTextW(o.box)); }, "t:"},
-      {L"TextRange", [](const Objects &o) { return describe(PPT_Shape_SetTextA(o.box, "x")); }, "n:0"},
-      {nullptr, [](const Objects &o) { return describe(PPT_Table_GetCellTextA(o.table, 2, 3)); }, "t:c23"},
-      {L"Cell", [](const Objects &o) { return describe(PPT_Table_GetCellTextW(o.table, 2, 3)); }, "t:"},
-      {L"Shape", [](const Objects &o) { return describe(PPT_Table_SetCellTextW(o.table, 1, 1, L"x")); }, "n:0"},
-      {L"Rows", [](const Objects &o) { return describe(PPT_Table_RowCount(o.table)); }, "n:0"},
-      {L"HasTable", [](const Objects &o) { return describe(PPT_Table_ColCount(o.table)); }, "n:0"},
-      {L"Shapes", [](const Objects &o) { return describe(PPT_Slide_AddTable(o.slide, 1, 1, 0, 0, 9, 9)); }, "o:null"},
-      {L"AddTable", [](const Objects &o) { return describe(PPT_Slide_AddTable(o.slide, 1, 1, 0, 0, 9, 9)); }, "o:null"},
-      {L"put BeginArrowheadWidth", [](const Objects &o) { return describe(PPT_Line_SetBeginArrowStyle(o.line, 1, 1, 1)); }, "n:0"},
-      {L"ForeColor", [](const Objects &o) { return describe(PPT_Line_SetForeColor(o.line, 1)); }, "n:0"},
-      {L"Windows", [](const Objects &o) { return describe(PPT_SetActiveFileW(o.app, L"Presentation1")); }, "n:0"},
-  };
-  const int32_t start = control().live();
+#undef TEXT_BOX
+#undef CALL
   for (const wchar_t *mode : {L"raise", L"empty"}) {
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
       SCOPED_TRACE(utf8(c.fault ? c.fault : L"none") + " " + utf8(mode));
       Objects o = Objects::make();
+      control().clear();
       if (c.fault) control().fault(c.fault, mode);
       const std::string result = c.member(o);
-      if (std::wstring(mode) == L"raise" || !c.fault) {
+      if (std::wstring(mode) == L"raise" || !c.fault) {  // an empty answer is no failure for a put
         EXPECT_EQ(result, c.result);
+        EXPECT_EQ(control().journal().find(c.never), std::wstring::npos);
       }
       control().clear_faults();
       o.release();
-      EXPECT_EQ(control().live(), start);
+      EXPECT_EQ(control().live(), baseline_);
     }
   }
-}
-
-// A put in a row stops at its first failure: nothing after it is sent.
-TEST_F(PptTest, PutsInARowStopAtTheFirstFailure) {
-  Objects o = Objects::make();
-  const struct {
-    std::function<int32_t()> member;
-    const wchar_t *failing, *never;
-  } cases[] = {
-      {[&] { return PPT_Shape_Move(o.box, 1, 2); }, L"put Left", L"Top"},
-      {[&] { return PPT_Shape_SetSize(o.box, -1, 2); }, nullptr, L"Height"},  // the program refuses a negative width
-      {[&] { return PPT_Line_SetEndArrowStyle(o.line, 1, 9, 1); }, nullptr, L"EndArrowheadStyle"},
-      {[&] { return PPT_Line_SetBeginArrowStyle(o.line, 1, 1, 1); }, L"put BeginArrowheadLength", L"Width"},
-  };
-  for (const auto &c : cases) {
-    SCOPED_TRACE(utf8(c.never));
-    if (c.failing) control().fault(c.failing, L"raise");
-    control().clear();
-    EXPECT_EQ(c.member(), 0);
-    EXPECT_EQ(control().journal().find(c.never), std::wstring::npos);
-    control().clear_faults();
-  }
-  o.release();
-}
-
-// Closing: a presentation is closed with its changes saved only when the save worked; all of them
-// close one by one, and a close that fails stops the rest.
-TEST_F(PptTest, ClosingKeepsWhatCouldNotBeSaved) {
-  TempDir dir;
-  Objects o = Objects::make();
-  EXPECT_EQ(PPT_File_Close(o.pres, 1), 0) << "never saved: the save fails";
-  EXPECT_EQ(PPT_GetFileCount(o.app), 1) << "and the presentation stays open";
-  EXPECT_EQ(script_.run("return T.PPT_File_Close(" + std::to_string(o.pres) + ", true)"), "n:0");
-  const std::wstring path = dir.file(L"kept.pptx");
-  ASSERT_EQ(PPT_File_SaveAsW(o.pres, path.c_str()), 1);
-  EXPECT_EQ(PPT_Shape_SetTextW(o.box, L"changed"), 1);
-  control().fault(L"Save", L"raise");
-  EXPECT_EQ(PPT_File_Close(o.pres, 1), 0);
-  control().clear_faults();
-  EXPECT_EQ(describe(PPT_Shape_GetTextW(o.box)), "t:changed") << "the changes are still there";
-  EXPECT_EQ(PPT_File_Close(o.pres, 1), 1);
-  EXPECT_EQ(PPT_GetFileCount(o.app), 0);
-  xComObject again = PPT_OpenFileW(o.app, path.c_str(), 0);
-  xComObject slide = PPT_GetSlide(again, 1);
-  xComObject shape = PPT_Slide_GetShape_NameW(slide, L"TextBox 2");
-  EXPECT_EQ(describe(PPT_Shape_GetTextW(shape)), "t:changed") << "saved before it closed";
-  for (xComObject h : {shape, slide, again}) release(h);
-
-  for (int i = 0; i < 3; ++i) release(PPT_NewFile(o.app));
-  control().fault(L"Close", L"raise", 0, 2);
-  EXPECT_EQ(PPT_CloseAllFile(o.app), 0);
-  EXPECT_EQ(PPT_GetFileCount(o.app), 3) << "one closed, then the failure stopped it";
-  control().clear_faults();
-  control().fault(L"Close", L"empty");
-  EXPECT_EQ(PPT_CloseAllFile(o.app), 0) << "a close that closes nothing ends the loop";
-  control().clear_faults();
-  EXPECT_EQ(PPT_CloseAllFile(o.app), 1);
-  EXPECT_EQ(PPT_GetFileCount(o.app), 0);
-  EXPECT_EQ(PPT_CloseAllFile(o.app), 1) << "nothing to close";
-  o.release();
 }
 
 std::string slide_texts(xComObject pres) {
   std::string out;
   for (int32_t i = 1, n = PPT_SlideCount(pres); i <= n; ++i) {
-    xComObject slide = PPT_GetSlide(pres, i);
-    xComObject first = PPT_Slide_GetShape(slide, 1);
+    xComObject slide = PPT_GetSlide(pres, i), first = PPT_Slide_GetShape(slide, 1);
     out += describe(PPT_Shape_GetTextW(first)).substr(2) + (i < n ? "," : "");
-    release(first);
-    release(slide);
+    for (xComObject h : {first, slide}) release(h);
   }
   return out;
 }
 
-// Build a presentation, save and close it, insert its slides into another, copy and paste a slide,
-// read everything back; also read-only opening and activation by name and index.
+// Build a presentation, save and close it (not while its save fails), insert its slides into another,
+// copy and paste a slide, read everything back, close all.
 TEST_F(PptTest, ScenarioBuildSaveInsertCopyPasteReadBack) {
   TempDir dir;
   const std::wstring path = dir.file(L"\u6f14\u793a.pptx");
-  xComObject app = PPT_Create();
-  xComObject pres = PPT_NewFile(app);
-  const wchar_t *titles[] = {L"one \u4e00", L"two", L"three"};
-  for (int i = 0; i < 3; ++i) {
-    xComObject slide = PPT_AddSlide(pres, i + 1, 12);
-    release(PPT_Slide_AddTextBoxW(slide, titles[i], L"\u5b8b\u4f53", 28, 0xFF, 1, 10, 10, 400, 60, 2));
-    xComObject table = PPT_Slide_AddTable(slide, 2, 2, 10, 100, 200, 80);
+  xComObject app = PPT_Create(), pres = PPT_NewFile(app);
+  int32_t index = 1;
+  for (const wchar_t *text : {L"one \u4e00", L"two", L"three"}) {
+    xComObject slide = PPT_AddSlide(pres, index++, 12);
+    release(PPT_Slide_AddTextBoxW(slide, text, L"\u5b8b\u4f53", 28, 0xFF, 1, 10, 10, 400, 60, 2));
+    xComObject table = PPT_Slide_AddTable(slide, 2, 2, 10, 100, 200, 80), line = PPT_Slide_AddLine(slide, 300, 300, 100, 200);
     EXPECT_EQ(PPT_Table_SetCellTextW(table, 2, 1, L"cell \U0001F600"), 1);
-    xComObject line = PPT_Slide_AddLine(slide, 300, 300, 100, 200);
-    EXPECT_EQ(PPT_Line_SetWeight(line, 3) & PPT_Line_SetDashStyle(line, 4) & PPT_Line_SetForeColor(line, 0x00FF00), 1);
-    EXPECT_EQ(PPT_Shape_Rotation(line, 400), 1);
     for (xComObject h : {line, table, slide}) release(h);
   }
   ASSERT_EQ(PPT_File_SaveAsW(pres, path.c_str()), 1);
-  EXPECT_EQ(describe(PPT_File_NameW(pres)), "t:\u6f14\u793a.pptx");
-  EXPECT_EQ(describe(PPT_File_FullNameW(pres)), "t:" + utf8(path));
+  // Closed with its changes saved only when the save worked.
+  xComObject second = PPT_GetSlide(pres, 2), box = PPT_Slide_GetShape(second, 1);
+  EXPECT_EQ(PPT_Shape_SetTextW(box, L"deux"), 1);
+  control().fault(L"Save", L"raise");
+  EXPECT_EQ(PPT_File_Close(pres, 1), 0);
+  control().clear_faults();
+  EXPECT_EQ(describe(PPT_Shape_GetTextW(box)), "t:deux") << "still open, the change still there";
   EXPECT_EQ(PPT_File_Close(pres, 1), 1);
-  release(pres);
+  EXPECT_EQ(PPT_GetFileCount(app), 0);
+  for (xComObject h : {box, second, pres}) release(h);
 
-  xComObject other = PPT_NewFile(app);
-  xComObject kept = PPT_AddSlide(other, 1, 1);  // title and subtitle placeholders
-  EXPECT_EQ(PPT_Slide_ShapeCount(kept), 2);
+  xComObject other = PPT_NewFile(app), kept = PPT_AddSlide(other, 1, 1);  // title and subtitle placeholders
   xComObject title = PPT_Slide_GetShape(kept, 1);
   EXPECT_EQ(PPT_Shape_SetTextW(title, L"kept"), 1);
   xComObject inserted = PPT_InsertSlideFromFileW(other, path.c_str(), 1, 2, 3);
   ASSERT_NE(inserted, 0);
   EXPECT_EQ(int_of(inserted, L".SlideIndex"), 2) << "the first inserted slide";
-  EXPECT_EQ(PPT_SlideCount(other), 3);
-  EXPECT_EQ(slide_texts(other), "kept,two,three");
+  EXPECT_EQ(slide_texts(other), "kept,deux,three");
   EXPECT_EQ(PPT_InsertSlideFromFileW(other, path.c_str(), 0, 3, 2), 0) << "nothing to insert";
-  EXPECT_EQ(PPT_InsertSlideFromFileW(other, path.c_str(), 9, 1, 1), 0) << "no slide 9 to insert after";
-
-  EXPECT_EQ(disp::CallMethod(reinterpret_cast<IDispatch *>(inserted), L".Copy()"), S_OK);
+  EXPECT_EQ(disp::CallMethod(dispatch(inserted), L".Copy()"), S_OK);
   xComObject pasted = PPT_PasteSlide(other, 1);
   ASSERT_NE(pasted, 0);
-  EXPECT_EQ(int_of(pasted, L".SlideIndex"), 1);
   EXPECT_NE(PPT_Slide_SlideID(pasted), PPT_Slide_SlideID(inserted)) << "a pasted slide is a new slide";
-  EXPECT_EQ(slide_texts(other), "two,kept,two,three");
-  xComObject table = PPT_Slide_GetShape_NameA(pasted, "Table 3");
+  EXPECT_EQ(slide_texts(other), "deux,kept,deux,three");
+  xComObject table = PPT_Slide_GetShape_NameA(pasted, "Table 3"), line = PPT_Slide_GetShape(pasted, 3);
   EXPECT_EQ(describe(PPT_Table_GetCellTextW(table, 2, 1)), "t:cell \U0001F600");
-  EXPECT_EQ(describe(PPT_Table_GetCellTextA(table, 9, 1)), "t:");
   EXPECT_EQ(PPT_Table_RowCount(table) * 10 + PPT_Table_ColCount(table), 22);
-  xComObject line = PPT_Slide_GetShape(pasted, 3);
   double pos[4] = {};
   EXPECT_EQ(PPT_Shape_GetPos(line, &pos[0], &pos[1], &pos[2], &pos[3]), 1);
   EXPECT_EQ(std::vector<double>(pos, pos + 4), (std::vector<double>{100, 200, 200, 100}));
-  EXPECT_EQ(number_of(line, L".Rotation"), 40) << "turned by 400 degrees";
-  EXPECT_EQ(number_of(line, L".Line.Weight"), 3);
-  EXPECT_EQ(int_of(line, L".Line.DashStyle") * 0x1000000 + int_of(line, L".Line.ForeColor.RGB"), 0x400FF00);
-  xComObject box = PPT_Slide_GetShape(pasted, 1);
-  tarvo::com::Bstr font;
-  EXPECT_EQ(disp::GetValue(L"%S", font.put(), reinterpret_cast<IDispatch *>(box), L".TextFrame.TextRange.Font.Name"), S_OK);
-  EXPECT_STREQ(font.c_str(), L"\u5b8b\u4f53");
-  for (xComObject h : {box, line, table, pasted, inserted, title, kept}) release(h);
-
-  xComObject read_only = PPT_OpenFileW(app, path.c_str(), 1);
-  EXPECT_EQ(int_of(read_only, L".ReadOnly"), -1) << "the flag is Open's read-only parameter";
-  EXPECT_EQ(describe(PPT_File_NameW(read_only)), "t:\u6f14\u793a.pptx") << "not an untitled copy";
-  EXPECT_EQ(PPT_File_Save(read_only), 0);
-  EXPECT_EQ(PPT_SetActiveFileW(app, L"\u6f14\u793a.pptx"), 1);
-  xComObject active = PPT_GetActiveFile(app);
-  EXPECT_EQ(describe(PPT_File_NameA(active)), "t:??.pptx") << "a name beyond the ANSI code page";
-  EXPECT_EQ(PPT_SetActiveFile_Index(app, 1), 1);
+  for (xComObject h : {line, table, pasted, inserted, title, kept}) release(h);
   EXPECT_EQ(script_.run("return T.PPT_SetActiveFile(" + std::to_string(app) + ", {})"), "n:0");
-  EXPECT_EQ(PPT_SetActiveFileW(app, L"missing"), 0);
-  EXPECT_EQ(PPT_GetFileCount(app), 2);
-  xComObject files = PPT_Files(app), shows = PPT_Shows(app);
-  EXPECT_EQ(int_of(files, L".Count"), int_of(shows, L".Count"));
-  for (xComObject h : {files, shows, active, read_only, other}) release(h);
+  release(other);
+  // All closed one by one; a close that fails or closes nothing stops the rest.
+  for (int i = 0; i < 2; ++i) release(PPT_NewFile(app));
+  control().fault(L"Close", L"raise", 0, 2);
+  EXPECT_EQ(PPT_CloseAllFile(app), 0);
+  EXPECT_EQ(PPT_GetFileCount(app), 2) << "one closed, then the failure stopped it";
+  control().clear_faults();
+  control().fault(L"Close", L"empty");
+  EXPECT_EQ(PPT_CloseAllFile(app), 0);
+  control().clear_faults();
+  EXPECT_EQ(PPT_CloseAllFile(app), 1);
+  EXPECT_EQ(PPT_GetFileCount(app), 0);
+  EXPECT_EQ(PPT_CloseAllFile(app), 1) << "nothing to close";
   EXPECT_EQ(PPT_Quit(app), 1);
   release(app);
 }
@@ -512,9 +396,7 @@ TEST_F(PptTest, AcrossTheProcessBoundary) {
   const int32_t start = server.live();
   xComObject attached = PPT_GetObject();
   ASSERT_NE(attached, 0) << "the running instance is found";
-  xComObject pres = PPT_NewFile(attached);
-  xComObject slide = PPT_AddSlide(pres, 1, 11);
-  xComObject title = PPT_Slide_GetShape(slide, 1);
+  xComObject pres = PPT_NewFile(attached), slide = PPT_AddSlide(pres, 1, 11), title = PPT_Slide_GetShape(slide, 1);
   EXPECT_EQ(PPT_Shape_SetTextW(title, L"\u8fdc\u7a0b"), 1);
   EXPECT_EQ(describe(PPT_Shape_GetTextW(title)), "t:\u8fdc\u7a0b");
   for (xComObject h : {title, slide, pres}) release(h);

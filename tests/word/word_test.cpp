@@ -36,11 +36,6 @@ xComObject range_of(xComObject doc, int32_t start, int32_t end) {
   EXPECT_EQ(disp::GetValue(L"%o", &range, dispatch(doc), L".Range(%d, %d)", start, end), S_OK);
   return reinterpret_cast<xComObject>(range);
 }
-xComObject add_ole(xComObject doc, const wchar_t *collection_add, const wchar_t *class_type) {
-  IDispatch *shape = nullptr;
-  EXPECT_EQ(disp::GetValue(L"%o", &shape, dispatch(doc), collection_add, class_type), S_OK);
-  return reinterpret_cast<xComObject>(shape);
-}
 
 // A fresh application with one document holding "Hello world", the caret
 // after it (position 11), a 2 x 2 table whose cell (1, 1) holds "a", three
@@ -57,7 +52,8 @@ struct Objects {
     EXPECT_EQ(Word_Table_SetTextW(o.table, 1, 1, L"a"), 1);
     o.picture = Word_Doc_NewInlineShape(o.doc, 0);
     o.chart = Word_Doc_AddInlineChart(o.doc, -1, 51, 0);
-    o.ole = add_ole(o.doc, L".InlineShapes.AddOLEObject(%S)", L"Excel.Sheet.12");
+    EXPECT_EQ(disp::GetValue(L"%o", reinterpret_cast<IDispatch **>(&o.ole), dispatch(o.doc),
+                             L".InlineShapes.AddOLEObject(%S)", L"Excel.Sheet.12"), S_OK);
     o.shape = Word_Doc_AddShape(o.doc, 1, 10, 20, 30, 40);
     EXPECT_TRUE(o.app && o.doc && o.sel && o.table && o.picture && o.chart && o.ole && o.shape);
     return o;
@@ -194,47 +190,46 @@ TEST_F(WordTest, EveryRowInEveryFormAndItsFailureValues) {
 // Every helper object is released whichever call fails (the fixture and each case count the live
 // objects), and a member stops at its first failure.
 TEST_F(WordTest, HelperObjectsReleasedOnEveryPath) {
-  struct Case {
+#define CALL(expr) [](const Objects &o) { return describe(expr); }
+  const struct {
     const wchar_t *fault;
     int32_t nth;
     std::function<std::string(const Objects &)> member;
     const char *result;
     const wchar_t *never_sent;
-  };
-  const Case cases[] = {
-      {L"Find", 1, [](const Objects &o) { return describe(Word_Doc_ReplaceW(o.doc, L"a", L"b")); }, "n:0", L"Text"},
-      {L"put Text", 1, [](const Objects &o) { return describe(Word_Doc_ReplaceW(o.doc, L"a", L"b")); }, "n:0", L"Execute"},
-      {L"Replacement", 1, [](const Objects &o) { return describe(Word_Sel_ReplaceW(o.sel, L"a", L"b")); }, "n:0", L"Forward"},
-      {L"put Forward", 1, [](const Objects &o) { return describe(Word_Sel_ReplaceW(o.sel, L"a", L"b")); }, "n:0", L"Execute"},
-      {L"Execute", 1, [](const Objects &o) { return describe(Word_Sel_ReplaceA(o.sel, "a", "b")); }, "n:0", L"\n\n"},
+  } cases[] = {
+      {L"Find", 1, CALL(Word_Doc_ReplaceW(o.doc, L"a", L"b")), "n:0", L"Text"},
+      {L"put Text", 1, CALL(Word_Doc_ReplaceW(o.doc, L"a", L"b")), "n:0", L"Execute"},
+      {L"Replacement", 1, CALL(Word_Sel_ReplaceW(o.sel, L"a", L"b")), "n:0", L"Forward"},
+      {L"put Forward", 1, CALL(Word_Sel_ReplaceW(o.sel, L"a", L"b")), "n:0", L"Execute"},
+      {L"Execute", 1, CALL(Word_Sel_ReplaceA(o.sel, "a", "b")), "n:0", L"\n\n"},
       // No selection range: the table gets a null range (and is refused), the shape the plain form.
-      {L"Range", 1, [](const Objects &o) { return describe(Word_Doc_InsTable(o.doc, 0, 2, 2)); }, "o:null", L"Add(DISPATCH:Range"},
-      {L"Range", 1, [](const Objects &o) { return describe(Word_Doc_AddInlineHR(o.doc, 0)); }, "o:obj", L"Standard(DISPATCH"},
-      {L"Add", 1, [](const Objects &o) { return describe(Word_Doc_InsTable(o.doc, 0, 2, 2)); }, "o:null", L"\n\n"},
-      {L"AddChart2", 1, [](const Objects &o) { return describe(Word_Doc_AddInlineChart(o.doc, 1, 2, 0)); }, "o:null", L"\n\n"},
-      {L"AddPicture", 1, [](const Objects &o) { return describe(Word_Doc_AddInlineImageA(o.doc, "x", 0)); }, "o:null", L"\n\n"},
+      {L"Range", 1, CALL(Word_Doc_InsTable(o.doc, 0, 2, 2)), "o:null", L"Add(DISPATCH:Range"},
+      {L"Range", 1, CALL(Word_Doc_AddInlineHR(o.doc, 0)), "o:obj", L"Standard(DISPATCH"},
+      {L"Add", 1, CALL(Word_Doc_InsTable(o.doc, 0, 2, 2)), "o:null", L"\n\n"},
+      {L"AddChart2", 1, CALL(Word_Doc_AddInlineChart(o.doc, 1, 2, 0)), "o:null", L"\n\n"},
+      {L"AddPicture", 1, CALL(Word_Doc_AddInlineImageA(o.doc, "x", 0)), "o:null", L"\n\n"},
       // A scan skips what it cannot read and releases what it read.
-      {L"HasChart", 2, [](const Objects &o) { return describe(Word_Doc_GetChart(o.doc, 1)); }, "o:null", L"\n\n"},
-      {L"Item", 2, [](const Objects &o) { return describe(Word_Doc_ChartCount(o.doc)); }, "n:0", L"\n\n"},
-      {L"Item", 3, [](const Objects &o) { return describe(Word_Doc_OLECount(o.doc)); }, "n:0", L"\n\n"},
-      {L"Count", 1, [](const Objects &o) { return describe(Word_Doc_OLECount(o.doc)); }, "n:0", L"\n\n"},
-      {L"Count", 1, [](const Objects &o) { return describe(Word_Doc_GetShapeItem(o.doc, 1)); }, "o:null", L"Item"},
-      {L"put Bold", 1, [](const Objects &o) { return describe(Word_Sel_SetFontW(o.sel, L"Arial", 9, 1, 1, 1)); }, "n:0", L"Italic"},
-      {L"Font", 3, [](const Objects &o) { return describe(Word_Sel_SetFontW(o.sel, L"Arial", 9, 1, 1, 1)); }, "n:0", L"Bold"},
-      // Without activation the data's workbook is refused.
-      {L"Activate", 1, [](const Objects &o) { return describe(Word_Chart_WorkBook(o.chart)); }, "o:null", L"\n\n"},
-      {L"Anchor", 1, [](const Objects &o) { return describe(Word_Shape_Range(o.shape)); }, "o:null", L"\n\n"},
+      {L"HasChart", 2, CALL(Word_Doc_GetChart(o.doc, 1)), "o:null", L"\n\n"},
+      {L"Item", 2, CALL(Word_Doc_ChartCount(o.doc)), "n:0", L"\n\n"},
+      {L"Item", 3, CALL(Word_Doc_OLECount(o.doc)), "n:0", L"\n\n"},
+      {L"Count", 1, CALL(Word_Doc_OLECount(o.doc)), "n:0", L"\n\n"},
+      {L"Count", 1, CALL(Word_Doc_GetShapeItem(o.doc, 1)), "o:null", L"Item"},
+      {L"put Bold", 1, CALL(Word_Sel_SetFontW(o.sel, L"Arial", 9, 1, 1, 1)), "n:0", L"Italic"},
+      {L"Font", 3, CALL(Word_Sel_SetFontW(o.sel, L"Arial", 9, 1, 1, 1)), "n:0", L"Bold"},
+      {L"Activate", 1, CALL(Word_Chart_WorkBook(o.chart)), "o:null", L"\n\n"},
+      {L"Anchor", 1, CALL(Word_Shape_Range(o.shape)), "o:null", L"\n\n"},
   };
+#undef CALL
   for (const wchar_t *mode : {L"raise", L"fail", L"empty"}) {
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
       SCOPED_TRACE(utf8(c.fault) + " " + utf8(mode));
-      const bool empty = std::wstring(mode) == L"empty";
       Objects o = Objects::make();
       control().clear();
       control().fault(c.fault, mode, 0, c.nth);
       const std::string result = c.member(o);
       // An empty answer is no failure for puts and calls (the Execute, the font puts, the activation).
-      if (!empty) {
+      if (std::wstring(mode) != L"empty") {
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(control().journal().find(c.never_sent), std::wstring::npos);
       }
@@ -245,54 +240,39 @@ TEST_F(WordTest, HelperObjectsReleasedOnEveryPath) {
   }
 }
 
+// Typed, styled, saved, closed and opened again: the text, the style, the table and the shapes come back.
 TEST_F(WordTest, DocumentsTypedSavedClosedAndOpenedAgain) {
   TempDir dir;
   const std::wstring path = dir.file(L"\u62a5\u544a \u00e9.docx");
-  xComObject app = Word_Create();
-  xComObject doc = Word_NewFile(app);
-  xComObject sel = Word_Doc_GetSelection(doc);
-  EXPECT_EQ(Word_Sel_InsTextW(sel, L"First \u00e9t\u00e9"), 1);
-  EXPECT_EQ(Word_Sel_InsLF(sel), 1);
-  EXPECT_EQ(Word_Sel_InsTextW(sel, L"\u4e2d\u6587 \U0001F600"), 1);
-  xComObject table = Word_Doc_InsTable(doc, 0, 1, 2);
-  EXPECT_EQ(Word_Table_SetTextW(table, 1, 2, L"cell \u00e9"), 1);
-  EXPECT_EQ(Word_File_SaveAsW(doc, path.c_str()), 1);
-  EXPECT_EQ(describe(Word_File_NameW(doc)), "t:" + utf8(path.substr(path.rfind(L'\\') + 1)));
-  EXPECT_EQ(describe(Word_File_FullNameW(doc)), "t:" + utf8(path));
-  EXPECT_EQ(describe(Word_File_PathW(doc)), "t:" + utf8(dir.path().substr(0, dir.path().size() - 1)));
-  for (xComObject h : {table, sel}) release(h);
-  EXPECT_EQ(Word_File_Close(doc, 0), 1);
-  release(doc);
-  EXPECT_EQ(Word_GetFileCount(app), 0);
-  EXPECT_EQ(Word_GetActiveFile(app), 0) << "no document, no active one";
+  Objects o = Objects::make();
+  EXPECT_EQ(Word_Sel_SetStyleW(o.sel, L"Title"), 1);
+  EXPECT_EQ(Word_Sel_InsLF(o.sel), 1);
+  EXPECT_EQ(Word_Sel_InsTextW(o.sel, L"\u4e2d\u6587 \U0001F600"), 1);
+  EXPECT_EQ(Word_Table_SetTextW(o.table, 1, 2, L"cell \u00e9"), 1);
+  EXPECT_EQ(Word_Shape_SetTitleW(o.shape, L"\u6807\u9898\tx"), 1);
+  EXPECT_EQ(Word_File_SaveAsW(o.doc, path.c_str()), 1);
+  EXPECT_EQ(describe(Word_File_FullNameW(o.doc)), "t:" + utf8(path));
+  EXPECT_EQ(Word_File_Close(o.doc, 0), 1);
+  EXPECT_EQ(Word_GetFileCount(o.app), 0);
+  EXPECT_EQ(Word_GetActiveFile(o.app), 0) << "no document, no active one";
 
-  doc = Word_OpenFileW(app, path.c_str(), 1);
+  xComObject doc = Word_OpenFileW(o.app, path.c_str(), 1);
   ASSERT_NE(doc, 0);
-  EXPECT_EQ(utf8(story(doc)), utf8(L"First \u00e9t\u00e9\r\u4e2d\u6587 \U0001F600\r"));
-  table = Word_Doc_GetTable(doc, 1);
+  EXPECT_EQ(utf8(story(doc)), utf8(L"Hello world\r\u4e2d\u6587 \U0001F600\r"));
+  xComObject sel = Word_Doc_GetSelection(doc), table = Word_Doc_GetTable(doc, 1), shape = Word_Doc_GetShape(doc, 1);
+  tarvo::com::Bstr style;
+  EXPECT_EQ(disp::GetValue(L"%S", style.put(), dispatch(sel), L".Style"), S_OK);
+  EXPECT_EQ(utf8(style.c_str()), "Title");
+  EXPECT_EQ(describe(Word_Table_GetTextW(table, 1, 1)), "t:a\r\a");
   EXPECT_EQ(describe(Word_Table_GetTextW(table, 1, 2)), "t:" + utf8(L"cell \u00e9\r\a"));
+  EXPECT_EQ(Word_Doc_InlineShapeCount(doc) * 100 + Word_Doc_ChartCount(doc) * 10 + Word_Doc_OLECount(doc), 311);
+  EXPECT_EQ(describe(Word_Shape_GetTitleW(shape)), "t:" + utf8(L"\u6807\u9898\tx"));
+  EXPECT_EQ(Word_Shape_GetWidth(shape), 30);
   EXPECT_EQ(Word_File_Save(doc), 0) << "opened read-only";
-  xComObject again = Word_OpenFileW(app, path.c_str(), 0);
-  EXPECT_EQ(Word_GetFileCount(app), 1) << "a document open from that file is the one returned";
-  xComObject second = Word_NewFile(app);
-  EXPECT_EQ(Word_SetActiveFile_Index(app, 1), 1);
-  xComObject reopened = Word_GetActiveFile(app);
-  EXPECT_EQ(describe(Word_File_NameW(reopened)), "t:" + utf8(path.substr(path.rfind(L'\\') + 1)));
-  EXPECT_EQ(Word_SetActiveFileW(app, L"Document2"), 1);
-  EXPECT_EQ(Word_SetActiveFileW(app, L"Nope"), 0);
-  xComObject active = Word_GetActiveFile(app);
-  EXPECT_EQ(describe(Word_File_NameW(active)), "t:Document2");
-  EXPECT_EQ(Word_File_Close(second, 1), 0) << "never saved: it needs a name";
-  EXPECT_EQ(Word_CloseAllFile(app), 1);
-  EXPECT_EQ(Word_GetFileCount(app), 0);
-  EXPECT_EQ(Word_File_Save(again), 0) << "a closed document answers no more";
-  for (xComObject h : {reopened, active, second, again, table, doc}) release(h);
-  // What is not a document of ours is refused.
-  raw_write(dir.file(L"plain.docx"), "PK\x03\x04");
-  EXPECT_EQ(Word_OpenFileW(app, dir.file(L"plain.docx").c_str(), 0), 0);
-  EXPECT_EQ(Word_Quit(app), 1);
-  EXPECT_EQ(Word_GetFileCount(app), 0) << "a quit application answers no more";
-  release(app);
+  EXPECT_EQ(Word_CloseAllFile(o.app), 1);
+  EXPECT_EQ(Word_GetFileCount(o.app), 0);
+  for (xComObject h : {shape, table, sel, doc}) release(h);
+  o.release();
 }
 
 TEST_F(WordTest, SelectionEditingFontsStylesAndStatistics) {
@@ -302,39 +282,23 @@ TEST_F(WordTest, SelectionEditingFontsStylesAndStatistics) {
   EXPECT_EQ(Word_Sel_InsTextW(o.sel, L"second line"), 1);
   EXPECT_EQ(Word_Sel_MoveUp(o.sel), 1);
   EXPECT_EQ(Word_Sel_InsTextW(o.sel, L"!"), 1);
-  EXPECT_EQ(utf8(story(o.doc)), "Hello world!\rsecond line\r");
-  EXPECT_EQ(Word_Sel_MoveDown(o.sel), 1);
-  EXPECT_EQ(Word_Sel_MoveLeft(o.sel), 1);
-  EXPECT_EQ(Word_Sel_MoveLeft(o.sel), 1);
-  EXPECT_EQ(Word_Sel_MoveRight(o.sel), 1);
+  for (auto move : {Word_Sel_MoveDown, Word_Sel_MoveLeft, Word_Sel_MoveLeft, Word_Sel_MoveRight}) EXPECT_EQ(move(o.sel), 1);
   EXPECT_EQ(Word_Sel_InsTextW(o.sel, L"\U0001F600"), 1);
-  EXPECT_EQ(utf8(story(o.doc)), utf8(L"Hello world!\rsecond lin\U0001F600e\r"));
   EXPECT_EQ(Word_Sel_MoveLeft(o.sel), 1);
   EXPECT_EQ(Word_Sel_InsTextW(o.sel, L"|"), 1) << "a surrogate pair is one character to the caret";
   EXPECT_EQ(utf8(story(o.doc)), utf8(L"Hello world!\rsecond lin|\U0001F600e\r"));
-  // Statistics: words, characters without spaces, lines, paragraphs, pages.
-  const struct {
-    int32_t (*count)(xComObject, int32_t);
-    int32_t expected;
-  } stats[] = {{Word_GetWordCount, 4}, {Word_GetCharCount, 23}, {Word_GetLineCount, 2}, {Word_GetParagraphCount, 2}};
-  for (const auto &s : stats) EXPECT_EQ(s.count(o.doc, 0), s.expected);
-  EXPECT_EQ(Word_Sel_InsTextW(o.sel, L" \u4e2d\u6587"), 1);
-  EXPECT_EQ(Word_GetWordCount(o.doc, 0), 7) << "each ideograph a word";
-  for (int i = 0; i < 100; ++i) Word_Sel_InsLF(o.sel);
-  EXPECT_EQ(Word_GetPageCount(o.doc), 3) << "102 lines, 45 to a page";
-  EXPECT_EQ(Word_GetParagraphCount(o.doc, 1), 3) << "empty paragraphs do not count";
+  // Statistics: each ideograph a word, punctuation right after one belongs to it.
+  EXPECT_EQ(Word_Sel_InsTextW(o.sel, L" \u4e16\u754c: a-b, \u3002x"), 1);
+  EXPECT_EQ(Word_GetWordCount(o.doc, 0) * 100 + Word_GetCharCount(o.doc, 0), 832);
   // Fonts on the selection: the colour goes to Color (TextColor cannot be assigned).
-  xComObject range = range_of(o.doc, 0, 5);
+  xComObject range = range_of(o.doc, 0, 5), wider = range_of(o.doc, 0, 8);
   ASSERT_EQ(disp::CallMethod(dispatch(range), L".Select()"), S_OK);
   EXPECT_EQ(Word_Sel_SetFontW(o.sel, L"\u5b8b\u4f53", 14, 255, 1, 0), 1);
   int32_t bold = 0, color = 0, mixed = 0;
   EXPECT_EQ(disp::GetValue(L"%d", &bold, dispatch(range), L".Font.Bold"), S_OK);
   EXPECT_EQ(disp::GetValue(L"%d", &color, dispatch(range), L".Font.Color"), S_OK);
-  EXPECT_EQ(bold, -1);
-  EXPECT_EQ(color, 255);
-  xComObject wider = range_of(o.doc, 0, 8);
   EXPECT_EQ(disp::GetValue(L"%d", &mixed, dispatch(wider), L".Font.Bold"), S_OK);
-  EXPECT_EQ(mixed, 9999999) << "characters differ";
+  EXPECT_EQ(std::vector<int32_t>({bold, color, mixed}), std::vector<int32_t>({-1, 255, 9999999})) << "wider: characters differ";
   EXPECT_NE(disp::PutValue(dispatch(o.sel), L".Font.TextColor = %d", 255), S_OK) << "a read-only colour object";
   // Styles: known names by their text, refused otherwise.
   EXPECT_EQ(Word_Sel_SetStyleW(o.sel, L"\u6807\u9898 1"), 1);
@@ -349,16 +313,13 @@ TEST_F(WordTest, SelectionEditingFontsStylesAndStatistics) {
 // Replace in the whole document goes on past the caret to the start; replace in a selection stays in it.
 TEST_F(WordTest, ReplaceInTheDocumentAndInTheSelection) {
   Objects o = Objects::make();
-  const wchar_t *kText = L"apple pie, Apple tart\r\U0001F600 apple \u82f9\u679c";
   xComObject all = range_of(o.doc, 0, 11);
-  ASSERT_EQ(disp::PutValue(dispatch(all), L".Text = %S", kText), S_OK);
+  ASSERT_EQ(disp::PutValue(dispatch(all), L".Text = %S", L"apple pie, Apple tart\r\U0001F600 apple \u82f9\u679c"), S_OK);
   // The caret after everything: without Wrap the application's own form finds nothing.
   EXPECT_EQ(disp::CallMethod(dispatch(o.sel), L".EndKey(%d)", 6), S_OK);
   Ref<IDispatch> find;
   ASSERT_EQ(disp::GetValue(L"%o", find.put(), dispatch(o.sel), L".Find"), S_OK);
-  EXPECT_EQ(disp::PutValue(find.get(), L".Text = %S", L"apple"), S_OK);
-  EXPECT_EQ(disp::PutValue(find.get(), L".Replacement.Text = %S", L"x"), S_OK);
-  EXPECT_EQ(disp::CallMethod(find.get(), L".Execute(%m, %m, %m, %m, %m, %m, %m, %m, %m, %m, %d)", 2), S_OK);
+  EXPECT_EQ(disp::CallMethod(find.get(), L".Execute(%S, %m, %m, %m, %m, %m, %m, %m, %m, %S, %d)", L"apple", L"x", 2), S_OK);
   EXPECT_EQ(utf8(story(o.doc)).substr(0, 5), "apple");
   find.reset();
   EXPECT_EQ(Word_Doc_ReplaceW(o.doc, L"apple", L"\U0001F350"), 1);
@@ -371,10 +332,6 @@ TEST_F(WordTest, ReplaceInTheDocumentAndInTheSelection) {
   EXPECT_EQ(utf8(story(o.doc)), utf8(L"\u68a8 pie, \U0001F350 cake \U0001F600 \U0001F350 \u82f9\u679c\r"));
   EXPECT_EQ(Word_Sel_ReplaceW(o.sel, L"\u82f9\u679c", L"-"), 1) << "found nothing in the selection: still done";
   EXPECT_EQ(utf8(story(o.doc)).find("-"), std::string::npos);
-  // A find that fails half way: 0, and the find object released (the fixture counts it).
-  control().fault(L"put Forward", L"raise");
-  EXPECT_EQ(Word_Doc_ReplaceW(o.doc, L"pie", L"tart"), 0);
-  control().clear_faults();
   release(all);
   o.release();
 }
@@ -382,29 +339,17 @@ TEST_F(WordTest, ReplaceInTheDocumentAndInTheSelection) {
 TEST_F(WordTest, TablesWithAndWithoutARange) {
   Objects o = Objects::make();
   xComObject start = range_of(o.doc, 0, 0);
-  xComObject first = Word_Doc_InsTable(o.doc, start, 3, 4);
+  xComObject first = Word_Doc_InsTable(o.doc, start, 3, 4), again = Word_Doc_GetTable(o.doc, 1);
   ASSERT_NE(first, 0);
   EXPECT_EQ(Word_Doc_TableCount(o.doc), 2);
-  xComObject again = Word_Doc_GetTable(o.doc, 1);
   const wchar_t *kCell = L"\u8868 \U0001F600\r\u00e9";
   EXPECT_EQ(Word_Table_SetTextW(first, 3, 4, kCell), 1);
   EXPECT_EQ(describe(Word_Table_GetTextW(again, 3, 4)), "t:" + utf8(kCell) + "\r\a") << "the table at the start comes first";
-  EXPECT_EQ(Word_Table_SetTextA(first, 1, 1, "na\xefve"), 1);
-  EXPECT_EQ(describe(Word_Table_GetTextA(first, 1, 1)), "t:na\u00efve\r\a");
-  EXPECT_EQ(describe(Word_Table_GetTextW(first, 4, 1)), "t:") << "no fourth row";
-  EXPECT_EQ(Word_Table_SetTextW(first, 0, 1, L"x"), 0);
-  EXPECT_EQ(Word_Table_SelCell(first, 2, 2), 1);
   xComObject second = Word_Doc_GetTable(o.doc, 2);
   EXPECT_EQ(describe(Word_Table_GetTextW(second, 1, 1)), "t:a\r\a") << "the fixture's table is second now";
-  EXPECT_EQ(Word_Doc_InsTable(o.doc, 0, 0, 2), 0);
-  EXPECT_EQ(Word_Doc_InsTable(o.doc, 0, 1, 64), 0);
-  EXPECT_EQ(Word_Doc_InsTable(o.doc, o.app, 1, 1), 0) << "not a range";
-  EXPECT_EQ(Word_Doc_GetTable(o.doc, 3), 0);
   for (xComObject h : {start, first, again, second}) release(h);
   o.release();
 }
-
-std::string title_of(xComObject shape) { return describe(Word_Shape_GetTitleW(shape)); }
 
 TEST_F(WordTest, ShapesInlineShapesChartsAndOleObjectsAtTheScanBoundaries) {
   TempDir dir;
@@ -420,194 +365,41 @@ TEST_F(WordTest, ShapesInlineShapesChartsAndOleObjectsAtTheScanBoundaries) {
   ASSERT_TRUE(line && chart2 && image);
   ASSERT_EQ(disp::GetValue(L"%o", reinterpret_cast<IDispatch **>(&linked), dispatch(o.doc),
                            L".Shapes.AddOLEObject(%m, %S, %b)", picture.c_str(), 1), S_OK);
-  EXPECT_EQ(Word_Shape_Type(line), 7);
-  EXPECT_EQ(Word_Shape_Type(image), 13);
-  EXPECT_EQ(Word_Shape_Type(linked), 10);
-  EXPECT_EQ(Word_Doc_InlineShapeCount(o.doc), 4);
-  EXPECT_EQ(Word_Doc_ShapeCount(o.doc), 4);
+  EXPECT_EQ(Word_Doc_InlineShapeCount(o.doc) * 10 + Word_Doc_ShapeCount(o.doc), 44);
   EXPECT_EQ(Word_Doc_ShapeItemCount(o.doc), 8);
-  EXPECT_EQ(Word_Doc_ChartCount(o.doc), 2);
-  EXPECT_EQ(Word_Doc_OLECount(o.doc), 2);
-  EXPECT_EQ(describe(Word_OLE_GetLabelW(linked)), "t:" + utf8(picture));
-  EXPECT_EQ(describe(Word_OLE_ProgIDW(linked)), "t:Package");
-  EXPECT_EQ(Word_Shape_SetTitleW(o.chart, L"inline chart"), 1);
-  EXPECT_EQ(Word_Shape_SetTitleW(chart2, L"\u56fe\u8868 \U0001F600"), 1);
-  EXPECT_EQ(Word_Shape_SetTitleW(linked, L"linked"), 1);
-  EXPECT_EQ(Word_Shape_SetTitleW(o.shape, L"auto"), 1);
-  EXPECT_EQ(Word_Shape_SetTitleW(line, L"line"), 1);
-  // The n-th chart and OLE object: 0 and 1 the first, past the last none.
+  EXPECT_EQ(Word_Doc_ChartCount(o.doc) * 10 + Word_Doc_OLECount(o.doc), 22);
+  const std::pair<xComObject, const wchar_t *> titles[] = {
+      {o.chart, L"inline chart"}, {chart2, L"\u56fe\u8868 \U0001F600"}, {linked, L"linked"}, {o.shape, L"auto"}, {line, L"line"}};
+  for (auto [shape, title] : titles) EXPECT_EQ(Word_Shape_SetTitleW(shape, title), 1);
+  // The n-th chart and OLE object: 0 and 1 the first, past the last none; combined items: n inline
+  // shapes, then the floating ones.
   const struct {
     xComObject (*get)(xComObject, int32_t);
     int32_t n;
     const char *title;
   } scans[] = {
       {Word_Doc_GetChart, 0, "t:inline chart"}, {Word_Doc_GetChart, 1, "t:inline chart"},
-      {Word_Doc_GetChart, 2, "t:\u56fe\u8868 \U0001F600"}, {Word_Doc_GetChart, 3, nullptr},
-      {Word_Doc_GetChart, INT32_MAX, nullptr}, {Word_Doc_GetOLE, -5, "t:"}, {Word_Doc_GetOLE, 2, "t:linked"},
-      {Word_Doc_GetOLE, 3, nullptr},
-      // Combined items: n inline shapes, then the floating ones.
-      {Word_Doc_GetShapeItem, 4, "t:line"}, {Word_Doc_GetShapeItem, 5, "t:auto"},
-      {Word_Doc_GetShapeItem, 8, "t:linked"}, {Word_Doc_GetShapeItem, 9, nullptr}, {Word_Doc_GetShapeItem, 0, nullptr},
+      {Word_Doc_GetChart, 2, "t:\u56fe\u8868 \U0001F600"}, {Word_Doc_GetChart, 3, "none"},
+      {Word_Doc_GetChart, INT32_MAX, "none"}, {Word_Doc_GetOLE, -5, "t:"}, {Word_Doc_GetOLE, 2, "t:linked"},
+      {Word_Doc_GetOLE, 3, "none"}, {Word_Doc_GetShapeItem, 4, "t:line"}, {Word_Doc_GetShapeItem, 5, "t:auto"},
+      {Word_Doc_GetShapeItem, 8, "t:linked"}, {Word_Doc_GetShapeItem, 9, "none"}, {Word_Doc_GetShapeItem, 0, "none"},
   };
   for (const auto &s : scans) {
     SCOPED_TRACE(s.n);
     xComObject found = s.get(o.doc, s.n);
-    EXPECT_EQ(found ? title_of(found) : "none", s.title ? s.title : "none");
+    EXPECT_EQ(found ? describe(Word_Shape_GetTitleW(found)) : "none", s.title);
     release(found);
   }
-  // Sizes and scales; a floating shape has no scale, and its range is its anchor.
-  EXPECT_EQ(Word_Shape_GetWidth(image), 70);
-  EXPECT_EQ(Word_Shape_GetHeight(image), 80);
-  EXPECT_EQ(Word_Shape_GetScaleWidth(image), 0);
-  ASSERT_EQ(disp::PutValue(dispatch(o.picture), L".Width = %e", 36.0), S_OK);
-  EXPECT_EQ(Word_Shape_GetScaleWidth(o.picture), 50);
+  // A floating shape's range is its anchor.
+  EXPECT_EQ(Word_Shape_GetWidth(image) * 100 + Word_Shape_GetHeight(image), 7080);
   xComObject anchor = Word_Shape_Range(image);
   EXPECT_NE(anchor, 0);
-  EXPECT_EQ(Word_Shape_HasChart(chart2), -1);
-  EXPECT_EQ(Word_Shape_HasChart(image), 0);
   EXPECT_EQ(Word_Chart_WorkBook(image), 0) << "no chart";
   EXPECT_EQ(Word_OLE_Object(o.chart), 0) << "no OLE object";
-  // Conversions both ways move the shape; the old handle answers no more.
-  EXPECT_EQ(Word_Shape_ConvertToShape(o.picture), 1);
-  EXPECT_EQ(Word_Shape_Type(o.picture), 0);
-  EXPECT_EQ(Word_Doc_InlineShapeCount(o.doc), 3);
-  xComObject converted = Word_Doc_GetShape(o.doc, 5);
-  EXPECT_EQ(Word_Shape_Type(converted), 13);
-  EXPECT_EQ(Word_Shape_ConvertToInlineShape(converted), 1);
-  EXPECT_EQ(Word_Doc_InlineShapeCount(o.doc), 4);
-  EXPECT_EQ(Word_Shape_ConvertToShape(line), 0) << "a horizontal line stays in the text";
-  EXPECT_EQ(Word_Shape_Delete(chart2), 1);
-  EXPECT_EQ(Word_Doc_ChartCount(o.doc), 1);
-  EXPECT_EQ(Word_Shape_Delete(chart2), 0);
-  EXPECT_EQ(Word_Shape_Select(image), 1);
-  // Pictures need their file.
-  EXPECT_EQ(Word_Doc_AddInlineImageW(o.doc, dir.file(L"missing.png").c_str(), 0), 0);
   xComObject inline_image = Word_Doc_AddInlineImageW(o.doc, picture.c_str(), anchor);
   EXPECT_EQ(Word_Shape_Type(inline_image), 3);
-  for (xComObject h : {line, chart2, image, linked, anchor, converted, inline_image}) release(h);
+  for (xComObject h : {line, chart2, image, linked, anchor, inline_image}) release(h);
   o.release();
-}
-
-// The stand-in's statistics rule over the edges: nothing, white space only, a line wrapped at 80
-// characters, ideographs, surrogate pairs, tabs and empty paragraphs.
-TEST_F(WordTest, StatisticsFollowTheStatedRule) {
-  const struct {
-    std::wstring text;
-    int32_t words, chars, with_spaces, lines, paragraphs, pages;
-  } cases[] = {
-      {L"", 0, 0, 0, 0, 0, 1},
-      {L"  \t ", 0, 0, 4, 0, 0, 1},
-      {L"one two\rthree", 3, 11, 12, 2, 2, 1},
-      {std::wstring(81, L'x'), 1, 81, 81, 2, 1, 1},
-      {L"\u4e2d\u6587abc \u3042\u3044", 5, 7, 8, 1, 1, 1},
-      {L"\u4e16\u754c: a-b, \u3002x", 4, 9, 11, 1, 1, 1},
-      {L"\U0001F600\U0001F600 a\tb", 3, 4, 6, 1, 1, 1},
-      {L"a\r\r\rb\r", 2, 2, 2, 5, 2, 1},
-      {std::wstring(90, L'\r'), 0, 0, 0, 0, 0, 1},
-      {std::wstring(91, L'\r') + L"x", 1, 1, 1, 92, 1, 3},
-  };
-  xComObject app = Word_Create();
-  xComObject doc = Word_NewFile(app);
-  for (const auto &c : cases) {
-    SCOPED_TRACE(utf8(c.text));
-    xComObject all = range_of(doc, 0, static_cast<int32_t>(story(doc).size()) - 1);
-    ASSERT_EQ(disp::PutValue(dispatch(all), L".Text = %S", c.text.c_str()), S_OK);
-    release(all);
-    int32_t with_spaces = -1;
-    EXPECT_EQ(disp::GetValue(L"%d", &with_spaces, dispatch(doc), L".ComputeStatistics(%d)", 5), S_OK);
-    EXPECT_EQ(Word_GetWordCount(doc, 0), c.words);
-    EXPECT_EQ(Word_GetCharCount(doc, 0), c.chars);
-    EXPECT_EQ(with_spaces, c.with_spaces);
-    EXPECT_EQ(Word_GetLineCount(doc, 0), c.lines);
-    EXPECT_EQ(Word_GetParagraphCount(doc, 0), c.paragraphs);
-    EXPECT_EQ(Word_GetPageCount(doc), c.pages);
-  }
-  int32_t none = 0;
-  EXPECT_NE(disp::GetValue(L"%d", &none, dispatch(doc), L".ComputeStatistics(%d)", 6), S_OK) << "an unknown code";
-  release(doc);
-  Word_Quit(app);
-  release(app);
-}
-
-// Find over the selection as the application does it: scope, wrap, case, whole words, one or all,
-// the special characters, and the settings kept from one search to the next.
-TEST_F(WordTest, FindAndReplaceFollowTheApplicationsRules) {
-  const struct {
-    int32_t start, end;  // the selection
-    const wchar_t *find, *replacement;
-    int32_t match_case, whole_word, wrap, replace;
-    bool found;
-    const wchar_t *after;
-  } cases[] = {
-      {0, 0, L"cat", L"dog", 0, 0, 0, 2, true, L"dog dog condog\rdog."},
-      {5, 5, L"cat", L"dog", 0, 0, 0, 2, true, L"cat Cat condog\rdog."},
-      {5, 5, L"cat", L"dog", 0, 0, 1, 2, true, L"dog Cat condog\rdog."},
-      {0, 0, L"cat", L"dog", 1, 1, 0, 2, true, L"dog Cat concat\rdog."},
-      {0, 0, L"Cat", L"dog", 1, 0, 0, 1, true, L"cat dog concat\rcat."},
-      {0, 7, L"cat", L"-", 0, 0, 0, 2, true, L"- - concat\rcat."},
-      {0, 7, L"cat", L"-", 0, 0, 1, 2, true, L"- - con-\r-."},
-      {0, 7, L"dog", L"-", 0, 0, 1, 2, false, L"cat Cat concat\rcat."},
-      {0, 0, L"cat^p", L"^&^t", 0, 0, 0, 2, true, L"cat Cat concat\r\tcat."},  // the text found keeps its mark
-      {0, 0, L"t.", L"^^", 0, 0, 0, 2, true, L"cat Cat concat\rca^"},
-      {0, 0, L".^p", L"!", 0, 0, 0, 2, false, L"cat Cat concat\rcat."},  // the final mark is never matched
-      {0, 0, L"Cat", L"x", 0, 0, 0, 0, true, L"cat Cat concat\rcat."},    // only found and selected
-  };
-  xComObject app = Word_Create();
-  for (const auto &c : cases) {
-    SCOPED_TRACE(utf8(c.find) + " " + std::to_string(c.start) + "-" + std::to_string(c.end));
-    xComObject doc = Word_NewFile(app);
-    xComObject sel = Word_Doc_GetSelection(doc);
-    Word_Sel_InsTextW(sel, L"cat Cat concat\rcat.");
-    ASSERT_EQ(disp::CallMethod(dispatch(sel), L".SetRange(%d, %d)", c.start, c.end), S_OK);
-    Ref<IDispatch> find;
-    ASSERT_EQ(disp::GetValue(L"%o", find.put(), dispatch(sel), L".Find"), S_OK);
-    int32_t found = 0;
-    EXPECT_EQ(disp::GetValue(L"%b", &found, find.get(), L".Execute(%S, %b, %b, %m, %m, %m, %m, %d, %m, %S, %d)", c.find,
-                             c.match_case, c.whole_word, c.wrap, c.replacement, c.replace), S_OK);
-    EXPECT_EQ(found != 0, c.found);
-    EXPECT_EQ(utf8(story(doc)), utf8(std::wstring(c.after) + L"\r"));
-    int32_t wrap = -1;
-    EXPECT_EQ(disp::GetValue(L"%d", &wrap, find.get(), L".Wrap"), S_OK);
-    EXPECT_EQ(wrap, c.wrap) << "Execute's arguments become the settings";
-    find.reset();
-    EXPECT_EQ(Word_File_Close(doc, 0), 1);
-    for (xComObject h : {sel, doc}) release(h);
-  }
-  Word_Quit(app);
-  release(app);
-}
-
-// What the document file keeps: paragraphs with their styles, tables, shapes with types, sizes and titles.
-TEST_F(WordTest, TheDocumentFileKeepsTablesAndShapes) {
-  TempDir dir;
-  const std::wstring path = dir.file(L"kept.docx");
-  Objects o = Objects::make();
-  EXPECT_EQ(Word_Sel_SetStyleW(o.sel, L"Title"), 1);
-  EXPECT_EQ(Word_Shape_SetTitleW(o.shape, L"\u6807\u9898\tx"), 1);
-  EXPECT_EQ(Word_File_SaveAsW(o.doc, path.c_str()), 1);
-  const std::wstring before = story(o.doc);
-  o.release();
-  xComObject app = Word_Create();
-  xComObject doc = Word_OpenFileW(app, path.c_str(), 0);
-  ASSERT_NE(doc, 0);
-  EXPECT_EQ(utf8(story(doc)), utf8(before));
-  xComObject sel = Word_Doc_GetSelection(doc);
-  tarvo::com::Bstr style;
-  EXPECT_EQ(disp::GetValue(L"%S", style.put(), dispatch(sel), L".Style"), S_OK);
-  EXPECT_EQ(utf8(style.c_str()), "Title");
-  xComObject table = Word_Doc_GetTable(doc, 1);
-  EXPECT_EQ(describe(Word_Table_GetTextW(table, 1, 1)), "t:a\r\a");
-  EXPECT_EQ(Word_Doc_InlineShapeCount(doc), 3);
-  EXPECT_EQ(Word_Doc_ChartCount(doc), 1);
-  EXPECT_EQ(Word_Doc_OLECount(doc), 1);
-  xComObject shape = Word_Doc_GetShape(doc, 1);
-  EXPECT_EQ(title_of(shape), "t:" + utf8(L"\u6807\u9898\tx"));
-  EXPECT_EQ(Word_Shape_GetWidth(shape), 30);
-  EXPECT_EQ(Word_File_Saved(doc, 1), 1);
-  EXPECT_EQ(Word_File_Save(doc), 1);
-  for (xComObject h : {shape, table, sel, doc}) release(h);
-  Word_Quit(app);
-  release(app);
 }
 
 // A local server process: attachment through the running-object table and objects across the boundary.
