@@ -25,13 +25,18 @@ int safe_check(lua_State *L) {
     if (repair) repaired = w2m(buffer.c_str(), kCodePageU, 0).p;
     return 0;
   }, 0);
-  if (repair) {
-    api.lua_pushstring(L, repaired);
-    xCore_free(repaired);
-  } else {
+  if (!repair) {
     api.lua_pushboolean(L, unsafe);
+    return 1;
   }
-  return 1;
+  // The repaired text is released before an error of its push goes on.
+  int status;
+  {
+    const detail::Released<char> owned{repaired};
+    auto put = [&owned](lua_State *S) { api.lua_pushstring(S, owned.p); };
+    status = detail::protected_push(L, put);
+  }
+  return detail::pushed_or_raise(L, status);
 }
 
 const luaL_Reg kPathFunctions[] = {

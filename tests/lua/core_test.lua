@@ -57,7 +57,7 @@ test("a finaliser raising inside a call leaks nothing", function()
   local calls = {
     function() return T.Trim("  a  ", " ") end, function() return T.Path_FileName("c:\\x\\a.txt") end,
     function() return T.A2W("abc") end, function() return T.SplitText("a,b", ",") end,
-    function() return T.Path_Join("a", 5) end,
+    function() return T.Path_Join("a", 5) end, function() return T.Path_SafeCheck("c:\\x \\a", true) end,
   }
   -- After a full collection every allocation that checks the collector runs a whole cycle (until a finaliser's
   -- own allocations, made while the collector is held, give it credit).
