@@ -1,5 +1,8 @@
 // The dispatch layer through a real IDispatch, in-process and across the process boundary.
-#include "automation_fixture.hpp"
+#include "com_ref.hpp"
+#include "disphelper.h"
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <regex>
@@ -7,6 +10,28 @@
 
 namespace disptest {
 namespace {
+
+using tarvo::com::Bstr;
+using tarvo::com::Ref;
+using tarvo::com::Variant;
+namespace disp = tarvo::disp;
+
+struct Apartment {
+  HRESULT hr = CoInitialize(nullptr);
+  ~Apartment() { if (SUCCEEDED(hr)) CoUninitialize(); }
+};
+
+// GetValue with a text or integer result: "<failed>" or INT32_MIN on failure.
+template <class... A>
+std::wstring text_of(IDispatch *o, const wchar_t *expression, A... args) {
+  Bstr value;
+  return SUCCEEDED(disp::GetValue(L"%S", value.put(), o, expression, args...)) ? value.c_str() : L"<failed>";
+}
+template <class... A>
+int32_t int_of(IDispatch *o, const wchar_t *expression, A... args) {
+  int32_t value = INT32_MIN;
+  return SUCCEEDED(disp::GetValue(L"%d", &value, o, expression, args...)) ? value : INT32_MIN;
+}
 
 // The thread's failure record (an empty one before the first failure).
 const disp::DispatchErrorRecord &record() {
@@ -43,7 +68,8 @@ uint64_t ticks(FILETIME ft) { return (uint64_t(ft.dwHighDateTime) << 32) | ft.dw
 
 TEST_P(Dispatch, ArgumentLettersAndWhoOwnsThem) {
   Bstr kept(SysAllocString(L"kept"));
-  Ref<IDispatch> node = object_of(app, L".NewNode(%S)", L"n1");
+  Ref<IDispatch> node;
+  ASSERT_EQ(disp::GetValue(L"%o", node.put(), app, L".NewNode(%S)", L"n1"), S_OK);
   Variant v;
   v->vt = VT_BSTR;
   v->bstrVal = SysAllocString(L"inside");
