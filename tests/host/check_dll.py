@@ -18,8 +18,7 @@ def imports(out):
     return [name.lower() for name in re.findall(r"^\s*DLL Name: (\S+)", out, re.M)]
 
 
-def exports(out):
-    """The names a DLL exports, from objdump -p output."""
+def exports(out):  # the names a DLL exports, from objdump -p output
     table = re.split(r"\n\s*\n", out.partition("[Ordinal/Name Pointer] Table")[2], maxsplit=1)[0]
     return set(re.findall(r"^\s*\[\s*\d+\]\s+(\S+)", table, re.M))
 
