@@ -18,6 +18,11 @@ def imports(out):
     return [name.lower() for name in re.findall(r"^\s*DLL Name: (\S+)", out, re.M)]
 
 
+def exports(out):  # the names a DLL exports, from objdump -p output
+    table = re.split(r"\n\s*\n", out.partition("[Ordinal/Name Pointer] Table")[2], maxsplit=1)[0]
+    return set(re.findall(r"^\s*\[\s*\d+\]\s+(\S+)", table, re.M))
+
+
 def import_faults(out, allowed=()):
     found = imports(out)
     return ["no imports found"] * (not found) + [f"not a system DLL: {n}" for n in found
@@ -27,12 +32,11 @@ def import_faults(out, allowed=()):
 if __name__ == "__main__":
     objdump, dll, table = sys.argv[1:4]
     out = dump(objdump, dll)
-    table_text = re.split(r"\n\s*\n", out.partition("[Ordinal/Name Pointer] Table")[2], maxsplit=1)[0]
-    exports = set(re.findall(r"^\s*\[\s*\d+\]\s+(\S+)", table_text, re.M))
+    exported = exports(out)
     contract = dict(row.split("\t")[:2] for row in open(table, encoding="utf-8").read().splitlines() if "\t" in row)
-    started = {contract[n] for n in exports if n in contract}
+    started = {contract[n] for n in exported if n in contract}
     faults = import_faults(out)
-    faults += [f"exported but not in the contract: {n}" for n in sorted(exports - contract.keys())]
-    faults += [f"missing export of the {f} family: {n}" for n, f in contract.items() if f in started and n not in exports]
-    print(*faults, f"{len(imports(out))} imports and {len(exports)} exports checked", sep="\n")
+    faults += [f"exported but not in the contract: {n}" for n in sorted(exported - contract.keys())]
+    faults += [f"missing export of the {f} family: {n}" for n, f in contract.items() if f in started and n not in exported]
+    print(*faults, f"{len(imports(out))} imports and {len(exported)} exports checked", sep="\n")
     sys.exit(1 if faults else 0)

@@ -7,10 +7,11 @@
 complete: the generator found nothing undocumented; the reference names exactly the DLL's exports; its
 Lua functions are contract names with the contract's argument counts, and a family it names is named whole.
 current: the committed copy (docs/reference) is the generated one, page for page."""
-import re
-import subprocess
 import sys
 from pathlib import Path
+
+sys.dont_write_bytecode = True  # run in the source tree: no __pycache__ beside it
+from check_dll import dump, exports  # noqa: E402
 
 
 def contract(path):
@@ -24,12 +25,10 @@ def complete(objdump, dll, contract_dir, ref):
     names = [line.split("\t") for line in (ref / "names.tsv").read_text(encoding="utf-8").splitlines()]
     pages = {p.stem: p.read_text(encoding="utf-8") for p in ref.glob("*.md")}
     faults += [f"{n} is not on its page {page}" for _, n, page, _ in names if f"`{n}`" not in pages.get(page, "")]
-    out = subprocess.run([objdump, "-p", dll], capture_output=True, text=True, check=True).stdout
-    table = re.split(r"\n\s*\n", out.partition("[Ordinal/Name Pointer] Table")[2], maxsplit=1)[0]
-    exports = set(re.findall(r"^\s*\[\s*\d+\]\s+(\S+)", table, re.M))
+    exported = exports(dump(objdump, dll))
     c_names = {n for kind, n, _, _ in names if kind == "c"}
-    faults += [f"exported but not in the reference: {n}" for n in sorted(exports - c_names)]
-    faults += [f"in the reference but not exported: {n}" for n in sorted(c_names - exports)]
+    faults += [f"exported but not in the reference: {n}" for n in sorted(exported - c_names)]
+    faults += [f"in the reference but not exported: {n}" for n in sorted(c_names - exported)]
     for kind, table_name in (("c", "exports.tsv"), ("lua", "lua.tsv")):
         rows = contract(Path(contract_dir) / table_name)
         mine = {n: counts for k, n, _, counts in names if k == kind}
