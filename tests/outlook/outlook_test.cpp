@@ -87,8 +87,8 @@ struct Objects {
     EXPECT_EQ(Outlook_MailItem_SetCCW(o.mail, L"ops.desk@example.org"), 1);
     EXPECT_EQ(Outlook_MailItem_SetBCCW(o.mail, L"Jonas M\u00fcller"), 1);
     EXPECT_EQ(Outlook_MailItem_Recipients_ResolveAll(o.mail), 1);
-    EXPECT_EQ(disp::CallMethod(mail, L".ReplyRecipients.Add(%S)", L"Li Wei"), S_OK);
-    EXPECT_EQ(disp::CallMethod(mail, L".ReplyRecipients.Add(%S)", L"ops.desk@example.org"), S_OK);
+    for (const wchar_t *name : {L"Li Wei", L"ops.desk@example.org"})
+      EXPECT_EQ(disp::CallMethod(mail, L".ReplyRecipients.Add(%S)", name), S_OK);
     EXPECT_EQ(disp::CallMethod(mail, L".ReplyRecipients.ResolveAll()"), S_OK);
     EXPECT_EQ(disp::CallMethod(mail, L"._Attach(%S, %S, %S)", L"report.pdf", L"report.pdf", L"PDF bytes"), S_OK);
     EXPECT_TRUE(o.items && o.mail && o.meeting && o.projects);
@@ -414,7 +414,6 @@ TEST_F(SearchTest, EveryFlagBitFieldAndMaximum) {
       {0x1, L"", FAILED_WITH("账号匹配失败"), L"ops.desk"},  {0, L"", FAILED_WITH("账号匹配失败"), L"nobody"},
       {0, L"", FAILED_WITH("文件夹匹配失败"), L"", L"Nope"}, {0x2, L"", FAILED_WITH("文件夹匹配失败"), L"", L"box"},
       {0x4, L"", FAILED_WITH("文件夹匹配失败"), L"", L"inbox"}, {0, L"", FOUND("", 0), L"", L"Sent"},
-      {0, L"", FAILED_WITH("获取邮件数量不能小于 1"), L"", L"Inbox", 0},
       {0, L"", FAILED_WITH("获取邮件数量不能小于 1"), L"", L"Inbox", INT32_MIN},
   };
   for (const auto &c : kCases) {
@@ -443,9 +442,6 @@ TEST_F(SearchTest, MatchFlagAFormScriptAndNoClientStartedForABadMaximum) {
   EXPECT_EQ(describe(Outlook_MailItem_GetSubJectA(found[0])), "t:Invoice 42");
   release(found[0]);
   xCore.free(found);
-  EXPECT_EQ(script_.run("local t = T.Outlook_FindMails(0, 'ops', 'INBOX', 'invoice', 0, 9) local n = #t "
-                        "for _, h in ipairs(t) do T.COM_Release(h) end return n .. T.iRetSize()"),
-            "t:11");
   EXPECT_EQ(script_.run("local t = T.Outlook_FindMails(0, 'zz', '', '', 0, 9) return #t .. T.LastError()"),
             "t:0账号匹配失败");
   EXPECT_TRUE(script_.run("return T.Outlook_FindMails(0, '', '', '', 0)").ends_with("param count error !"));
@@ -533,9 +529,8 @@ TEST_F(OutlookTest, AcrossTheProcessBoundary) {
   xComObject *found = Outlook_FindMailsW(0, L"", L"Inbox", L"remote", 0, 5);
   ASSERT_TRUE(found && found[0] && !found[1]) << "the search attached to the running server";
   EXPECT_EQ(describe(Outlook_MailItem_GetSenderNameW(found[0])), "t:Far Away");
-  release(found[0]);
+  for (xComObject h : {found[0], inbox, ns}) release(h);
   xCore.free(found);
-  for (xComObject h : {inbox, ns}) release(h);
   EXPECT_EQ(server.live(), start) << "released across the boundary";
   EXPECT_EQ(Outlook_Quit(attached), 1);
   release(attached);
