@@ -66,8 +66,7 @@ TEST_F(Apphost, StartSequenceBoxesAndWhatTheEngineWasGiven) {
     std::string created;  // the create line, "" when the page is never loaded
   } cases[] = {
       {"sized", engine + index + "w=400\r\nh=300\r\n", nullptr, {}, frame(400, 300)},
-      {"no size", engine + index, nullptr, {}, frame(0, 0)},
-      {"debug", engine + index + "debug=1\r\n", nullptr, page() + L"|" + app_ + L"engine\\" + kEngine + L";", frame(0, 0)},
+      {"debug, no size", engine + index + "debug=1\r\n", nullptr, page() + L"|" + app_ + L"engine\\" + kEngine + L";", frame(0, 0)},
       {"missing page and engine", "sciter64={$AppPath}none.dll\r\nindex={$AppPath}ui\\none.htm\r\n", nullptr,
        L"Error|Cannot find html file !;", ""},
       {"missing engine", "sciter64={$AppPath}none.dll\r\n" + index, nullptr,
