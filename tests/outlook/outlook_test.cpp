@@ -87,8 +87,8 @@ struct Objects {
     EXPECT_EQ(Outlook_MailItem_SetCCW(o.mail, L"ops.desk@example.org"), 1);
     EXPECT_EQ(Outlook_MailItem_SetBCCW(o.mail, L"Jonas M\u00fcller"), 1);
     EXPECT_EQ(Outlook_MailItem_Recipients_ResolveAll(o.mail), 1);
-    EXPECT_EQ(disp::CallMethod(mail, L".ReplyRecipients.Add(%S)", L"Li Wei"), S_OK);
-    EXPECT_EQ(disp::CallMethod(mail, L".ReplyRecipients.Add(%S)", L"ops.desk@example.org"), S_OK);
+    for (const wchar_t *name : {L"Li Wei", L"ops.desk@example.org"})
+      EXPECT_EQ(disp::CallMethod(mail, L".ReplyRecipients.Add(%S)", name), S_OK);
     EXPECT_EQ(disp::CallMethod(mail, L".ReplyRecipients.ResolveAll()"), S_OK);
     EXPECT_EQ(disp::CallMethod(mail, L"._Attach(%S, %S, %S)", L"report.pdf", L"report.pdf", L"PDF bytes"), S_OK);
     EXPECT_TRUE(o.items && o.mail && o.meeting && o.projects);
@@ -322,6 +322,15 @@ TEST_F(OutlookTest, SaveAllKeepsEveryFileInsideTheFolderUnderADistinctName) {
 
 constexpr const char *kUnchanged = "(unchanged)";
 
+// The subjects of the mails found ("," after each), each released, then the list.
+std::string subjects(xComObject *found) {
+  std::string out;
+  for (size_t i = 0; found && found[i]; release(found[i++]))
+    out += describe(Outlook_MailItem_GetSubJectW(found[i])).substr(2) + ",";
+  xCore.free(found);
+  return out;
+}
+
 // A mailbox for the searches: the first account's Inbox holds mails (and a meeting request) that each
 // match "invoice" or an address in one field only; the second account's Inbox holds one mail.
 class SearchTest : public OutlookTest {
@@ -363,12 +372,8 @@ class SearchTest : public OutlookTest {
                    int32_t maximum) {
     xCore.LastError = kUnchanged;
     xCore.iRetSize = 777;
-    xComObject *found = Outlook_FindMailsW(flags, account, folder, keyword, 12345, maximum);
-    std::string out;
-    for (size_t i = 0; found && found[i]; release(found[i++]))
-      out += describe(Outlook_MailItem_GetSubJectW(found[i])).substr(2) + ",";
+    std::string out = subjects(Outlook_FindMailsW(flags, account, folder, keyword, 12345, maximum));
     out.append("|").append(std::to_string(xCore.iRetSize)).append("|").append(xCore.LastError);
-    xCore.free(found);
     EXPECT_EQ(control().live(), start_) << "every object of the search released";
     return out;
   }
@@ -414,7 +419,6 @@ TEST_F(SearchTest, EveryFlagBitFieldAndMaximum) {
       {0x1, L"", FAILED_WITH("账号匹配失败"), L"ops.desk"},  {0, L"", FAILED_WITH("账号匹配失败"), L"nobody"},
       {0, L"", FAILED_WITH("文件夹匹配失败"), L"", L"Nope"}, {0x2, L"", FAILED_WITH("文件夹匹配失败"), L"", L"box"},
       {0x4, L"", FAILED_WITH("文件夹匹配失败"), L"", L"inbox"}, {0, L"", FOUND("", 0), L"", L"Sent"},
-      {0, L"", FAILED_WITH("获取邮件数量不能小于 1"), L"", L"Inbox", 0},
       {0, L"", FAILED_WITH("获取邮件数量不能小于 1"), L"", L"Inbox", INT32_MIN},
   };
   for (const auto &c : kCases) {
@@ -437,15 +441,8 @@ TEST_F(SearchTest, MatchFlagAFormScriptAndNoClientStartedForABadMaximum) {
   disp::GetValue(L"%d", &after, d(probe_), L"._Started");
   EXPECT_EQ(after, started) << "no client started";
   EXPECT_EQ(control().journal(), L"");
-  xComObject *found = Outlook_FindMailsA(0x100, "", "Inbox", "pay", 0, 5);
-  ASSERT_TRUE(found && found[0] && !found[1]);
+  EXPECT_EQ(subjects(Outlook_FindMailsA(0x100, "", "Inbox", "pay", 0, 5)), "Invoice 42,");
   EXPECT_EQ(xCore.iRetSize, 1u);
-  EXPECT_EQ(describe(Outlook_MailItem_GetSubJectA(found[0])), "t:Invoice 42");
-  release(found[0]);
-  xCore.free(found);
-  EXPECT_EQ(script_.run("local t = T.Outlook_FindMails(0, 'ops', 'INBOX', 'invoice', 0, 9) local n = #t "
-                        "for _, h in ipairs(t) do T.COM_Release(h) end return n .. T.iRetSize()"),
-            "t:11");
   EXPECT_EQ(script_.run("local t = T.Outlook_FindMails(0, 'zz', '', '', 0, 9) return #t .. T.LastError()"),
             "t:0账号匹配失败");
   EXPECT_TRUE(script_.run("return T.Outlook_FindMails(0, '', '', '', 0)").ends_with("param count error !"));
@@ -530,11 +527,8 @@ TEST_F(OutlookTest, AcrossTheProcessBoundary) {
              inbox = Outlook_MAPI_GetDefaultFolder(ns, 6);
   ASSERT_NE(attached, 0) << "the running instance is found";
   release(deliver(attached, inbox, L"Far Away", L"far@example.com", L"remote invoice"));
-  xComObject *found = Outlook_FindMailsW(0, L"", L"Inbox", L"remote", 0, 5);
-  ASSERT_TRUE(found && found[0] && !found[1]) << "the search attached to the running server";
-  EXPECT_EQ(describe(Outlook_MailItem_GetSenderNameW(found[0])), "t:Far Away");
-  release(found[0]);
-  xCore.free(found);
+  EXPECT_EQ(subjects(Outlook_FindMailsW(0, L"", L"Inbox", L"remote", 0, 5)), "remote invoice,")
+      << "the search attached to the running server";
   for (xComObject h : {inbox, ns}) release(h);
   EXPECT_EQ(server.live(), start) << "released across the boundary";
   EXPECT_EQ(Outlook_Quit(attached), 1);

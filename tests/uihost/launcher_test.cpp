@@ -41,8 +41,7 @@ TEST(Launcher, PointsTheBrowserAtTheReportFolderAndStartsIt) {
     std::string existing_ini;  // "" when the browser has no app.ini yet
     bool browser = true;       // false: no browser folder at all
   } cases[] = {
-      {L"安装 目录\\", 1, ""},
-      {L"plain\\", 2, ""},
+      {L"安装 目录\\", 2, ""},
       {L"报告 x y\\", 2, "[app]\r\ntheme=dark\r\nworkpath=C:\\old\r\n[other]\r\nkey=1\r\n"},
       {L"安装 目录\\", 1, "", false},
   };

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarvo::test {
@@ -30,45 +31,34 @@ inline bool copy_from_bin(const wchar_t *name, const std::wstring &to) {
   return CopyFileW((bin_folder() + name).c_str(), to.c_str(), FALSE) != 0;
 }
 
-namespace detail {
-
-struct BoxSearch {
-  DWORD pid;
-  ProgramRun *run;
-};
-
-inline BOOL CALLBACK answer_box(HWND hwnd, LPARAM lp) {
-  auto *s = reinterpret_cast<BoxSearch *>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t cls[64] = {}, title[1024] = {}, text[1024] = {};
-  GetClassNameW(hwnd, cls, 64);
-  if (pid != s->pid || lstrcmpW(cls, L"#32770") || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, 0xFFFF)) return TRUE;
-  GetWindowTextW(hwnd, title, 1024);
-  GetDlgItemTextW(hwnd, 0xFFFF, text, 1024);
-  s->run->boxes += std::wstring(title) + L"|" + text + L";";
-  ShowWindow(hwnd, SW_HIDE);  // so the next poll does not count it again while it closes
-  PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
-  return TRUE;
-}
-
-}  // namespace detail
-
 // Starts the program with the given working folder and waits for its end (at most a minute, then it is
 // ended and `ended` stays false).
 inline ProgramRun run_program(const std::wstring &exe, const std::wstring &folder) {
   ProgramRun run;
   std::wstring line = L"\"" + exe + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
+  STARTUPINFOW si{sizeof si};
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
     return run;
   CloseHandle(pi.hThread);
-  detail::BoxSearch search{pi.dwProcessId, &run};
+  const auto answer_box = [](HWND hwnd, LPARAM lp) -> BOOL {
+    auto &[pid, boxes] = *reinterpret_cast<std::pair<DWORD, std::wstring *> *>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    wchar_t cls[64] = {}, title[1024] = {}, text[1024] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (owner != pid || lstrcmpW(cls, L"#32770") || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, 0xFFFF)) return TRUE;
+    GetWindowTextW(hwnd, title, 1024);
+    GetDlgItemTextW(hwnd, 0xFFFF, text, 1024);
+    *boxes += std::wstring(title) + L"|" + text + L";";
+    ShowWindow(hwnd, SW_HIDE);  // so the next poll does not count it again while it closes
+    PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+    return TRUE;
+  };
+  std::pair<DWORD, std::wstring *> search{pi.dwProcessId, &run.boxes};
   for (const ULONGLONG until = GetTickCount64() + 60000; !run.ended && GetTickCount64() < until;) {
     run.ended = WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0;
-    if (!run.ended) EnumWindows(detail::answer_box, reinterpret_cast<LPARAM>(&search));
+    if (!run.ended) EnumWindows(answer_box, reinterpret_cast<LPARAM>(&search));
   }
   if (!run.ended) TerminateProcess(pi.hProcess, 99);
   GetExitCodeProcess(pi.hProcess, &run.exit_code);
