@@ -15,7 +15,7 @@ class SurfpodSetup : public LeakCheckedTest {};
 TEST_F(SurfpodSetup, WritesTheDefaultConfigurationOnceAndRefusesAFolderWithoutTheProgram) {
   StandinFolder folder;
   ASSERT_EQ(Surfpod_Setup(folder.dir().c_str()), 1);
-  std::wstring ini = std::wstring(folder.dir().begin(), folder.dir().end()) + L"Surfpod.ini";
+  std::wstring ini = folder.parent() + L"Surf pod\\Surfpod.ini";
   EXPECT_EQ(raw_read(ini),
             "[Option]\r\nTitle=" + gbk(L"Nivra外置浏览器 - Power By Tovrel") +
                 "\r\nIsHide=0\r\nDebug=1\r\nLoadSize=1\r\nw= 13935\r\nh= 9690\r\nShowTool=1\r\nNoClose=0\r\n"
@@ -32,8 +32,7 @@ TEST_F(SurfpodSetup, WritesTheDefaultConfigurationOnceAndRefusesAFolderWithoutTh
   EXPECT_EQ(GetFileAttributesW(empty.file(L"Surfpod.ini").c_str()), INVALID_FILE_ATTRIBUTES);
   // The test program's own folder has no Surfpod.exe; a folder too long for its file names is refused.
   const std::string too_long(250, 'a');
-  for (const char *dir : {static_cast<const char *>(nullptr), "", too_long.c_str()})
-    EXPECT_EQ(Surfpod_Setup(dir), 0);
+  for (const char *dir : {static_cast<const char *>(nullptr), "", too_long.c_str()}) EXPECT_EQ(Surfpod_Setup(dir), 0);
 }
 
 TEST_F(SurfpodSetup, WaitsForABrowserThatAnswersLateFromAFolderWithBlanks) {
@@ -107,13 +106,11 @@ TEST_F(SurfpodHandles, ProcessHandlesComeBackAfterCreateReleaseAndSetUpCycles) {
 TEST_F(SurfpodHandles, ReadsAreWholeBoundedAndNeverWaitLong) {
   SurfpodInstance *h = start();
   ASSERT_NE(h, nullptr);
-  control(h, "page\thtmlsize\t100000");
-  control(h, "shortlength\t1");  // the first length reads half: the text grew after it was asked
+  control(h, "page\thtmlsize\t100000|shortlength\t1");  // the first length reads half: the text grew after it was asked
   EXPECT_EQ(take(Surfpod_GetHTML(h)), std::string(100000, 'x'));
   control(h, "slowread\t400");
   EXPECT_EQ(take(Surfpod_GetHTML(h)), "(empty)") << "a read that takes longer than 60 ms gives nothing";
-  control(h, "clear");
-  control(h, "page\ttitle\t");
+  control(h, "clear|page\ttitle\t");
   EXPECT_EQ(take(Surfpod_GetWebTitle(h)), "(empty)");
   SetWindowTextA(static_cast<HWND>(h->hWndMain), "");
   EXPECT_EQ(take(Surfpod_GetTitle(h)), "(empty)");
@@ -122,15 +119,15 @@ TEST_F(SurfpodHandles, ReadsAreWholeBoundedAndNeverWaitLong) {
 Lines g_logs;
 void collect(const char *text) { g_logs.push_back(text); }
 
-// The watcher's line: a GBK format filled with window numbers (their low 32 bits) and texts.
+// The watcher's line: its name and a GBK format filled with window numbers (their low 32 bits) and texts.
 template <class... Args>
 std::string logged(const wchar_t *format, Args... args) {
   char text[512];
-  std::snprintf(text, sizeof text, gbk(format).c_str(), args...);
+  std::snprintf(text, sizeof text, gbk(std::wstring(L"【Surfpod守护线程】") + format).c_str(), args...);
   return text;
 }
 int low32(HWND w) { return static_cast<int>(reinterpret_cast<intptr_t>(w)); }
-HWND window(const char *cls, const std::string &title) { return FindWindowA(cls, title.c_str()); }
+HWND window(const std::string &title, const char *cls = "#32770") { return FindWindowA(cls, title.c_str()); }
 Lines sorted(Lines l) {
   std::sort(l.begin(), l.end());
   return l;
@@ -143,11 +140,11 @@ class SurfpodWatcher : public SurfpodTest {
     Surfpod_DeamonProc(idle, collect);
     return g_logs;
   }
-  Lines popups() {
+  std::string popups() {  // what the stand-in's pop-ups saw, sorted
     Lines events;
     for (std::string &line : folder_.take_journal())
       if (line.rfind("popup ", 0) == 0) events.push_back(line);
-    return sorted(events);
+    return joined(sorted(events));
   }
 };
 
@@ -155,39 +152,30 @@ TEST_F(SurfpodWatcher, ClosesOrAnswersEveryKnownPopupAndLeavesTheRest) {
   SurfpodInstance *h = start();
   ASSERT_NE(h, nullptr);
   const std::string alert = gbk(L"来自网页的消息"), error = gbk(L"脚本错误"), hang = gbk(L"Web 浏览器");
-  control(h, "popup\talert\thello there");
-  control(h, "popup\tscripterror\tline 3");
-  control(h, "popup\thtmldialog\tpage dialog");
-  control(h, "popup\thang");
-  HWND a = window("#32770", alert), e = window("#32770", error), g = window("#32770", hang),
-       d = window("Internet Explorer_TridentDlgFrame", "page dialog");
+  control(h, "popup\talert\thello there|popup\tscripterror\tline 3|popup\thtmldialog\tpage dialog|popup\thang");
+  HWND a = window(alert), e = window(error), g = window(hang), d = window("page dialog", "Internet Explorer_TridentDlgFrame");
   ASSERT_TRUE(a && e && d && g);
   folder_.take_journal();
-  EXPECT_EQ(sorted(pass(0)), sorted({logged(L"【Surfpod守护线程】发现网页 Alert 弹窗：%d (%s)", low32(a), "hello there"),
-                                     logged(L"【Surfpod守护线程】发现脚本错误弹窗：%d", low32(e)),
-                                     logged(L"【Surfpod守护线程】发现网页自定义弹窗：%d", low32(d)),
-                                     logged(L"【Surfpod守护线程】监控到脚本卡死窗口出现：%d (%d)", low32(g),
-                                            low32(GetDlgItem(g, 6)))}));
-  EXPECT_EQ(popups(), (Lines{"popup clicked hang 6", "popup closed alert", "popup closed htmldialog",
-                             "popup closed scripterror"}));
+  EXPECT_EQ(sorted(pass(0)), sorted({logged(L"发现网页 Alert 弹窗：%d (%s)", low32(a), "hello there"),
+                                     logged(L"发现脚本错误弹窗：%d", low32(e)),
+                                     logged(L"发现网页自定义弹窗：%d", low32(d)),
+                                     logged(L"监控到脚本卡死窗口出现：%d (%d)", low32(g), low32(GetDlgItem(g, 6)))}));
+  EXPECT_EQ(popups(), "popup clicked hang 6|popup closed alert|popup closed htmldialog|popup closed scripterror");
   EXPECT_EQ(h->LogCallback, collect);
   EXPECT_EQ(Surfpod_IsRunning(h), 1) << "the browser itself is left alone";
 
   // Near misses: a hang question without its Yes button, an alert without a
   // second static text (logged with an empty message), titles that only
   // resemble the known ones, and no callback at all.
-  control(h, "popup\thang-noyes");
-  control(h, "popup\tdialog\t" + error + " ");
-  control(h, "popup\talert-onestatic\tonly one");
-  HWND lone = window("#32770", alert);
+  control(h, "popup\thang-noyes|popup\tdialog\t" + error + " |popup\talert-onestatic\tonly one");
+  HWND lone = window(alert);
   folder_.take_journal();
-  EXPECT_EQ(pass(0), Lines{logged(L"【Surfpod守护线程】发现网页 Alert 弹窗：%d (%s)", low32(lone), "")});
-  EXPECT_EQ(popups(), Lines{"popup closed alert"});
-  EXPECT_NE(window("#32770", hang), nullptr);
-  EXPECT_NE(window("#32770", error + " "), nullptr);
+  EXPECT_EQ(pass(0), Lines{logged(L"发现网页 Alert 弹窗：%d (%s)", low32(lone), "")});
+  EXPECT_EQ(popups(), "popup closed alert");
+  EXPECT_TRUE(window(hang) && window(error + " "));
   control(h, "popup\tscripterror\t");
   Surfpod_DeamonProc(0, nullptr);
-  EXPECT_EQ(popups(), Lines{"popup closed scripterror"});
+  EXPECT_EQ(popups(), "popup closed scripterror");
 }
 
 TEST_F(SurfpodWatcher, ClicksTheCrashPromptAway) {
@@ -198,14 +186,13 @@ TEST_F(SurfpodWatcher, ClicksTheCrashPromptAway) {
   ASSERT_EQ(Surfpod_Release(h), 1);  // the prompt is found on the whole desktop, held or not
   control(main, "popup\tcrash-nobutton");
   EXPECT_EQ(pass(0), Lines{}) << "a prompt without its button is left alone";
-  HWND prompt = window("#32770", gbk(L"Nivra外置浏览器"));
+  HWND prompt = window(gbk(L"Nivra外置浏览器"));
   ASSERT_NE(prompt, nullptr);
   SendMessageA(prompt, WM_CLOSE, 0, 0);
   control(main, "popup\tcrash");
-  prompt = window("#32770", gbk(L"Nivra外置浏览器"));
-  ASSERT_NE(prompt, nullptr);
+  ASSERT_NE(prompt = window(gbk(L"Nivra外置浏览器")), nullptr);
   HWND button = FindWindowExA(prompt, nullptr, "Button", nullptr);
-  EXPECT_EQ(pass(0), Lines{logged(L"【Surfpod守护线程】监控到浏览器崩溃提示窗口出现：%d (%d)", low32(prompt), low32(button))});
+  EXPECT_EQ(pass(0), Lines{logged(L"监控到浏览器崩溃提示窗口出现：%d (%d)", low32(prompt), low32(button))});
   EXPECT_TRUE(process_ends(pid)) << "the button ends the program";
 }
 
@@ -222,8 +209,8 @@ TEST_F(SurfpodWatcher, ReleasesAVanishedBrowserOnceAndForceClosesOnlyBrowsersIdl
   ASSERT_TRUE(process_ends(pid_gone));
   a->LastActive = GetTickCount() * 0.001 - 31;
   b->LastActive = GetTickCount() * 0.001 - 29;
-  EXPECT_EQ(pass(30), (Lines{logged(L"【Surfpod守护线程】检测到外置浏览器 %d (%d) 没有被正常释放", 0, low32(main_gone)),
-                             logged(L"【Surfpod守护线程】外置浏览器 %d 闲置超过 %d 秒", low32(main_a), 30)}))
+  EXPECT_EQ(pass(30), (Lines{logged(L"检测到外置浏览器 %d (%d) 没有被正常释放", 0, low32(main_gone)),
+                             logged(L"外置浏览器 %d 闲置超过 %d 秒", low32(main_a), 30)}))
       << "the slot's index and the main window; no idle log for the released slot";
   EXPECT_EQ(gone->hWndMain, nullptr);
   EXPECT_EQ(a->hWndMain, nullptr);

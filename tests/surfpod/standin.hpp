@@ -19,6 +19,13 @@ namespace tarvo::test {
 
 using Lines = std::vector<std::string>;
 
+// Lines joined by "|", as the tables write them.
+inline std::string joined(const Lines &lines) {
+  std::string r;
+  for (const std::string &l : lines) r += (r.empty() ? "" : "|") + l;
+  return r;
+}
+
 inline std::string in_code_page(UINT page, const std::wstring &w) {
   std::string r(WideCharToMultiByte(page, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr), '\0');
   WideCharToMultiByte(page, 0, w.data(), int(w.size()), r.data(), int(r.size()), nullptr, nullptr);
@@ -92,7 +99,13 @@ inline void control(HWND main, const std::string &line) {
   COPYDATASTRUCT data{0x5350, static_cast<DWORD>(line.size()), const_cast<char *>(line.data())};
   SendMessageA(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
 }
-inline void control(SurfpodInstance *h, const std::string &line) { control(static_cast<HWND>(h->hWndMain), line); }
+// Control lines to a held browser, joined by "|".
+inline void control(SurfpodInstance *h, const std::string &lines) {
+  for (size_t at = 0, end; at < lines.size(); at = end + 1) {
+    end = std::min(lines.find('|', at), lines.size());
+    control(static_cast<HWND>(h->hWndMain), lines.substr(at, end - at));
+  }
+}
 
 // The library's text, released: "(null)" and "(empty)" for null and EmptyString.
 inline std::string take(char *text) {
