@@ -1,5 +1,5 @@
 -- Word functions beyond their rows (the C tests check those, texts and cells included): argument types,
--- defaults, the two hand-written functions.
+-- defaults, the two hand-written functions (wrong argument counts: the registry test).
 
 local function with_document(fn)
   local app = T.Word_Create()
@@ -49,13 +49,4 @@ test("the active document by name or index; nothing is sent for other types", fu
     eq(T.Word_CloseAllFil(app), true)
     eq(T.Word_GetFileCount(app), 0)
   end)
-end)
-
-test("wrong argument counts raise", function()
-  for _, call in ipairs({function() T.Word_Visible(1) end, function() T.Word_CloseAllFil() end,
-                         function() T.Word_SetActiveFile(1) end, function() T.Word_Sel_SetFont(1, "a", 1, 1, 1) end,
-                         function() T.Word_GetWordCount(1, 0, 0) end}) do
-    local success, err = pcall(call)
-    ok(not success and tostring(err):find("param count error !", 1, true), tostring(err))
-  end
 end)

@@ -6,14 +6,7 @@
 
 namespace {
 
-using membertest::Control;
-using membertest::describe;
-using membertest::kE1;
-using membertest::kE2;
-using membertest::kE3;
-using membertest::Script;
-using membertest::utf8;
-namespace disp = tarvo::disp;
+using namespace membertest;
 
 constexpr const wchar_t *kStandinDll = L"tarvo_op_standin.dll";
 

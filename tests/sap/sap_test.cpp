@@ -26,25 +26,19 @@ struct Objects {
     return {{"engine", engine}, {"connection", connection}, {"session", session}};
   }
   void release() {  // closes the connection
-    if (session) reinterpret_cast<IDispatch *>(session)->Release();
     if (connection) SAP_Conn_Close(connection);
-    if (connection) reinterpret_cast<IDispatch *>(connection)->Release();
+    membertest::release({session, connection});
     *this = {};
   }
 };
 
 // The probe is an engine with the test screen.
-class SapTest : public ProbedTest {
+class SapTest : public ApplicationTest<SAP_Create> {
  protected:
   void SetUp() override {
-    LeakCheckedTest::SetUp();
-    engine_ = SAP_Create();
-    ASSERT_TRUE(take_probe(engine_)) << "is the stand-in scripting engine registered?";
-    ASSERT_EQ(disp::CallMethod(reinterpret_cast<IDispatch *>(engine_), L"._LoadScreen(%S)", L"" SAP_SCREEN_FILE),
-              S_OK);
+    ApplicationTest::SetUp();
+    ASSERT_EQ(disp::CallMethod(dispatch(probe_), L"._LoadScreen(%S)", L"" SAP_SCREEN_FILE), S_OK);
   }
-
-  xComObject engine_ = 0;
 };
 
 using Row = MemberRow<Objects>;
@@ -89,10 +83,10 @@ const Row kRows[] = {
 };
 
 TEST_F(SapTest, EveryRowInEveryFormAndItsFailureValues) {
-  check_member_table(kRows, [&] { return Objects::open(engine_); }, control(), script_, LuaKinds{XSAP_MEMBERS(MEMBERTEST_LUA_KIND)},
+  check_member_table(kRows, [&] { return Objects::open(probe_); }, control(), script_, LuaKinds{XSAP_MEMBERS(MEMBERTEST_LUA_KIND)},
                      {L"raise", L"fail"});
   // Exists answers whether an id is there (the rest fails on a missing id as the failing calls above).
-  Objects o = Objects::open(engine_);
+  Objects o = Objects::open(probe_);
   for (auto [id, found] : {std::pair{L"wnd[0]/usr/lblNAME", 1}, {L"wnd[0]/usr/txtNOPE", 0}, {L"", 0}})
     EXPECT_EQ(SAP_ExistsW(o.session, id), found) << utf8(id);
   o.release();

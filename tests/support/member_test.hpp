@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <regex>
 #include <string>
@@ -81,6 +82,76 @@ class ProbedTest : public tarvo::test::LeakCheckedTest {
   int32_t baseline_ = 0;
   Script script_;
 };
+
+inline IDispatch *dispatch(xComObject h) { return reinterpret_cast<IDispatch *>(h); }
+inline void release(xComObject h) {
+  if (h) dispatch(h)->Release();
+}
+inline void release(std::initializer_list<xComObject> handles) {
+  for (xComObject h : handles) release(h);
+}
+
+// A family's fixture: the probe is an application of the stand-in `Create` starts.
+template <xComObject (*Create)()>
+class ApplicationTest : public ProbedTest {
+ protected:
+  void SetUp() override {
+    LeakCheckedTest::SetUp();
+    ASSERT_TRUE(take_probe(Create())) << "is the stand-in registered?";
+  }
+};
+
+// The stand-in started as a local server process, and its live objects at the start.
+struct LocalServer {
+  explicit LocalServer(const CLSID &clsid) {
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, ref.put_void()), S_OK);
+    start = ref ? Control(reinterpret_cast<xComObject>(ref.get())).live() : -1;
+  }
+  int32_t live() { return Control(reinterpret_cast<xComObject>(ref.get())).live(); }
+  Ref<IDispatch> ref;
+  int32_t start;
+};
+
+// A member with a fault injected (the nth call of `fault`; null: none).
+template <class Objects>
+struct FaultCase {
+  const wchar_t *fault;
+  int32_t nth;
+  std::function<std::string(const Objects &)> member;
+  const char *result;
+  const wchar_t *never_sent = nullptr;  // sent after the failure; L"": the failing call is the last sent
+  bool get = false;  // a get, which an empty answer fails too
+};
+#define CALL(expr) [](const Objects &o) { return describe(expr); }
+
+// Each case on fresh objects in each mode: its result and what it never sent (an empty answer is no
+// failure for puts and calls, so then only the live objects are checked), every helper object released.
+template <class Objects, size_t N, class Make>
+void check_fault_cases(const FaultCase<Objects> (&cases)[N], Make make, Control control, int32_t baseline,
+                       std::initializer_list<const wchar_t *> modes) {
+  for (const std::wstring mode : modes) {
+    for (const FaultCase<Objects> &c : cases) {
+      SCOPED_TRACE(utf8(c.fault ? c.fault : L"none") + " " + utf8(mode));
+      Objects o = make();
+      control.clear();
+      if (c.fault) control.fault(c.fault, mode.c_str(), 0, c.nth);
+      const std::string result = c.member(o);
+      if (!c.fault || c.get || mode != L"empty") {
+        EXPECT_EQ(result, c.result);
+        const std::wstring journal = control.journal();
+        if (c.never_sent && *c.never_sent) EXPECT_EQ(journal.find(c.never_sent), std::wstring::npos) << utf8(journal);
+        if (c.never_sent && !*c.never_sent) {
+          const size_t from = journal.size() > 1 ? journal.rfind(L'\n', journal.size() - 2) : std::wstring::npos;
+          EXPECT_NE(journal.find(L" " + std::wstring(c.fault) + L"(", from == std::wstring::npos ? 0 : from + 1),
+                    std::wstring::npos) << utf8(journal);
+        }
+      }
+      control.clear_faults();
+      o.release();
+      EXPECT_EQ(control.live(), baseline) << "objects left behind";
+    }
+  }
+}
 
 // A text argument in both forms: UTF-16 for W, the ANSI code page (1252 here) for A.
 struct Text {

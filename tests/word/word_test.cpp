@@ -12,18 +12,7 @@ using namespace membertest;
 using tarvo::test::raw_write;
 using tarvo::test::TempDir;
 
-class WordTest : public ProbedTest {
- protected:
-  void SetUp() override {
-    LeakCheckedTest::SetUp();
-    ASSERT_TRUE(take_probe(Word_Create())) << "is the stand-in word processor registered?";
-  }
-};
-
-void release(xComObject h) {
-  if (h) reinterpret_cast<IDispatch *>(h)->Release();
-}
-IDispatch *dispatch(xComObject h) { return reinterpret_cast<IDispatch *>(h); }
+using WordTest = ApplicationTest<Word_Create>;
 
 // What a document holds, read around the library.
 std::wstring story(xComObject doc) {
@@ -63,9 +52,9 @@ struct Objects {
             {"chart", chart}, {"ole", ole}, {"shape", shape}};
   }
   void release() {  // quits the application
-    for (xComObject h : {shape, ole, chart, picture, table, sel, doc}) wordtest::release(h);
+    membertest::release({shape, ole, chart, picture, table, sel, doc});
     if (app) Word_Quit(app);
-    wordtest::release(app);
+    membertest::release({app});
     *this = {};
   }
 };
@@ -190,54 +179,30 @@ TEST_F(WordTest, EveryRowInEveryFormAndItsFailureValues) {
 // Every helper object is released whichever call fails (the fixture and each case count the live
 // objects), and a member stops at its first failure.
 TEST_F(WordTest, HelperObjectsReleasedOnEveryPath) {
-#define CALL(expr) [](const Objects &o) { return describe(expr); }
-  const struct {
-    const wchar_t *fault;
-    int32_t nth;
-    std::function<std::string(const Objects &)> member;
-    const char *result;
-    const wchar_t *never_sent;
-  } cases[] = {
+  const FaultCase<Objects> cases[] = {
       {L"Find", 1, CALL(Word_Doc_ReplaceW(o.doc, L"a", L"b")), "n:0", L"Text"},
       {L"put Text", 1, CALL(Word_Doc_ReplaceW(o.doc, L"a", L"b")), "n:0", L"Execute"},
       {L"Replacement", 1, CALL(Word_Sel_ReplaceW(o.sel, L"a", L"b")), "n:0", L"Forward"},
       {L"put Forward", 1, CALL(Word_Sel_ReplaceW(o.sel, L"a", L"b")), "n:0", L"Execute"},
-      {L"Execute", 1, CALL(Word_Sel_ReplaceA(o.sel, "a", "b")), "n:0", L"\n\n"},
+      {L"Execute", 1, CALL(Word_Sel_ReplaceA(o.sel, "a", "b")), "n:0"},
       // No selection range: the table gets a null range (and is refused), the shape the plain form.
       {L"Range", 1, CALL(Word_Doc_InsTable(o.doc, 0, 2, 2)), "o:null", L"Add(DISPATCH:Range"},
       {L"Range", 1, CALL(Word_Doc_AddInlineHR(o.doc, 0)), "o:obj", L"Standard(DISPATCH"},
-      {L"Add", 1, CALL(Word_Doc_InsTable(o.doc, 0, 2, 2)), "o:null", L"\n\n"},
-      {L"AddChart2", 1, CALL(Word_Doc_AddInlineChart(o.doc, 1, 2, 0)), "o:null", L"\n\n"},
-      {L"AddPicture", 1, CALL(Word_Doc_AddInlineImageA(o.doc, "x", 0)), "o:null", L"\n\n"},
+      {L"Add", 1, CALL(Word_Doc_InsTable(o.doc, 0, 2, 2)), "o:null"},
+      {L"AddChart2", 1, CALL(Word_Doc_AddInlineChart(o.doc, 1, 2, 0)), "o:null"},
+      {L"AddPicture", 1, CALL(Word_Doc_AddInlineImageA(o.doc, "x", 0)), "o:null"},
       // A scan skips what it cannot read and releases what it read.
-      {L"HasChart", 2, CALL(Word_Doc_GetChart(o.doc, 1)), "o:null", L"\n\n"},
-      {L"Item", 2, CALL(Word_Doc_ChartCount(o.doc)), "n:0", L"\n\n"},
-      {L"Item", 3, CALL(Word_Doc_OLECount(o.doc)), "n:0", L"\n\n"},
-      {L"Count", 1, CALL(Word_Doc_OLECount(o.doc)), "n:0", L"\n\n"},
+      {L"HasChart", 2, CALL(Word_Doc_GetChart(o.doc, 1)), "o:null"},
+      {L"Item", 2, CALL(Word_Doc_ChartCount(o.doc)), "n:0"},
+      {L"Item", 3, CALL(Word_Doc_OLECount(o.doc)), "n:0"},
+      {L"Count", 1, CALL(Word_Doc_OLECount(o.doc)), "n:0"},
       {L"Count", 1, CALL(Word_Doc_GetShapeItem(o.doc, 1)), "o:null", L"Item"},
       {L"put Bold", 1, CALL(Word_Sel_SetFontW(o.sel, L"Arial", 9, 1, 1, 1)), "n:0", L"Italic"},
       {L"Font", 3, CALL(Word_Sel_SetFontW(o.sel, L"Arial", 9, 1, 1, 1)), "n:0", L"Bold"},
-      {L"Activate", 1, CALL(Word_Chart_WorkBook(o.chart)), "o:null", L"\n\n"},
-      {L"Anchor", 1, CALL(Word_Shape_Range(o.shape)), "o:null", L"\n\n"},
+      {L"Activate", 1, CALL(Word_Chart_WorkBook(o.chart)), "o:null"},
+      {L"Anchor", 1, CALL(Word_Shape_Range(o.shape)), "o:null"},
   };
-#undef CALL
-  for (const wchar_t *mode : {L"raise", L"fail", L"empty"}) {
-    for (const auto &c : cases) {
-      SCOPED_TRACE(utf8(c.fault) + " " + utf8(mode));
-      Objects o = Objects::make();
-      control().clear();
-      control().fault(c.fault, mode, 0, c.nth);
-      const std::string result = c.member(o);
-      // An empty answer is no failure for puts and calls (the Execute, the font puts, the activation).
-      if (std::wstring(mode) != L"empty") {
-        EXPECT_EQ(result, c.result);
-        EXPECT_EQ(control().journal().find(c.never_sent), std::wstring::npos);
-      }
-      control().clear_faults();
-      o.release();
-      EXPECT_EQ(control().live(), baseline_) << "objects left behind";
-    }
-  }
+  check_fault_cases(cases, Objects::make, control(), baseline_, {L"raise", L"fail", L"empty"});
 }
 
 // Typed, styled, saved, closed and opened again: the text, the style, the table and the shapes come back.
@@ -271,7 +236,7 @@ TEST_F(WordTest, DocumentsTypedSavedClosedAndOpenedAgain) {
   EXPECT_EQ(Word_File_Save(doc), 0) << "opened read-only";
   EXPECT_EQ(Word_CloseAllFile(o.app), 1);
   EXPECT_EQ(Word_GetFileCount(o.app), 0);
-  for (xComObject h : {shape, table, sel, doc}) release(h);
+  release({shape, table, sel, doc});
   o.release();
 }
 
@@ -299,14 +264,13 @@ TEST_F(WordTest, SelectionEditingFontsStylesAndStatistics) {
   EXPECT_EQ(disp::GetValue(L"%d", &color, dispatch(range), L".Font.Color"), S_OK);
   EXPECT_EQ(disp::GetValue(L"%d", &mixed, dispatch(wider), L".Font.Bold"), S_OK);
   EXPECT_EQ(std::vector<int32_t>({bold, color, mixed}), std::vector<int32_t>({-1, 255, 9999999})) << "wider: characters differ";
-  EXPECT_NE(disp::PutValue(dispatch(o.sel), L".Font.TextColor = %d", 255), S_OK) << "a read-only colour object";
   // Styles: known names by their text, refused otherwise.
   EXPECT_EQ(Word_Sel_SetStyleW(o.sel, L"\u6807\u9898 1"), 1);
   EXPECT_EQ(Word_Sel_SetStyleA(o.sel, "No such style"), 0);
   tarvo::com::Bstr style;
   EXPECT_EQ(disp::GetValue(L"%S", style.put(), dispatch(o.sel), L".Style"), S_OK);
   EXPECT_EQ(utf8(style.c_str()), utf8(L"\u6807\u9898 1"));
-  for (xComObject h : {range, wider}) release(h);
+  release({range, wider});
   o.release();
 }
 
@@ -315,13 +279,8 @@ TEST_F(WordTest, ReplaceInTheDocumentAndInTheSelection) {
   Objects o = Objects::make();
   xComObject all = range_of(o.doc, 0, 11);
   ASSERT_EQ(disp::PutValue(dispatch(all), L".Text = %S", L"apple pie, Apple tart\r\U0001F600 apple \u82f9\u679c"), S_OK);
-  // The caret after everything: without Wrap the application's own form finds nothing.
+  // From the caret after everything the whole document is still searched.
   EXPECT_EQ(disp::CallMethod(dispatch(o.sel), L".EndKey(%d)", 6), S_OK);
-  Ref<IDispatch> find;
-  ASSERT_EQ(disp::GetValue(L"%o", find.put(), dispatch(o.sel), L".Find"), S_OK);
-  EXPECT_EQ(disp::CallMethod(find.get(), L".Execute(%S, %m, %m, %m, %m, %m, %m, %m, %m, %S, %d)", L"apple", L"x", 2), S_OK);
-  EXPECT_EQ(utf8(story(o.doc)).substr(0, 5), "apple");
-  find.reset();
   EXPECT_EQ(Word_Doc_ReplaceW(o.doc, L"apple", L"\U0001F350"), 1);
   EXPECT_EQ(utf8(story(o.doc)), utf8(L"\U0001F350 pie, \U0001F350 tart\r\U0001F600 \U0001F350 \u82f9\u679c\r"));
   EXPECT_EQ(Word_Doc_ReplaceA(o.doc, "tart^p", "cake "), 1);
@@ -347,7 +306,7 @@ TEST_F(WordTest, TablesWithAndWithoutARange) {
   EXPECT_EQ(describe(Word_Table_GetTextW(again, 3, 4)), "t:" + utf8(kCell) + "\r\a") << "the table at the start comes first";
   xComObject second = Word_Doc_GetTable(o.doc, 2);
   EXPECT_EQ(describe(Word_Table_GetTextW(second, 1, 1)), "t:a\r\a") << "the fixture's table is second now";
-  for (xComObject h : {start, first, again, second}) release(h);
+  release({start, first, again, second});
   o.release();
 }
 
@@ -398,17 +357,13 @@ TEST_F(WordTest, ShapesInlineShapesChartsAndOleObjectsAtTheScanBoundaries) {
   EXPECT_EQ(Word_OLE_Object(o.chart), 0) << "no OLE object";
   xComObject inline_image = Word_Doc_AddInlineImageW(o.doc, picture.c_str(), anchor);
   EXPECT_EQ(Word_Shape_Type(inline_image), 3);
-  for (xComObject h : {line, chart2, image, linked, anchor, inline_image}) release(h);
+  release({line, chart2, image, linked, anchor, inline_image});
   o.release();
 }
 
 // A local server process: attachment through the running-object table and objects across the boundary.
 TEST_F(WordTest, AcrossTheProcessBoundary) {
-  Ref<IDispatch> remote;
-  ASSERT_EQ(CoCreateInstance(standin::word::kWordClsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                             remote.put_void()), S_OK);
-  Control server(reinterpret_cast<xComObject>(remote.get()));
-  const int32_t start = server.live();
+  LocalServer server(standin::word::kWordClsid);
   xComObject attached = Word_GetObject();
   ASSERT_NE(attached, 0) << "the running instance is found";
   xComObject doc = Word_NewFile(attached);
@@ -418,8 +373,8 @@ TEST_F(WordTest, AcrossTheProcessBoundary) {
   xComObject table = Word_Doc_InsTable(doc, 0, 1, 1);
   EXPECT_EQ(Word_Doc_ReplaceW(doc, L"\u7a0b", L"x"), 1);
   EXPECT_EQ(utf8(story(doc)), utf8(L"\u8fdcx\r"));
-  for (xComObject h : {table, sel, doc}) release(h);
-  EXPECT_EQ(server.live(), start) << "released across the boundary";
+  release({table, sel, doc});
+  EXPECT_EQ(server.live(), server.start) << "released across the boundary";
   EXPECT_EQ(Word_Quit(attached), 1);
   release(attached);
 }
