@@ -5,6 +5,8 @@
 #include "registry.hpp"
 #include "xoutlook.h"
 
+#include <unknwn.h>
+
 namespace tarvo::lua {
 namespace {
 
@@ -13,7 +15,8 @@ namespace {
 wchar_t *current_user(xComObject ns, lua_Integer) { return Outlook_MAPI_GetCurrentUserW(ns); }
 
 // Outlook_MailItem_Attachments_SaveAll(mail, folder, name choice): a list of
-// the saved paths.
+// the saved paths. The table is filled under a protected call, so every path
+// is released also when filling it raises.
 int save_all(lua_State *L) {
   if (!count_ok(L, 3, 3)) return param_count_error(L);
   push_new_table_or_raise(L, TableKind::List);
@@ -24,19 +27,26 @@ int save_all(lua_State *L) {
     WideArg<kCodePageU> folder(api.lua_tolstring(L, 2, nullptr));
     paths = Outlook_MailItem_Attachments_SaveAllW(mail, folder, choice);
   }
-  TableWriter table(L);
-  for (size_t i = 0; paths && paths[i]; ++i) {
-    char *path = w2m(paths[i], kCodePageU, 0).p;
-    table.add(static_cast<const char *>(path));
-    release(path);
-    release(paths[i]);
-  }
+  auto fill = [paths](lua_State *S) {
+    for (size_t i = 0; paths && paths[i]; ++i) {
+      api.lua_pushinteger(S, static_cast<lua_Integer>(i + 1));
+      detail::push_text(S, paths[i]);
+      api.lua_settable(S, -3);
+    }
+  };
+  const int status = fill_protected(L, fill);
+  size_t saved = 0;
+  for (; paths && paths[saved]; ++saved) release(paths[saved]);
   release(paths);
+  set_size(saved);  // the texts' conversions wrote the register: it is the number of files again
+  if (status != LUA_OK) return api.lua_error(L);
   return 1;
 }
 
 // Outlook_FindMails(flags, account, folder, keyword, number, maximum): a
-// list of the found items' handles, which are the script's to release.
+// list of the found items' handles, which are the script's to release. When
+// filling the table raises, no handle has reached the script: each is
+// released here.
 int find_mails(lua_State *L) {
   if (!count_ok(L, 6, 6)) return param_count_error(L);
   push_new_table_or_raise(L, TableKind::List);
@@ -47,9 +57,15 @@ int find_mails(lua_State *L) {
     found = Outlook_FindMailsW(static_cast<int32_t>(integer_at(L, 1)), account, folder, keyword,
                                static_cast<int32_t>(integer_at(L, 5)), static_cast<int32_t>(integer_at(L, 6)));
   }
-  TableWriter table(L);
-  for (size_t i = 0; found && found[i]; ++i) table.add(static_cast<lua_Integer>(found[i]));
+  auto fill = [found](lua_State *S) {
+    TableWriter table(S);
+    for (size_t i = 0; found && found[i]; ++i) table.add(static_cast<lua_Integer>(found[i]));
+  };
+  const int status = fill_protected(L, fill);
+  if (status != LUA_OK)
+    for (size_t i = 0; found && found[i]; ++i) reinterpret_cast<IUnknown *>(found[i])->Release();
   release(found);
+  if (status != LUA_OK) return api.lua_error(L);
   return 1;
 }
 

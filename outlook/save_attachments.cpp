@@ -67,9 +67,12 @@ std::wstring target_folder(const wchar_t *folder) {
   if (folder && *folder) {
     dir = folder;
   } else {
-    wchar_t *own = xCore_AppPathW();
-    dir = own;
-    xCore_free(own);
+    // The program's own folder; none to be had leaves `dir` empty, and the
+    // caller saves nothing rather than into the working folder.
+    if (wchar_t *own = xCore_AppPathW()) {
+      dir = own;
+      xCore_free(own);
+    }
   }
   if (!dir.empty() && !is_separator(dir.back())) dir += L'\\';
   return dir;
@@ -84,6 +87,7 @@ wchar_t *library_copy(const std::wstring &s) {
 // The saved paths in a zero-ended array (the record's allocator), and their number.
 Sized<wchar_t *> save_all(IDispatch *mail, const wchar_t *folder, int32_t use_display_name) {
   const std::wstring dir = target_folder(folder);
+  if (dir.empty()) return {nullptr, 0};
   int32_t count = 0;
   if (FAILED(disp::GetValue(L"%d", &count, mail, L".Attachments.Count")) || count < 0) count = 0;
   auto **paths = static_cast<wchar_t **>(xCore.calloc(static_cast<size_t>(count) + 1, sizeof(wchar_t *)));
