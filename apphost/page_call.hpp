@@ -24,6 +24,7 @@
 #pragma once
 
 #include "html_engine.hpp"
+#include "signature.hpp"
 #include "xcore.h"
 
 #include <algorithm>
@@ -204,16 +205,6 @@ struct Null {
 
 }  // namespace Out
 
-template <class F>
-struct CallSignature;
-template <class R, class... P>
-struct CallSignature<R (*)(P...)> {
-  using Result = R;
-  using Params = std::tuple<P...>;
-};
-template <class R, class... P>
-struct CallSignature<R (*)(P...) noexcept> : CallSignature<R (*)(P...)> {};
-
 namespace detail {
 
 // One holder per parameter on the stack, alive until the call returns.
@@ -232,7 +223,7 @@ decltype(auto) invoke(const Engine &e, const MethodCall &c, V... values) {
 
 template <auto Fn, class Result, class... K>
 struct Page {
-  using Sig = CallSignature<decltype(Fn)>;
+  using Sig = Signature<decltype(Fn)>;
   static_assert(std::tuple_size_v<typename Sig::Params> == sizeof...(K), "one argument kind per parameter");
   static constexpr uint32_t kMax = (0 + ... + K::kArgs);
   static constexpr uint32_t kMin = (0 + ... + (K::kRequired ? K::kArgs : 0));

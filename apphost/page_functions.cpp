@@ -4,6 +4,8 @@
 // the engine's values; page_call.hpp gives the shape.
 #include "host.hpp"
 #include "page_call.hpp"
+#include "forms.hpp"
+#include "sized.hpp"
 #include "xcore.h"
 #include "xdialog.h"
 #include "xfile.h"
@@ -43,13 +45,10 @@ BOOL set_return_text(const Engine &engine, MethodCall &call) {
   HostState &host = host_state();
   if (host.return_mode == ReturnText::Ignored) return TRUE;
   PageText text(engine, &call.argv[0]);
-  int bytes = text.count() ? WideCharToMultiByte(CP_UTF8, 0, text.get(), static_cast<int>(text.count()), nullptr,
-                                                 0, nullptr, nullptr)
-                           : 0;
-  host.return_text.assign(static_cast<size_t>(bytes), '\0');
-  if (bytes)
-    WideCharToMultiByte(CP_UTF8, 0, text.get(), static_cast<int>(text.count()), host.return_text.data(), bytes,
-                        nullptr, nullptr);
+  // By its count: zeros inside the text stay in the return value.
+  const Sized<char> utf8 = w2m(text.get(), kCodePageU, text.count() * 2);
+  host.return_text.assign(utf8.p ? utf8.p : "", utf8.p ? utf8.size : 0);
+  tarvo::release(utf8.p);
   call.result.type = html::kNull;
   return TRUE;
 }

@@ -8,11 +8,14 @@
 
 namespace tarvo::program {
 
-// A library text result as a string; the result is released.
+// A library text result as a string; the result is released, also when the
+// copy cannot be made.
 inline std::wstring take(wchar_t *p) {
-  std::wstring s = p ? p : L"";
-  xCore_free(p);
-  return s;
+  struct Owned {
+    wchar_t *p;
+    ~Owned() { xCore_free(p); }
+  } const owned{p};
+  return owned.p ? owned.p : L"";
 }
 
 // Runs the program's work between the runtime's start and stop; out of

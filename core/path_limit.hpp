@@ -4,6 +4,8 @@
 // seconds for a path of many ".." parts.
 #pragma once
 
+#include "transcode.hpp"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -20,7 +22,7 @@ inline bool path_too_long(const wchar_t *path) { return path && wcsnlen(path, kL
 // above, so only a long one is measured.
 inline bool path_too_long(const char *path, UINT cp = CP_ACP) {
   if (!path || strnlen(path, kLongestPath + 1) <= kLongestPath) return false;
-  const int units = MultiByteToWideChar(cp, 0, path, -1, nullptr, 0);
+  const int units = multibyte_to_wide(cp, 0, path, -1, nullptr, 0);
   return units <= 0 || static_cast<size_t>(units - 1) > kLongestPath;
 }
 

@@ -54,9 +54,7 @@ int file_find(lua_State *L) {
     first = found.empty() ? empty_a() : xCore_CopyStringA(found[0].c_str(), 0);
   }
   xCore.sRet = const_cast<char *>(xCore.EmptyString);
-  api.lua_pushstring(L, first);
-  release(first);
-  return 1;
+  return Ret::Text::push(L, first);  // released also when the push raises
 }
 
 // File_FindAll(folder, pattern [, recurse = true]): a list of every matching

@@ -12,19 +12,29 @@ namespace {
 using H = Int;  // a browser handle
 using A = AnsiText;
 
-// A library text in the ANSI code page, pushed as UTF-8 and released; null
-// (an invalid handle) pushes "".
-void push_ansi(lua_State *L, char *text) {
-  Sized<char> u = text ? recode(text, kCodePageA, kCodePageU, 0) : Sized<char>{nullptr, 0};
-  api.lua_pushlstring(L, u.p ? u.p : "", u.p ? u.size : 0);
-  xCore_free(u.p);
-  xCore_free(text);
+// A library text in the ANSI code page, pushed as UTF-8 (null, an invalid
+// handle, pushes ""). The push runs protected and leaves its status: the
+// caller releases what it holds before an error goes on.
+int push_ansi(lua_State *L, const char *text) {
+  int status;
+  {
+    const Sized<char> u = text ? recode(text, kCodePageA, kCodePageU, 0) : Sized<char>{nullptr, 0};
+    const detail::Released<char> utf8{u.p};
+    auto put = [&u](lua_State *S) { api.lua_pushlstring(S, u.p ? u.p : "", u.p ? u.size : 0); };
+    status = detail::protected_push(L, put);
+  }
+  return status;
 }
 
+// A text the caller owns: pushed, then released.
 struct AnsiResult {
   static int push(lua_State *L, char *text) {
-    push_ansi(L, text);
-    return 1;
+    int status;
+    {
+      const detail::Released<char> owned{text};
+      status = push_ansi(L, text);
+    }
+    return detail::pushed_or_raise(L, status);
   }
 };
 
@@ -47,9 +57,15 @@ struct Texts {
   int n = 0;
 };
 struct TextsResult {
+  // Both texts are released before an error of any push goes on.
   static int push(lua_State *L, Texts r) {
     api.lua_pushinteger(L, r.status);
-    for (int i = 0; i < r.n; ++i) push_ansi(L, r.text[i]);
+    int status = LUA_OK;
+    {
+      const detail::Released<char> owned[2] = {{r.text[0]}, {r.text[1]}};
+      for (int i = 0; i < r.n && status == LUA_OK; ++i) status = push_ansi(L, owned[i].p);
+    }
+    if (status != LUA_OK) return api.lua_error(L);
     return r.n + 1;
   }
 };

@@ -43,6 +43,7 @@
 
 #include "forms.hpp"
 #include "lua_api.hpp"
+#include "signature.hpp"
 #include "table.hpp"
 
 #include <algorithm>
@@ -441,16 +442,6 @@ struct List {
 }  // namespace Ret
 
 // ---- composition ------------------------------------------------------------
-
-template <class F>
-struct Signature;
-template <class R, class... P>
-struct Signature<R (*)(P...)> {
-  using Result = R;
-  using Params = std::tuple<P...>;
-};
-template <class R, class... P>
-struct Signature<R (*)(P...) noexcept> : Signature<R (*)(P...)> {};
 
 template <class... K>
 inline constexpr int kMaxArgs = (0 + ... + K::kLuaArgs);

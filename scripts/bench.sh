@@ -19,9 +19,7 @@ unset http_proxy HTTP_PROXY https_proxy HTTPS_PROXY
 export no_proxy=127.0.0.1,localhost
 wineserver -p
 wine "$bin/wine_ready.exe" >/dev/null 2>&1 || true
-for reg in "$tarvo_root"/build/x64/standins/*.reg; do
-  wine reg import "$(winepath -w "$reg")" >/dev/null 2>&1 || echo "bench.sh: cannot register $reg" >&2
-done
+tarvo_register_standins "*.reg"
 
 failed=0
 rows="$logs/table.tsv"

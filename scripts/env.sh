@@ -19,3 +19,14 @@ tarvo_own_prefix() {
     TARVO_LOCKED_PREFIX="$WINEPREFIX" exec flock -o "$WINEPREFIX.lock" bash "$0" "$@"
   fi
 }
+
+# Imports the stand-in registration files the build wrote that match the
+# pattern (build/x64/standins/<pattern>) into the prefix; a file that cannot
+# be imported is named on stderr after the calling script's name.
+tarvo_register_standins() {
+  local reg
+  for reg in "$tarvo_root"/build/x64/standins/$1; do
+    [ -f "$reg" ] || continue
+    wine reg import "$(winepath -w "$reg")" >/dev/null 2>&1 || echo "$(basename "$0"): cannot register $reg" >&2
+  done
+}

@@ -18,9 +18,7 @@ if [ $# -gt 0 ]; then
 fi
 # The stand-ins the build registers (spreadsheet, SAP, desktop automation, ...),
 # as an installed application would be, so scripts and examples reach them.
-for reg in "$tarvo_root"/build/x64/standins/tarvo_*_standin.reg; do
-  [ -f "$reg" ] && { wine reg import "$(winepath -w "$reg")" >/dev/null 2>&1 || echo "run.sh: cannot register $reg" >&2; }
-done
+tarvo_register_standins "tarvo_*_standin.reg"
 cd "$tarvo_root/build/x64/bin"
 status=0
 wine lunrun.exe "$script" "$@" || status=$?

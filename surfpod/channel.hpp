@@ -3,14 +3,28 @@
 // answer), data windows read after it. Texts are ANSI.
 #pragma once
 
+#include "xcore.h"
 #include "xsurfpod.h"
 
 #include <windows.h>
 
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 
 namespace tarvo::surfpod {
+
+// A library text released when the scope ends; null reads as "".
+struct HeldText {
+  char *p = nullptr;
+  HeldText() = default;
+  explicit HeldText(char *text) : p(text) {}
+  ~HeldText() { xCore_free(p); }
+  HeldText(const HeldText &) = delete;
+  HeldText &operator=(const HeldText &) = delete;
+  const char *text() const { return p ? p : ""; }
+  bool is(const char *s) const { return std::strcmp(text(), s) == 0; }
+};
 
 // One data window (1 to 4) and the text it receives; null sends "".
 struct Put {

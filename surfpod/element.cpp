@@ -46,13 +46,6 @@ constexpr char kCount[] =
     "if(mx_isnull({$var})){xSurfpod_RetVal=0}else{if(mx_isarr({$var})){xSurfpod_RetVal={$var}.length}else{"
     "xSurfpod_RetVal=1}}";
 
-// A library text released when the scope ends.
-struct Held {
-  char *p = nullptr;
-  ~Held() { xCore_free(p); }
-  const char *text() const { return p ? p : ""; }
-};
-
 // A template that changes the element: the status.
 int32_t act(SurfpodInstance *h, const char *path, const char *script, const char *value = nullptr,
             const char *value2 = nullptr) {
@@ -156,7 +149,7 @@ int32_t Surfpod_Element_RunJS(SurfpodInstance *h, const char *path, const char *
 }
 
 int32_t Surfpod_Element_IsExists(SurfpodInstance *h, const char *path) {
-  Held text{fetch(h, path, kIsExists)};
+  HeldText text{fetch(h, path, kIsExists)};
   return std::strcmp(text.text(), "1") == 0 ? 1 : 0;
 }
 
@@ -190,7 +183,7 @@ int32_t Surfpod_Element_SetCheck(SurfpodInstance *h, const char *path, int32_t f
 }
 // A failed read is the empty text, whose value is 0.
 int32_t Surfpod_Element_GetCheck(SurfpodInstance *h, const char *path) {
-  Held text{fetch(h, path, kGetCheck)};
+  HeldText text{fetch(h, path, kGetCheck)};
   return std::atoi(text.text());
 }
 int32_t Surfpod_Element_SetSelect(SurfpodInstance *h, const char *path, int32_t index) {
@@ -207,7 +200,7 @@ char *Surfpod_Element_GetAttribute(SurfpodInstance *h, const char *path, const c
 
 int32_t Surfpod_Element_GetRect(SurfpodInstance *h, const char *path, int32_t *left, int32_t *top, int32_t *right,
                                 int32_t *bottom) {
-  Held text;
+  HeldText text;
   int32_t status = Surfpod_Element_RunJS(h, path, kRect, nullptr, nullptr, 1, &text.p);
   if (status != 0) return status;
   char **pieces = xCore_SplitCharA(text.p, ',', 0);
@@ -223,11 +216,11 @@ int32_t Surfpod_Element_GetRect(SurfpodInstance *h, const char *path, int32_t *l
 }
 
 int32_t Surfpod_Element_GetCount(SurfpodInstance *h, const char *path) {
-  Held script, variable;
+  HeldText script, variable;
   if (Surfpod_MXPath_GenPath(h, path, nullptr, &script.p, &variable.p) != 0) return 0;
-  Held counting{xCore_ReplaceA(kCount, "{$var}", variable.text())};
+  HeldText counting{xCore_ReplaceA(kCount, "{$var}", variable.text())};
   Surfpod_RunJS_NoRet(h, script.text(), 1);
-  Held count{Surfpod_RunJS(h, counting.text(), 0)};
+  HeldText count{Surfpod_RunJS(h, counting.text(), 0)};
   return std::atoi(count.text());
 }
 

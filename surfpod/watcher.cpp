@@ -66,12 +66,6 @@ void answer(HWND window, UINT message) {
   SendMessageTimeoutA(window, message, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result);
 }
 
-struct Text {
-  char *p;
-  ~Text() { xCore_free(p); }
-  bool is(const char *s) const { return std::strcmp(p, s) == 0; }
-};
-
 void clear_crash_prompt(SurfpodLogCallback callback) {
   w::WindowFilter prompt;
   prompt.flags = w::kStyleHas | w::kClassEquals | w::kTitleEquals;
@@ -95,13 +89,13 @@ void clear_crash_prompt(SurfpodLogCallback callback) {
 int32_t clear_popup(HWND window, uint32_t, intptr_t user) {
   const SurfpodInstance &s = *reinterpret_cast<const SurfpodInstance *>(user);
   if (window == s.hWndMain) return 1;
-  Text title{read_text(window)};
+  HeldText title{read_text(window)};
   char cls[260];
   if (!GetClassNameA(window, cls, sizeof cls)) cls[0] = 0;
   if (title.is(kAlertTitle)) {
     // The message is the second static text; an alert without one logs "".
     HWND message_window = w::nth_by_class(window, "Static", 2);
-    Text message{message_window ? read_text(message_window) : tarvo::empty_a()};
+    HeldText message{message_window ? read_text(message_window) : tarvo::empty_a()};
     log(s.LogCallback, kLogAlert, low32(window), message.p);
     answer(window, WM_CLOSE);
   } else if (title.is(kScriptErrorTitle)) {

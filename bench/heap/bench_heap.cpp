@@ -6,7 +6,6 @@
 #include "xtable.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -17,14 +16,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
+// One timed run of the body, per operation.
 template <class F>
 double ns_per_op(size_t ops, F &&body) {
-  auto start = Clock::now();
-  body();
-  std::chrono::duration<double, std::nano> took = Clock::now() - start;
-  return took.count() / static_cast<double>(ops);
+  return tarvo::bench::round_seconds(1, body) * 1e9 / static_cast<double>(ops);
 }
 
 // The machine is shared: rounds alternate between the contenders so that

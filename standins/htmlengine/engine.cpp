@@ -4,6 +4,7 @@
 // of page calls (README.md) that the window issues through the attached
 // handler once the host's message loop runs; then it closes the window,
 // which ends the loop as a main window does.
+#include "file_text.hpp"
 #include "html_engine.hpp"
 #include "journal.hpp"
 #include "values.hpp"
@@ -48,13 +49,6 @@ bool fault(const char *which) {
   return f && std::string(f) == which;
 }
 
-std::wstring wide(const std::string &s) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
-
 std::vector<PageCall> read_page(const wchar_t *path) {
   std::vector<PageCall> calls;
   std::ifstream in(path, std::ios::binary);
@@ -78,7 +72,7 @@ void make_value(Value &value, const Argument &arg) {
     case 'i': set_integer(value, std::atoi(arg.text.c_str()), kInteger); break;
     case 'b': set_integer(value, std::atoi(arg.text.c_str()), kBoolean); break;
     default: {
-      const std::wstring text = wide(arg.text);
+      const std::wstring text = standin::wide(arg.text);
       set_text(value, text.data(), text.size(), arg.kind != 'u');
     }
   }

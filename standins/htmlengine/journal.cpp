@@ -1,5 +1,7 @@
 #include "journal.hpp"
 
+#include "file_text.hpp"
+
 #include <windows.h>
 
 namespace htmlengine {
@@ -34,11 +36,7 @@ void journal(const std::string &line) {
 }
 
 std::string utf8(const wchar_t *text, size_t count) {
-  if (!count) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(count), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(count), s.data(), n, nullptr, nullptr);
-  return s;
+  return count ? standin::utf8(std::wstring(text, count)) : std::string();
 }
 
 std::string escaped(const std::string &text) {

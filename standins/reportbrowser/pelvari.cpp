@@ -2,18 +2,15 @@
 // folder its configuration names, then exits. It writes "pelvari.log" beside
 // itself (UTF-8): the line "cmdline<TAB><its command line>", then
 // "workpath<TAB><value of workpath in section app of app.ini beside it>".
+#include "file_text.hpp"
+
 #include <windows.h>
 
 #include <string>
 
 namespace {
 
-std::string utf8(const std::wstring &w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
+using standin::utf8;
 
 std::wstring own_folder() {
   wchar_t path[4096] = {};
