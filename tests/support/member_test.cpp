@@ -105,7 +105,9 @@ std::string describe(xComObject object) {
 // A text copied from the server is its characters and a terminator, nothing read beyond them.
 std::string describe(wchar_t *text) {
   const size_t block = tarvo::test::AllocationLedger::block_size(text);
-  if (block) EXPECT_EQ(block, (std::wcslen(text) + 1) * sizeof(wchar_t)) << utf8(text) << ": the copy's size";
+  if (block) {
+    EXPECT_EQ(block, (std::wcslen(text) + 1) * sizeof(wchar_t)) << utf8(text) << ": the copy's size";
+  }
   std::string out = "t:" + utf8(text ? text : L"");
   xCore_free(text);
   return out;

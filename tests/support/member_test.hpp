@@ -139,7 +139,9 @@ void check_fault_cases(const FaultCase<Objects> (&cases)[N], Make make, Control 
       if (!c.fault || c.get || mode != L"empty") {
         EXPECT_EQ(result, c.result);
         const std::wstring journal = control.journal();
-        if (c.never_sent && *c.never_sent) EXPECT_EQ(journal.find(c.never_sent), std::wstring::npos) << utf8(journal);
+        if (c.never_sent && *c.never_sent) {
+          EXPECT_EQ(journal.find(c.never_sent), std::wstring::npos) << utf8(journal);
+        }
         if (c.never_sent && !*c.never_sent) {
           const size_t from = journal.size() > 1 ? journal.rfind(L'\n', journal.size() - 2) : std::wstring::npos;
           EXPECT_NE(journal.find(L" " + std::wstring(c.fault) + L"(", from == std::wstring::npos ? 0 : from + 1),
